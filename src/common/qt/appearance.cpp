@@ -1,0 +1,23 @@
+#include "common/qt/appearance.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QStyleFactory>
+
+namespace tarnel {
+
+void applyAppearance(QApplication& app) {
+    if (auto* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);
+    const QStringList families = QFontDatabase::families();
+    for (const char* candidate : {"Noto Sans CJK SC", "WenQuanYi Micro Hei", "Noto Serif CJK SC"}) {
+        const QString name = QString::fromUtf8(candidate);
+        if (families.contains(name)) {
+            QFont f(name);
+            f.setPointSizeF(9.5);
+            app.setFont(f);
+            break;
+        }
+    }
+}
+
+}  // namespace tarnel

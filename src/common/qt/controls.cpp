@@ -1,0 +1,122 @@
+#include "common/qt/controls.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextDocument>
+
+namespace tarnel {
+
+QColor toQColor(quint32 v) { return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)); }
+
+quint32 fromQColor(const QColor& c) {
+    return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
+}
+
+namespace {
+const char* const kBackColorProperty = "tarnelBackColor";
+}
+
+quint32 backColor(const QWidget* widget) {
+    const QVariant stored = widget->property(kBackColorProperty);
+    if (stored.isValid()) return stored.toUInt();
+    return fromQColor(widget->palette().color(widget->backgroundRole()));
+}
+
+void setBackColor(QWidget* widget, quint32 bbggrr) {
+    if (widget->property(kBackColorProperty).toUInt() == bbggrr &&
+        widget->property(kBackColorProperty).isValid())
+        return;
+    widget->setProperty(kBackColorProperty, bbggrr);
+    QPalette pal = widget->palette();
+    const QColor c = toQColor(bbggrr);
+    pal.setColor(widget->backgroundRole(), c);
+    if (widget->backgroundRole() == QPalette::Button) {
+        pal.setColor(QPalette::Button, c);
+    } else {
+        pal.setColor(QPalette::Window, c);
+        widget->setAutoFillBackground(true);
+    }
+    widget->setPalette(pal);
+}
+
+void toggleButton(QWidget* button, const QString& mode, quint32 color, quint32 normal) {
+    if (!button) return;
+    if (mode.isEmpty())
+        setBackColor(button, backColor(button) == color ? normal : color);
+    else if (mode == QLatin1String("0"))
+        setBackColor(button, normal);
+    else if (mode == QLatin1String("1"))
+        setBackColor(button, color);
+}
+
+QString indexedName(const QString& name, int index) {
+    return name + QLatin1Char('[') + QString::number(index) + QLatin1Char(']');
+}
+
+std::string toStd(const QString& text) { return text.toStdString(); }
+QString fromStd(const std::string& text) { return QString::fromStdString(text); }
+
+QString toCrLf(const QString& plain) {
+    QString out;
+    out.reserve(plain.size() + plain.size() / 16);
+    for (QChar c : plain) {
+        if (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator)
+            out += QLatin1String("\r\n");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString fromLineBreaks(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r')) {
+            out += QLatin1Char('\n');
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+LineBox::LineBox(const QString& name, QWidget* parent) : QLineEdit(parent) { setObjectName(name); }
+
+void LineBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QLineEdit::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+MultiLineBox::MultiLineBox(const QString& name, QWidget* parent) : QPlainTextEdit(parent) {
+    setObjectName(name);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(true);
+}
+
+QString MultiLineBox::text() const { return toCrLf(document()->toRawText()); }
+
+void MultiLineBox::setText(const QString& text) { setPlainText(fromLineBreaks(text)); }
+
+void MultiLineBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+QPushButton* makeButton(const QString& name, const QString& caption, quint32 bbggrr, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    setBackColor(b, bbggrr);
+    return b;
+}
+
+QCheckBox* makeCheck(const QString& name, const QString& caption, QWidget* parent) {
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(name);
+    return c;
+}
+
+}  // namespace tarnel

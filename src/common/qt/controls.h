@@ -1,0 +1,88 @@
+#pragma once
+// Small pieces every window is built from: back colours in the 0xBBGGRR
+// form, the toggle operation of grid buttons, text boxes that report a
+// double-click, and the conversions between Qt text and the core's UTF-8.
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QString>
+#include <string>
+
+class QAbstractButton;
+class QCheckBox;
+class QPushButton;
+
+namespace tarnel {
+
+// Colours of the design, blue in the high byte.
+namespace colors {
+inline constexpr quint32 kGrey = 0xE0E0E0;        // normal colour of the main window
+inline constexpr quint32 kTwoStarNormal = 0xDEF4F5;
+inline constexpr quint32 kLightGreen = 0x80FF80;
+inline constexpr quint32 kLightYellow = 0x80FFFF;
+inline constexpr quint32 kLightBlue = 0xFFC0C0;
+inline constexpr quint32 kPaleGreen = 0xC0FFC0;
+inline constexpr quint32 kGreen = 0x00FF00;
+inline constexpr quint32 kMagenta = 0xFF00FF;
+inline constexpr quint32 kRed = 0x0000FF;
+}  // namespace colors
+
+QColor toQColor(quint32 bbggrr);
+quint32 fromQColor(const QColor& color);
+
+// The back colour of a control (a button's face, a box's background, a
+// window's surface), as the player sees it.
+quint32 backColor(const QWidget* widget);
+void setBackColor(QWidget* widget, quint32 bbggrr);
+
+// Toggle operation: mode "" flips between `color` and `normal`, "0" sets
+// `normal`, "1" sets `color`, anything else does nothing.
+void toggleButton(QWidget* button, const QString& mode, quint32 color, quint32 normal);
+// A grid button counts as selected only at exactly its grid's colour.
+inline bool isSelected(const QWidget* button, quint32 color) { return backColor(button) == color; }
+
+// Object name of an element of a control array: "C_danzu[4]".
+QString indexedName(const QString& name, int index);
+
+std::string toStd(const QString& text);
+QString fromStd(const std::string& text);
+
+// Multi-line boxes hold line breaks as CR LF as the stages and the replay
+// tool see them; Qt keeps paragraphs. These convert at the boundary.
+QString toCrLf(const QString& plain);
+QString fromLineBreaks(const QString& text);  // CR LF, CR or LF each become one break
+
+// Single-line text box with a double-click signal.
+class LineBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit LineBox(const QString& name, QWidget* parent = nullptr);
+signals:
+    void doubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+// Multi-line text box with a vertical scroll bar and a double-click signal.
+class MultiLineBox : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit MultiLineBox(const QString& name, QWidget* parent = nullptr);
+    // The text with every line break as CR LF.
+    QString text() const;
+    // Sets the text; CR LF, a lone CR and a lone LF each make one line break.
+    void setText(const QString& text);
+signals:
+    void doubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+// A command button with a caption and a back colour.
+QPushButton* makeButton(const QString& name, const QString& caption, quint32 bbggrr,
+                        QWidget* parent = nullptr);
+QCheckBox* makeCheck(const QString& name, const QString& caption, QWidget* parent = nullptr);
+
+}  // namespace tarnel

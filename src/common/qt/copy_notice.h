@@ -1,0 +1,18 @@
+#pragma once
+// Fts: the small modal notice "复制成功！" that closes itself after 600 ms.
+
+#include <QDialog>
+
+namespace tarnel {
+
+class CopyNotice : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kLifetimeMs = 600;
+    explicit CopyNotice(QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+}  // namespace tarnel

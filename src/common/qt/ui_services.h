@@ -1,0 +1,58 @@
+#pragma once
+// The one way the windows talk to the user outside their own controls:
+// message boxes, the self-closing copy notice and the clipboard. The
+// program shows real dialogs; tests and the replay tool record instead.
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class QWidget;
+
+namespace tarnel {
+
+inline const QString kCopyNoticeText = QStringLiteral("复制成功！");
+
+struct ShownMessage {
+    QString title;
+    QString text;
+};
+
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+    // A modal message box with an OK button.
+    virtual void showMessage(QWidget* parent, const QString& title, const QString& text) = 0;
+    // The notice window Fts: "复制成功！", closes itself after 600 ms.
+    virtual void showCopyNotice(QWidget* parent) = 0;
+    // Clears the clipboard and puts plain text on it; false when it failed.
+    virtual bool setClipboardText(const QString& text);
+};
+
+class DesktopUiServices : public UiServices {
+public:
+    void showMessage(QWidget* parent, const QString& title, const QString& text) override;
+    void showCopyNotice(QWidget* parent) override;
+};
+
+// Records what would have been shown and answers OK at once.
+class RecordingUiServices : public UiServices {
+public:
+    void showMessage(QWidget* parent, const QString& title, const QString& text) override;
+    void showCopyNotice(QWidget* parent) override;
+    bool setClipboardText(const QString& text) override;
+
+    QVector<ShownMessage> takeMessages();
+    QStringList takeNotices();
+    const QVector<ShownMessage>& messages() const { return messages_; }
+    const QStringList& notices() const { return notices_; }
+    // Makes the next clipboard writes fail (to exercise the error path).
+    void setClipboardFails(bool fails) { clipboardFails_ = fails; }
+
+private:
+    QVector<ShownMessage> messages_;
+    QStringList notices_;
+    bool clipboardFails_ = false;
+};
+
+}  // namespace tarnel

@@ -1,0 +1,52 @@
+#pragma once
+// The working set of the main window: the 1000 numbers 000..999, each with
+// its three digits and a killed flag. Stages only ever kill.
+
+#include <array>
+#include <string>
+
+namespace tarnel {
+
+struct PoolEntry {
+    std::array<int, 3> digit{};  // [0] hundreds 百, [1] tens 十, [2] units 个
+    int killed = 0;              // 0 alive, 1 killed
+};
+
+class NumberPool {
+public:
+    static constexpr int kSize = 1000;
+
+    NumberPool() { reset(); }
+
+    // Every entry alive, entry i holding the number i.
+    void reset();
+
+    bool alive(int i) const { return entries_[static_cast<std::size_t>(i)].killed == 0; }
+    void kill(int i) { entries_[static_cast<std::size_t>(i)].killed = 1; }
+    // pos 0 hundreds, 1 tens, 2 units
+    int digit(int i, int pos) const {
+        return entries_[static_cast<std::size_t>(i)].digit[static_cast<std::size_t>(pos)];
+    }
+    const PoolEntry& entry(int i) const { return entries_[static_cast<std::size_t>(i)]; }
+    PoolEntry& entry(int i) { return entries_[static_cast<std::size_t>(i)]; }
+    // The number the entry's digits spell (i, unless converted to groups).
+    int value(int i) const {
+        const auto& d = entry(i).digit;
+        return d[0] * 100 + d[1] * 10 + d[2];
+    }
+    // Three-digit text of the entry's current digits ("007").
+    std::string text(int i) const;
+    int aliveCount() const;
+
+    // Kills every alive entry for which pred(a, b, c) is true.
+    template <class Pred>
+    void killWhere(Pred pred) {
+        for (auto& e : entries_)
+            if (e.killed == 0 && pred(e.digit[0], e.digit[1], e.digit[2])) e.killed = 1;
+    }
+
+private:
+    std::array<PoolEntry, kSize> entries_;
+};
+
+}  // namespace tarnel
