@@ -9,6 +9,7 @@
 #include "common/qt/controls.h"
 #include "common/qt/ui_services.h"
 #include "mainwindow/qt/main_window.h"
+#include "common/text.h"
 #include "pool/shrink.h"
 
 namespace {
