@@ -13,6 +13,7 @@
 #include "conditions/qt/digit_properties_panel.h"
 #include "conditions/qt/number_lists_panel.h"
 #include "conditions/qt/positional_panel.h"
+#include "mainwindow/qt/set_tool_panel.h"
 #include "pool/qt/pool_source_panel.h"
 #include "twostar/qt/two_star_window.h"
 
@@ -131,6 +132,8 @@ void MainWindow::buildLayout() {
     connect(toGroup, &QPushButton::clicked, this, &MainWindow::convertToGroup);
     connect(copy, &QPushButton::clicked, this, &MainWindow::copyResult);
 
+    new SetToolPanel(regions_.pages[4], services_, this);
+
     // The condition families put their controls into their regions.
     lists_ = new NumberListPanel(regions_, this);
     digits_ = new DigitPropertyPanel(regions_, this);
@@ -193,10 +196,7 @@ void MainWindow::convertToGroup() {
 }
 
 void MainWindow::copyResult() {
-    if (services_.setClipboardText(output_->text()))
-        services_.showCopyNotice(this);
-    else
-        services_.showMessage(this, QStringLiteral("错误提示"), QStringLiteral("本次复制出现错误，请再次复制！"));
+    services_.copyWithNotice(this, output_->text());
 }
 
 }  // namespace tarnel
