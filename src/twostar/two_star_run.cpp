@@ -159,11 +159,13 @@ std::string collapseSpaces(std::string_view text) {
 std::string normalizePairList(std::string_view text) {
     std::string spaced;
     spaced.reserve(text.size());
+    // One space per character, not per UTF-8 byte. A continuation byte that
+    // follows no lead byte is a character of its own, so it still separates.
+    bool inSequence = false;
     for (unsigned char c : text) {
-        if (isAsciiDigit(static_cast<char>(c)))
-            spaced += static_cast<char>(c);
-        else if (c < 0x80 || c >= 0xC0)  // one space per character, not per UTF-8 byte
-            spaced += ' ';
+        if (c >= 0x80 && c < 0xC0 && inSequence) continue;
+        inSequence = c >= 0xC0;
+        spaced += isAsciiDigit(static_cast<char>(c)) ? static_cast<char>(c) : ' ';
     }
     return std::string(trimSpaces(collapseSpaces(spaced)));
 }
