@@ -30,7 +30,6 @@ public:
 
     // Reads every condition control into the inputs of one run.
     TwoStarInputs collectInputs() const;
-    const PairPool& pool() const { return pool_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
