@@ -281,7 +281,7 @@ TEST_P(PairSum, KillsExactlyThatSum) {
 
 INSTANTIATE_TEST_SUITE_P(AllSums, PairSum, ::testing::Range(0, 19));
 
-TEST(PairSum, DesignExamples) {
+TEST(PairSum, ZeroEighteenAndNine) {
     TwoStarInputs in;
     in.sum[0] = true;
     EXPECT_EQ(killedBy(in), std::set<int>{0});
