@@ -30,6 +30,7 @@ ValueBox valueBox(std::string_view text) {
 
 std::string normalizeValueList(std::string_view text) {
     std::string out;
+    out.reserve(text.size());
     bool inRun = false;
     for (char c : text) {
         if (isAsciiDigit(c)) {
