@@ -91,8 +91,6 @@ NumberListPanel::NumberListPanel(const MainRegions& regions, QObject* parent) : 
                 grid->addWidget(new QLabel(QString::fromUtf8(kPairValueColumnLabels[col]), area), row,
                                 1 + col * 2, Qt::AlignRight);
                 auto* box = new LineBox(indexedName(QStringLiteral("T_lm_he"), k), area);
-                // A paste is kept whole, however long (Qt would cut it at 32767).
-                box->setMaxLength(INT_MAX);
                 box->setMinimumWidth(60);
                 if (k == 0) box->setText(kPairValueHint);
                 connect(box, &LineBox::doubleClicked, box, [box] { box->setText(QString()); });
