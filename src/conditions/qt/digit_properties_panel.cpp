@@ -293,6 +293,7 @@ void DigitPropertyPanel::buildMiddleRight(QWidget* region) {
     rg->addLayout(buttons, 3, 0, 1, 9);
     rg->setColumnStretch(9, 1);
     layoutOf(region)->addWidget(roads);
+    if (auto* stack = qobject_cast<QBoxLayout*>(layoutOf(region))) stack->addStretch(1);
 }
 
 void DigitPropertyPanel::buildBottomRight(QWidget* region) {
@@ -315,6 +316,7 @@ void DigitPropertyPanel::buildBottomRight(QWidget* region) {
     shapes->addStretch(1);
     v->addLayout(forms);
     v->addLayout(shapes);
+    v->addStretch(1);
 
     // The general help button sits on the frame's top edge; its text comes from the main window.
     QPushButton* help = smallButton(indexedName(QStringLiteral("C_shuoming"), 2), kHelp, frame, 40);
