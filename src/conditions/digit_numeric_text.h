@@ -17,7 +17,7 @@ namespace tarnel {
 // one too small to represent gives 0. Linear in the text, whatever its size.
 double leadingNumber(std::string_view text);
 
-// The normalised kill list of the specified-sums box: every character other
+// The normalised kill list of the sums-to-kill box: every character other
 // than an ASCII digit or a space is dropped, the rest is split at spaces,
 // and each piece is written as its whole number with at least two digits
 // ("6" → "06", "006" → "06", "123" stays "123") followed by one space.

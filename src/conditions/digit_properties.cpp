@@ -165,7 +165,7 @@ void filterSumValues(NumberPool& pool, const DigitPropertyInputs& in) {
         return sum < lower || sum > upper;
     });
 
-    // Specified sums; a box still holding its hint is ignored.
+    // Sums to kill; a box still holding its hint is ignored.
     const std::string_view typed = trimSpaces(in.sumKillList);
     if (occursIn("值", typed) || occursIn("双", typed)) return;
     const std::string list = normalisedSumList(typed);

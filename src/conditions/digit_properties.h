@@ -15,7 +15,7 @@
 
 namespace tarnel {
 
-// Opening text of the specified-sums box; the stage recognises it (值, 双).
+// Opening text of the sums-to-kill box; the stage recognises it (值, 双).
 inline constexpr std::string_view kSumKillListHint = "格式:0 1 6 9 11 23 和值加空格隔开，双击清空";
 inline constexpr std::string_view kSumLowerInitial = "0";
 inline constexpr std::string_view kSumUpperInitial = "27";
