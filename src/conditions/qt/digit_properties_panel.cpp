@@ -194,29 +194,30 @@ void DigitPropertyPanel::buildPositionGrids(QWidget* region) {
     grid->setVerticalSpacing(1);
 
     // One grid: a heading line, then three position rows of ten digits and "全"/"清".
-    int line = 0;
+    // The two grids stand side by side, the second from column `col0`.
     const auto addGrid = [&](std::array<QPushButton*, 30>& buttons, const QString& name, const QString& rowName,
-                             QWidget* headingExtra, const QString& heading) {
+                             QWidget* headingExtra, const QString& heading, int col0) {
+        int line = 0;
         auto* head = new QHBoxLayout;
         head->addWidget(new QLabel(heading, frame));
         if (headingExtra) head->addWidget(headingExtra);
         head->addStretch(1);
-        grid->addLayout(head, line++, 0, 1, 13);
+        grid->addLayout(head, line++, col0, 1, 13);
         for (int pos = 0; pos < 3; ++pos, ++line) {
-            grid->addWidget(new QLabel(kRowLabels[pos], frame), line, 0);
+            grid->addWidget(new QLabel(kRowLabels[pos], frame), line, col0);
             for (int d = 0; d < 10; ++d) {
                 const int index = pos * 10 + d;
                 QPushButton* b = smallButton(indexedName(name, index), QString::number(d), frame, 22);
                 buttons[static_cast<std::size_t>(index)] = b;
                 connect(b, &QPushButton::clicked, b,
                         [b] { toggleButton(b, QString(), kGridSelected, kGridNormal); });
-                grid->addWidget(b, line, d + 1);
+                grid->addWidget(b, line, col0 + d + 1);
             }
             for (int k = 0; k < 2; ++k) {
                 const int rowButton = pos * 2 + k;  // 0 "全" hundreds, 1 "清" hundreds, ... 5 "清" units
                 QPushButton* b = smallButton(indexedName(rowName, rowButton), k == 0 ? kAll : kClear, frame);
                 connect(b, &QPushButton::clicked, this, [this, &buttons, rowButton] { setGridRow(buttons, rowButton); });
-                grid->addWidget(b, line, 11 + k);
+                grid->addWidget(b, line, col0 + 11 + k);
             }
         }
     };
@@ -224,10 +225,11 @@ void DigitPropertyPanel::buildPositionGrids(QWidget* region) {
     // The help text behind this button is provided by the main window.
     QPushButton* help = smallButton(indexedName(QStringLiteral("C_shuoming"), 0), kHelp, frame, 40);
     addGrid(position_, QStringLiteral("C_dingwei_sha"), QStringLiteral("C_dingwei_sha_all"), help,
-            QStringLiteral("定位杀"));
+            QStringLiteral("定位杀"), 0);
     addGrid(compound_, QStringLiteral("C_fushi_paichu"), QStringLiteral("C_fushi_paichu_all"),
-            new QLabel(kClickMeansDelete, frame), QStringLiteral("排除复式"));
-    grid->setColumnStretch(13, 1);
+            new QLabel(kClickMeansDelete, frame), QStringLiteral("排除复式"), 14);
+    grid->setColumnMinimumWidth(13, 10);
+    grid->setColumnStretch(27, 1);
 
     layoutOf(region)->addWidget(frame);
 }

@@ -11,6 +11,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "common/qt/controls.h"
@@ -154,15 +156,39 @@ void MainWindow::buildLayout() {
     bottom->addWidget(sources_->baseListFrame(), 1);
     bottom->addWidget(regions_.bottomRight);
 
-    auto* grid = new QGridLayout(this);
+    // The result column stands beside the tab area only, so the pattern
+    // frames can use the full width below it and the window stays within
+    // a 1366 x 768 screen. A scroll area takes over on smaller screens.
+    auto* content = new QWidget;
+    auto* grid = new QGridLayout(content);
     grid->setContentsMargins(6, 6, 6, 6);
+    grid->setSpacing(4);
     grid->addWidget(upperLeft, 0, 0, 1, 2);
+    grid->addWidget(upperRight, 0, 2);
     grid->addWidget(regions_.middleLeft, 1, 0);
-    grid->addWidget(regions_.middleRight, 1, 1);
+    grid->addWidget(regions_.middleRight, 1, 1, 1, 2);
     grid->addLayout(bottom, 2, 0, 1, 2);
-    grid->addWidget(upperRight, 0, 2, 2, 1);
     grid->addWidget(lowerRight, 2, 2);
-    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(0, 1);
+    grid->setRowStretch(2, 1);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+}
+
+QSize MainWindow::sizeHint() const {
+    // The whole content when the screen allows, else as much as fits.
+    const auto* scroll = findChild<QScrollArea*>();
+    QSize wanted = scroll->widget()->sizeHint() + QSize(2, 2);
+    if (const QScreen* screen = this->screen()) wanted = wanted.boundedTo(screen->availableSize() - QSize(16, 40));
+    return wanted;
 }
 
 void MainWindow::press(const QString& name) {

@@ -43,6 +43,7 @@ public:
     void applyDefaults();
     // C_all_cls: every condition back to neutral (does not run).
     void restoreAll();
+    QSize sizeHint() const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
