@@ -49,12 +49,16 @@ std::string positionWordsToCodes(std::string_view text) {
 
 bool isPositionCode(char c) { return c >= '1' && c <= '3'; }
 
-// Drops the last UTF-8 character of a non-empty text.
+// Drops the last UTF-8 character of a text. A stray continuation byte
+// counts as a character of its own.
 std::string_view dropLastCharacter(std::string_view text) {
     if (text.empty()) return text;
-    std::size_t end = text.size() - 1;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    return text.substr(0, end);
+    auto isContinuation = [&](std::size_t i) { return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80; };
+    std::size_t last = text.size() - 1;
+    std::size_t start = last;
+    while (start > 0 && last - start < 3 && isContinuation(start)) --start;
+    if (start == last || static_cast<unsigned char>(text[start]) < 0xC0) start = last;
+    return text.substr(0, start);
 }
 
 }  // namespace
