@@ -18,6 +18,13 @@ bool UiServices::setClipboardText(const QString& text) {
     return data && data->hasText() && clipboard->text() == text;
 }
 
+void UiServices::copyWithNotice(QWidget* parent, const QString& text) {
+    if (setClipboardText(text))
+        showCopyNotice(parent);
+    else
+        showMessage(parent, kCopyFailedTitle, kCopyFailedText);
+}
+
 void DesktopUiServices::showMessage(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
     box.exec();

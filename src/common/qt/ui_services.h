@@ -27,7 +27,14 @@ public:
     virtual void showCopyNotice(QWidget* parent) = 0;
     // Clears the clipboard and puts plain text on it; false when it failed.
     virtual bool setClipboardText(const QString& text);
+
+    // A copy button's whole action: the text onto the clipboard and the
+    // notice, or the error message when the clipboard could not be set.
+    void copyWithNotice(QWidget* parent, const QString& text);
 };
+
+inline const QString kCopyFailedTitle = QStringLiteral("错误提示");
+inline const QString kCopyFailedText = QStringLiteral("本次复制出现错误，请再次复制！");
 
 class DesktopUiServices : public UiServices {
 public:

@@ -1,6 +1,11 @@
 #include "mainwindow/qt/main_window.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QEvent>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +18,8 @@
 #include "conditions/qt/digit_properties_panel.h"
 #include "conditions/qt/number_lists_panel.h"
 #include "conditions/qt/positional_panel.h"
+#include "mainwindow/help_texts.h"
+#include "mainwindow/qt/set_tool_panel.h"
 #include "pool/qt/pool_source_panel.h"
 #include "twostar/qt/two_star_window.h"
 
@@ -41,7 +48,9 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent),
     setWindowTitle(QStringLiteral("Tarnel"));
     setBackColor(this, colors::kGrey);
     buildLayout();
+    wireHelpAndHover();
     showTab(0);
+    applyDefaults();
 }
 
 MainWindow::~MainWindow() = default;
@@ -130,6 +139,9 @@ void MainWindow::buildLayout() {
     connect(start_, &QPushButton::clicked, this, &MainWindow::startShrink);
     connect(toGroup, &QPushButton::clicked, this, &MainWindow::convertToGroup);
     connect(copy, &QPushButton::clicked, this, &MainWindow::copyResult);
+    connect(clearAll, &QPushButton::clicked, this, &MainWindow::restoreAll);
+
+    new SetToolPanel(regions_.pages[4], services_, this);
 
     // The condition families put their controls into their regions.
     lists_ = new NumberListPanel(regions_, this);
@@ -151,6 +163,107 @@ void MainWindow::buildLayout() {
     grid->addWidget(upperRight, 0, 2, 2, 1);
     grid->addWidget(lowerRight, 2, 2);
     grid->setColumnStretch(2, 1);
+}
+
+void MainWindow::press(const QString& name) {
+    if (auto* b = findChild<QAbstractButton*>(name)) b->click();
+}
+
+void MainWindow::setBoxText(const QString& name, const QString& text) {
+    if (auto* m = findChild<MultiLineBox*>(name))
+        m->setText(text);
+    else if (auto* e = findChild<QLineEdit*>(name))
+        e->setText(text);
+}
+
+void MainWindow::setTick(const QString& name, bool on) {
+    if (auto* c = findChild<QCheckBox*>(name)) c->setChecked(on);
+}
+
+void MainWindow::applyDefaults() {
+    setTick(QStringLiteral("Check_danzu_sx0"), true);
+    setTick(QStringLiteral("Check_danzu_sx0"), false);
+}
+
+void MainWindow::restoreAll() {
+    const QString empty;
+    setBoxText(QStringLiteral("T__hezhi_zhiding_sha"), QStringLiteral("格式:0 1 6 9 11 23 和值加空格隔开，双击清空"));
+    for (const char* box : {"T_main_shazhixuan", "T_main_laji_fushi", "T_main_sha_2ma", "T_main_bichu_2ma"})
+        setBoxText(QString::fromLatin1(box), empty);
+    setBoxText(QStringLiteral("T_main_dw_sha[0]"), QStringLiteral("按右边提示格式输入可定位杀两码组合"));
+    setBoxText(QStringLiteral("T_main_dw_sha[1]"), empty);
+    setBoxText(QStringLiteral("T_main_dw_sha[2]"), empty);
+    for (const char* button : {"C_hewei_sha_cls", "C_kuadu_sha_cls", "C_danma_chu_cls", "C_pailie_daxiao_cls",
+                               "C_pailie_jiou_cls", "C_pailie_zhihe_cls", "C_tebie_paichu_cls", "C_012_paichu_cls"})
+        press(QString::fromLatin1(button));
+    for (int i = 0; i < 3; ++i) setTick(indexedName(QStringLiteral("Check_danma_chu_geshu"), i), false);
+    for (int i = 0; i < 3; ++i) setTick(indexedName(QStringLiteral("Check_ac"), i), false);
+    setBoxText(QStringLiteral("T_hezhi_fanwei_1"), QStringLiteral("0"));
+    setBoxText(QStringLiteral("T_hezhi_fanwei_2"), QStringLiteral("27"));
+    for (int i : {1, 3, 5}) press(indexedName(QStringLiteral("C_fushi_paichu_all"), i));
+    for (int i : {1, 3, 5}) press(indexedName(QStringLiteral("C_dingwei_sha_all"), i));
+    for (int i = 0; i < 4; ++i) press(indexedName(QStringLiteral("C_danzu_cls"), i));
+    setTick(QStringLiteral("Check_danzu_sx0"), false);
+    applyDefaults();
+    setBoxText(QStringLiteral("T_jichu_dadi"), empty);
+    setBoxText(QStringLiteral("T_jichu_dadi"), QStringLiteral("\r\n大底号码\r\n\r\n双击清空"));
+    for (int i = 0; i < 15; ++i) setBoxText(indexedName(QStringLiteral("T_lm_he"), i), empty);
+    if (auto* rules = findChild<QListWidget*>(QStringLiteral("L_wz_pp"))) rules->clear();
+    press(QStringLiteral("C_3d_dw2m_cls[1]"));
+    setBoxText(QStringLiteral("T_main_dw2m[0]"), QStringLiteral("按右边提示格式输入可定位两码组合"));
+    setBoxText(QStringLiteral("T_main_dw2m[1]"), empty);
+    setBoxText(QStringLiteral("T_main_dw2m[2]"), empty);
+    press(QStringLiteral("C_ry2m_cls[1]"));
+}
+
+void MainWindow::wireHelpAndHover() {
+    struct Help {
+        const char* button;
+        const char* title;
+        const std::string& (*text)();
+    };
+    const Help helps[] = {{"C_shuoming[0]", "温情提示", &positionGridHelp},
+                          {"C_shuoming[1]", "胆组说明", &bankerGroupHelp},
+                          {"C_shuoming[2]", "使用说明", &formShapeHelp},
+                          {"C_ry2m_cls[2]", "说明", &otherPageHelp}};
+    for (const Help& h : helps) {
+        auto* b = findChild<QPushButton*>(QString::fromLatin1(h.button));
+        if (!b) continue;
+        connect(b, &QPushButton::clicked, this, [this, title = QString::fromUtf8(h.title), text = h.text] {
+            services_.showMessage(this, title, fromStd(text()));
+        });
+        b->installEventFilter(this);
+        hoverButtons_ << b;
+    }
+    if (auto* tip = findChild<QPushButton*>(QStringLiteral("C_zhongjiang_mijue")))
+        connect(tip, &QPushButton::clicked, this, [this] {
+            services_.showMessage(this, QStringLiteral("温情提示"), QStringLiteral(
+                "条件宁少勿多：先用最有把握的一两个条件缩水，\r\n"
+                "看看剩下的注数，再逐个加条件，注数过少时放宽最没把握的条件。\r\n"));
+        });
+
+    // The bare surface: the window and the plain containers and frames that
+    // make up its regions report pointer moves even with no button held.
+    setMouseTracking(true);
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>()) {
+        const char* cls = w->metaObject()->className();
+        if (qstrcmp(cls, "QWidget") == 0 || qstrcmp(cls, "QGroupBox") == 0) {
+            w->setMouseTracking(true);
+            w->installEventFilter(this);
+        }
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && hoverButtons_.contains(widget)) {
+        if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
+            setBackColor(widget, colors::kRed);
+    } else if (event->type() == QEvent::MouseMove) {
+        for (QWidget* b : hoverButtons_) setBackColor(b, colors::kGrey);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::showTab(int index) {
@@ -193,10 +306,7 @@ void MainWindow::convertToGroup() {
 }
 
 void MainWindow::copyResult() {
-    if (services_.setClipboardText(output_->text()))
-        services_.showCopyNotice(this);
-    else
-        services_.showMessage(this, QStringLiteral("错误提示"), QStringLiteral("本次复制出现错误，请再次复制！"));
+    services_.copyWithNotice(this, output_->text());
 }
 
 }  // namespace tarnel

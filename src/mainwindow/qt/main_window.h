@@ -39,12 +39,23 @@ public:
     ShrinkInputs collectInputs();
     // Shows page `index` of the tab area and marks its tab button.
     void showTab(int index);
+    // Start-up defaults: banker switch settled off, position-match combos filled.
+    void applyDefaults();
+    // C_all_cls: every condition back to neutral (does not run).
+    void restoreAll();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLayout();
     void startShrink();      // C_guolv_ks
     void convertToGroup();   // C_zhi_zu
     void copyResult();       // C_copy
+    void wireHelpAndHover();
+    void press(const QString& name);
+    void setBoxText(const QString& name, const QString& text);
+    void setTick(const QString& name, bool on);
 
     UiServices& services_;
     NumberPool pool_;
@@ -60,6 +71,7 @@ private:
     NumberListPanel* lists_ = nullptr;
     DigitPropertyPanel* digits_ = nullptr;
     PositionalPanel* positional_ = nullptr;
+    QList<QWidget*> hoverButtons_;
 };
 
 }  // namespace tarnel
