@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <limits>
 
 namespace tarnel {
 
@@ -84,7 +85,11 @@ QString fromLineBreaks(const QString& text) {
     return out;
 }
 
-LineBox::LineBox(const QString& name, QWidget* parent) : QLineEdit(parent) { setObjectName(name); }
+LineBox::LineBox(const QString& name, QWidget* parent) : QLineEdit(parent) {
+    setObjectName(name);
+    // A paste is kept whole, however long (Qt would cut it at 32767 characters).
+    setMaxLength(std::numeric_limits<int>::max());
+}
 
 void LineBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QLineEdit::mouseDoubleClickEvent(event);

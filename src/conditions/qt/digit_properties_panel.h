@@ -1,19 +1,55 @@
 #pragma once
-// Controls of this condition family.
+// Controls of the digit-property conditions on Fmain: the sum tail, span and
+// banker rows, the sum boxes, the AC row and the two position grids of
+// Frame1 (middle left), the pattern and 012-road frames (middle right) and
+// the special-exclusion frame (bottom right).
 
 #include <QObject>
+#include <array>
 
 #include "conditions/digit_properties.h"
 #include "mainwindow/qt/main_regions.h"
 
+class QCheckBox;
+class QGridLayout;
+class QPushButton;
+class QWidget;
+
 namespace tarnel {
+
+class LineBox;
+class MultiLineBox;
 
 class DigitPropertyPanel : public QObject {
     Q_OBJECT
 public:
     explicit DigitPropertyPanel(const MainRegions& regions, QObject* parent = nullptr);
-    // Reads the controls for a run; boxes a run rewrites get their cleaned text here.
+    // Reads the controls for a run. No box of this family is rewritten by a run.
     DigitPropertyInputs collect();
+
+private:
+    void buildMiddleLeft(QWidget* region);
+    void buildPositionGrids(QWidget* region);
+    void buildMiddleRight(QWidget* region);
+    void buildBottomRight(QWidget* region);
+    // One grid row button (C_..._all index 0..5): "全" or "清" of one position row.
+    void setGridRow(std::array<QPushButton*, 30>& grid, int rowButton);
+
+    std::array<QCheckBox*, 10> sumTail_{};
+    std::array<QCheckBox*, 10> span_{};
+    std::array<QCheckBox*, 10> banker_{};
+    std::array<QCheckBox*, 3> bankerCount_{};
+    LineBox* sumLower_ = nullptr;
+    LineBox* sumUpper_ = nullptr;
+    MultiLineBox* sumList_ = nullptr;
+    std::array<QCheckBox*, 3> ac_{};
+    std::array<QPushButton*, 30> compound_{};
+    std::array<QPushButton*, 30> position_{};
+    std::array<QCheckBox*, 8> bigSmall_{};
+    std::array<QCheckBox*, 8> oddEven_{};
+    std::array<QCheckBox*, 8> primeComposite_{};
+    std::array<QCheckBox*, kRoadBoxCount> road_{};
+    std::array<QCheckBox*, 10> special_{};
 };
 
 }  // namespace tarnel

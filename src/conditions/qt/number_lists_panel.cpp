@@ -1,9 +1,128 @@
 #include "conditions/qt/number_lists_panel.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <climits>
+
+#include "common/qt/controls.h"
+
 namespace tarnel {
 
-NumberListPanel::NumberListPanel(const MainRegions&, QObject* parent) : QObject(parent) {}
+namespace {
 
-NumberListInputs NumberListPanel::collect() { return {}; }
+// Hint labels beside the boxes, top to bottom.
+const char* const kDirectHints[] = {"输入您认为", "不出的号", "如123  557", "双击清空"};
+const char* const kJunkHints[] = {"垃圾复式", "可多行", "12*78*56", "双击清空"};
+const char* const kPairHints[] = {"输入格式", "12  35  48", "空格隔开", "双击清空"};
+const char* const kPositionalHints[] = {"输入格式：", "12  45  38", "空格隔开", "双击清空"};
+const char* const kPositionalLabels[] = {"【杀】百十", "【杀】百个", "【杀】十个"};
+
+const char* const kPairValueRowLabels[kPairValueRows] = {"两码和保留：", "两码和排除：", "两码差保留：",
+                                                         "两码差排除：", "两码合排除："};
+const char* const kPairValueColumnLabels[kPairValueColumns] = {"百十", "百个", "十个"};
+
+template <std::size_t N>
+QVBoxLayout* hintColumn(const char* const (&hints)[N], QWidget* parent) {
+    auto* column = new QVBoxLayout;
+    for (const char* hint : hints) column->addWidget(new QLabel(QString::fromUtf8(hint), parent));
+    column->addStretch(1);
+    return column;
+}
+
+QBoxLayout* pageLayout(const MainRegions& regions, int page) {
+    return static_cast<QBoxLayout*>(regions.pages[static_cast<std::size_t>(page)]->layout());
+}
+
+MultiLineBox* clearableBox(const QString& name, const QString& text, QWidget* parent) {
+    auto* box = new MultiLineBox(name, parent);
+    box->setText(text);
+    QObject::connect(box, &MultiLineBox::doubleClicked, box, [box] { box->setText(QString()); });
+    return box;
+}
+
+// A page with one list box and its hint labels to the right.
+MultiLineBox* listPage(const MainRegions& regions, int page, const QString& name, const QString& text,
+                       const char* const (&hints)[4]) {
+    QWidget* parent = regions.pages[static_cast<std::size_t>(page)];
+    auto* row = new QHBoxLayout;
+    auto* box = clearableBox(name, text, parent);
+    row->addWidget(box, 1);
+    row->addLayout(hintColumn(hints, parent));
+    pageLayout(regions, page)->addLayout(row);
+    return box;
+}
+
+}  // namespace
+
+NumberListPanel::NumberListPanel(const MainRegions& regions, QObject* parent) : QObject(parent) {
+    direct_ = listPage(regions, 0, QStringLiteral("T_main_shazhixuan"), kListTutorialHint, kDirectHints);
+    junk_ = listPage(regions, 1, QStringLiteral("T_main_laji_fushi"), kListTutorialHint, kJunkHints);
+    killPairs_ = listPage(regions, 2, QStringLiteral("T_main_sha_2ma"), kListTutorialHint, kPairHints);
+    mustPairs_ = listPage(regions, 3, QStringLiteral("T_main_bichu_2ma"), QString(), kPairHints);
+
+    // 定位杀2码: three boxes under their position labels, hints to the right.
+    {
+        QWidget* page = regions.pages[5];
+        auto* row = new QHBoxLayout;
+        for (int i = 0; i < 3; ++i) {
+            auto* column = new QVBoxLayout;
+            column->addWidget(new QLabel(QString::fromUtf8(kPositionalLabels[i]), page));
+            positionalKill_[static_cast<std::size_t>(i)] =
+                clearableBox(indexedName(QStringLiteral("T_main_dw_sha"), i),
+                             i == 0 ? kPositionalKillHint : QString(), page);
+            column->addWidget(positionalKill_[static_cast<std::size_t>(i)], 1);
+            row->addLayout(column, 1);
+        }
+        row->addLayout(hintColumn(kPositionalHints, page));
+        pageLayout(regions, 5)->addLayout(row);
+    }
+
+    // 其它, upper part: five rows of three boxes, each box after its column label.
+    {
+        QWidget* area = regions.otherPageLists;
+        auto* grid = new QGridLayout;
+        grid->setHorizontalSpacing(4);
+        for (int row = 0; row < kPairValueRows; ++row) {
+            grid->addWidget(new QLabel(QString::fromUtf8(kPairValueRowLabels[row]), area), row, 0);
+            for (int col = 0; col < kPairValueColumns; ++col) {
+                const int k = row * kPairValueColumns + col;
+                grid->addWidget(new QLabel(QString::fromUtf8(kPairValueColumnLabels[col]), area), row,
+                                1 + col * 2, Qt::AlignRight);
+                auto* box = new LineBox(indexedName(QStringLiteral("T_lm_he"), k), area);
+                box->setMinimumWidth(60);
+                if (k == 0) box->setText(kPairValueHint);
+                connect(box, &LineBox::doubleClicked, box, [box] { box->setText(QString()); });
+                grid->addWidget(box, row, 2 + col * 2);
+                pairValues_[static_cast<std::size_t>(k)] = box;
+            }
+        }
+        grid->setColumnStretch(2, 1);
+        grid->setColumnStretch(4, 1);
+        grid->setColumnStretch(6, 1);
+        static_cast<QBoxLayout*>(area->layout())->addLayout(grid);
+    }
+}
+
+NumberListInputs NumberListPanel::collect() {
+    NumberListInputs in;
+    in.directNumbers = toStd(direct_->text());
+    in.junkCompounds = toStd(junk_->text());
+    in.killPairs = toStd(killPairs_->text());
+    in.mustPairs = toStd(mustPairs_->text());
+    for (std::size_t i = 0; i < positionalKill_.size(); ++i) in.positionalKill[i] = toStd(positionalKill_[i]->text());
+
+    // Boxes 0..11 belong to the sum/difference stage, 12..14 to the tail
+    // stage, which runs after it; each box shows its cleaned list afterwards.
+    for (std::size_t k = 0; k < pairValues_.size(); ++k) {
+        LineBox* box = pairValues_[k];
+        std::string cleaned = normalizeValueList(toStd(box->text()));
+        const QString shown = fromStd(cleaned);
+        if (box->text() != shown) box->setText(shown);
+        in.pairValues[k] = std::move(cleaned);
+    }
+    return in;
+}
 
 }  // namespace tarnel
