@@ -16,12 +16,19 @@ quint32 fromQColor(const QColor& c) {
 
 namespace {
 const char* const kBackColorProperty = "tarnelBackColor";
+
+// A check box's back colour is the surface behind it, not its indicator.
+QPalette::ColorRole backRole(const QWidget* widget) {
+    if (qobject_cast<const QAbstractButton*>(widget) && !qobject_cast<const QPushButton*>(widget))
+        return QPalette::Window;
+    return widget->backgroundRole();
 }
+}  // namespace
 
 quint32 backColor(const QWidget* widget) {
     const QVariant stored = widget->property(kBackColorProperty);
     if (stored.isValid()) return stored.toUInt();
-    return fromQColor(widget->palette().color(widget->backgroundRole()));
+    return fromQColor(widget->palette().color(backRole(widget)));
 }
 
 void setBackColor(QWidget* widget, quint32 bbggrr) {
@@ -31,8 +38,8 @@ void setBackColor(QWidget* widget, quint32 bbggrr) {
     widget->setProperty(kBackColorProperty, bbggrr);
     QPalette pal = widget->palette();
     const QColor c = toQColor(bbggrr);
-    pal.setColor(widget->backgroundRole(), c);
-    if (widget->backgroundRole() == QPalette::Button) {
+    pal.setColor(backRole(widget), c);
+    if (backRole(widget) == QPalette::Button) {
         pal.setColor(QPalette::Button, c);
     } else {
         pal.setColor(QPalette::Window, c);

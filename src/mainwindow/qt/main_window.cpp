@@ -209,11 +209,12 @@ void MainWindow::setTick(const QString& name, bool on) {
 void MainWindow::applyDefaults() {
     setTick(QStringLiteral("Check_danzu_sx0"), true);
     setTick(QStringLiteral("Check_danzu_sx0"), false);
+    positional_->fillMatchCombos();
 }
 
 void MainWindow::restoreAll() {
     const QString empty;
-    setBoxText(QStringLiteral("T__hezhi_zhiding_sha"), QStringLiteral("格式:0 1 6 9 11 23 和值加空格隔开，双击清空"));
+    setBoxText(QStringLiteral("T__hezhi_zhiding_sha"), QString::fromUtf8(kSumKillListHint.data(), qsizetype(kSumKillListHint.size())));
     for (const char* box : {"T_main_shazhixuan", "T_main_laji_fushi", "T_main_sha_2ma", "T_main_bichu_2ma"})
         setBoxText(QString::fromLatin1(box), empty);
     setBoxText(QStringLiteral("T_main_dw_sha[0]"), QStringLiteral("按右边提示格式输入可定位杀两码组合"));
@@ -236,7 +237,7 @@ void MainWindow::restoreAll() {
     for (int i = 0; i < 15; ++i) setBoxText(indexedName(QStringLiteral("T_lm_he"), i), empty);
     if (auto* rules = findChild<QListWidget*>(QStringLiteral("L_wz_pp"))) rules->clear();
     press(QStringLiteral("C_3d_dw2m_cls[1]"));
-    setBoxText(QStringLiteral("T_main_dw2m[0]"), QStringLiteral("按右边提示格式输入可定位两码组合"));
+    setBoxText(QStringLiteral("T_main_dw2m[0]"), kPairBoxRestoreHint);
     setBoxText(QStringLiteral("T_main_dw2m[1]"), empty);
     setBoxText(QStringLiteral("T_main_dw2m[2]"), empty);
     press(QStringLiteral("C_ry2m_cls[1]"));
