@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     tarnel::applyAppearance(app);
     tarnel::DesktopUiServices services;
     tarnel::MainWindow window(services);
+    window.resize(window.sizeHint());  // the whole window, not the toolkit's two thirds of the screen
     window.show();
     return app.exec();
 }

@@ -227,3 +227,36 @@ TEST_F(WholeWindowTest, HelpButtonsTurnRedUnderThePointerAndGreyOverTheWindow) {
 
 }  // namespace
 }  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+TEST_F(WholeWindowTest, TabOrderFollowsTheScreen) {
+    QStringList chain;
+    QWidget* first = get("C_ding_anniu[0]");
+    for (QWidget* f = first; f; f = f->nextInFocusChain()) {
+        if (!f->objectName().isEmpty() && !chain.contains(f->objectName())) chain << f->objectName();
+        if (f->nextInFocusChain() == first) break;
+    }
+    auto at = [&](const char* name) {
+        const qsizetype i = chain.indexOf(QString::fromLatin1(name));
+        EXPECT_GE(i, 0) << name;
+        return i;
+    };
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(at(indexedName("C_ding_anniu", i).toLatin1()) + 1, at(indexedName("C_ding_anniu", i + 1).toLatin1()));
+    EXPECT_LT(at("C_ding_anniu[9]"), at("T_main_shazhixuan"));
+    EXPECT_LT(at("Check_fs_ip"), at("T_dadi_output"));
+    EXPECT_LT(at("T_dadi_output"), at("Check_hewei_sha[0]"));
+    EXPECT_LT(at("Check_hewei_sha[0]"), at("Check_hewei_sha[9]"));
+    EXPECT_LT(at("Check_hewei_sha[9]"), at("Check_kuadu_sha[0]"));
+    EXPECT_LT(at("C_dingwei_sha[29]"), at("Check_pailie_daxiao[0]"));
+    EXPECT_LT(at("Check_danzu_sx0"), at("T_jichu_dadi"));
+    EXPECT_LT(at("T_jichu_dadi"), at("C_guolv_ks"));
+    EXPECT_EQ(at("C_guolv_ks") + 1, at("C_copy"));
+    EXPECT_EQ(at("C_copy") + 1, at("C_zhi_zu"));
+    EXPECT_EQ(at("C_zhi_zu") + 1, at("C_all_cls"));
+}
+
+}  // namespace
+}  // namespace tarnel

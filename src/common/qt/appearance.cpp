@@ -13,7 +13,7 @@ void applyAppearance(QApplication& app) {
         const QString name = QString::fromUtf8(candidate);
         if (families.contains(name)) {
             QFont f(name);
-            f.setPointSizeF(9.5);
+            f.setPointSizeF(9);
             app.setFont(f);
             break;
         }

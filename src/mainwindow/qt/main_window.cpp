@@ -1,5 +1,7 @@
 #include "mainwindow/qt/main_window.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -135,7 +137,7 @@ void MainWindow::buildLayout() {
     auto* clearAll = makeButton(QStringLiteral("C_all_cls"), QStringLiteral("清空所有条件"),
                                 colors::kLightYellow, lowerRight);
     for (auto* b : {start_, copy, toGroup, clearAll}) {
-        b->setMinimumHeight(36);
+        b->setMinimumHeight(28);
         lrLayout->addWidget(b);
     }
     connect(start_, &QPushButton::clicked, this, &MainWindow::startShrink);
@@ -181,6 +183,36 @@ void MainWindow::buildLayout() {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
+
+    // Tab order follows the screen: region by region as a player reads the
+    // window, and within a region line by line, left to right.
+    content->adjustSize();
+    grid->activate();
+    orderFocusChain({upperLeft, upperRight, regions_.middleLeft, regions_.middleRight, regions_.bottomLeft,
+                     sources_->baseListFrame(), regions_.bottomRight, lowerRight});
+}
+
+void MainWindow::orderFocusChain(const QList<QWidget*>& regionsInOrder) {
+    QWidget* previous = nullptr;
+    for (QWidget* region : regionsInOrder) {
+        struct Item {
+            int band, x;
+            QWidget* widget;
+        };
+        QList<Item> items;
+        for (QWidget* w : region->findChildren<QWidget*>()) {
+            if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy()) continue;
+            const QPoint at = w->mapTo(region, QPoint(0, 0));
+            items.push_back({(at.y() + w->height() / 2) / 12, at.x(), w});
+        }
+        std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+            return a.band != b.band ? a.band < b.band : a.x < b.x;
+        });
+        for (const Item& item : items) {
+            if (previous) QWidget::setTabOrder(previous, item.widget);
+            previous = item.widget;
+        }
+    }
 }
 
 QSize MainWindow::sizeHint() const {

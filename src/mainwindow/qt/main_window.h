@@ -54,6 +54,7 @@ private:
     void convertToGroup();   // C_zhi_zu
     void copyResult();       // C_copy
     void wireHelpAndHover();
+    void orderFocusChain(const QList<QWidget*>& regionsInOrder);
     void press(const QString& name);
     void setBoxText(const QString& name, const QString& text);
     void setTick(const QString& name, bool on);
