@@ -201,7 +201,7 @@ void MainWindow::orderFocusChain(const QList<QWidget*>& regionsInOrder) {
         };
         QList<Item> items;
         for (QWidget* w : region->findChildren<QWidget*>()) {
-            if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy()) continue;
+            if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy() || w->window() != this) continue;
             const QPoint at = w->mapTo(region, QPoint(0, 0));
             items.push_back({(at.y() + w->height() / 2) / 12, at.x(), w});
         }
