@@ -63,7 +63,7 @@ QString indexedName(const QString& name, int index) {
 }
 
 std::string toStd(const QString& text) { return text.toStdString(); }
-QString fromStd(const std::string& text) { return QString::fromStdString(text); }
+QString fromStd(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 QString toCrLf(const QString& plain) {
     QString out;

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <string>
+#include <string_view>
 
 class QAbstractButton;
 class QCheckBox;
@@ -45,7 +46,7 @@ inline bool isSelected(const QWidget* button, quint32 color) { return backColor(
 QString indexedName(const QString& name, int index);
 
 std::string toStd(const QString& text);
-QString fromStd(const std::string& text);
+QString fromStd(std::string_view text);
 
 // Multi-line boxes hold line breaks as CR LF as the stages and the replay
 // tool see them; Qt keeps paragraphs. These convert at the boundary.

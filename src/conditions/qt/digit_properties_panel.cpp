@@ -27,7 +27,6 @@ const QString kRowLabels[3] = {QStringLiteral("百位"), QStringLiteral("十位"
 constexpr quint32 kGridSelected = colors::kLightYellow;  // 0x80FFFF
 constexpr quint32 kGridNormal = colors::kGrey;
 
-QString fromView(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 bool ticked(const QCheckBox* box) { return box->checkState() == Qt::Checked; }
 
@@ -159,14 +158,14 @@ void DigitPropertyPanel::buildMiddleLeft(QWidget* region) {
         bound->setFixedWidth(48);
         rangeRow->addWidget(bound);
     }
-    sumLower_->setText(fromView(kSumLowerInitial));
-    sumUpper_->setText(fromView(kSumUpperInitial));
+    sumLower_->setText(fromStd(kSumLowerInitial));
+    sumUpper_->setText(fromStd(kSumUpperInitial));
     rangeRow->addSpacing(12);
     rangeRow->addWidget(new QLabel(QStringLiteral("下框输入指定杀的和值"), box));
     rangeRow->addStretch(1);
     v->addLayout(rangeRow);
     sumList_ = new MultiLineBox(QStringLiteral("T__hezhi_zhiding_sha"), box);
-    sumList_->setText(fromView(kSumKillListHint));
+    sumList_->setText(fromStd(kSumKillListHint));
     sumList_->setFixedHeight(40);
     connect(sumList_, &MultiLineBox::doubleClicked, sumList_, [this] { sumList_->setText(QString()); });
     v->addWidget(sumList_);
@@ -266,7 +265,7 @@ void DigitPropertyPanel::buildMiddleRight(QWidget* region) {
     for (int r = 0; r < 3; ++r) {
         const PatternRow& row = rows[r];
         makeCheckRow(row.boxes, QString::fromLatin1(row.name),
-                     [&](int i) { return fromView(row.captions[static_cast<std::size_t>(i)]); }, patterns);
+                     [&](int i) { return fromStd(row.captions[static_cast<std::size_t>(i)]); }, patterns);
         addCheckRow(pg, r, QString(), row.boxes,
                     makeAllClear(row.boxes, QString::fromLatin1(row.all), QString::fromLatin1(row.clear), patterns),
                     patterns);
@@ -280,7 +279,7 @@ void DigitPropertyPanel::buildMiddleRight(QWidget* region) {
     auto* rg = new QGridLayout(roads);
     rg->setHorizontalSpacing(2);
     rg->setVerticalSpacing(1);
-    makeCheckRow(road_, QStringLiteral("Check_012_paichu"), [](int i) { return fromView(roadCaption(i)); }, roads);
+    makeCheckRow(road_, QStringLiteral("Check_012_paichu"), [](int i) { return fromStd(roadCaption(i)); }, roads);
     for (int i = 0; i < kRoadBoxCount; ++i) rg->addWidget(road_[static_cast<std::size_t>(i)], i / 9, i % 9);
     const auto roadAllClear =
         makeAllClear(road_, QStringLiteral("C_012_paichu_all"), QStringLiteral("C_012_paichu_cls"), roads);
@@ -304,7 +303,7 @@ void DigitPropertyPanel::buildBottomRight(QWidget* region) {
     v->setContentsMargins(6, 20, 6, 4);
     v->setSpacing(2);
     makeCheckRow(special_, QStringLiteral("Check_tebie_paichu"),
-                 [](int i) { return fromView(kSpecialCaptions[static_cast<std::size_t>(i)]); }, frame);
+                 [](int i) { return fromStd(kSpecialCaptions[static_cast<std::size_t>(i)]); }, frame);
     // Forms on the first line, shapes and "全"/"清" on the second.
     auto* forms = new QHBoxLayout;
     for (int i = 0; i < kFirstShapeBox; ++i) forms->addWidget(special_[static_cast<std::size_t>(i)]);

@@ -255,7 +255,7 @@ void PositionalPanel::buildMatchPage(QWidget* page) {
 void PositionalPanel::fillMatchCombos() {
     const QStringList positions = {QStringLiteral("百"), QStringLiteral("十"), QStringLiteral("个")};
     QStringList relations;
-    for (std::string_view word : kMatchRelations) relations << QString::fromUtf8(word.data(), qsizetype(word.size()));
+    for (std::string_view word : kMatchRelations) relations << fromStd(word);
     const QStringList* items[3] = {&positions, &relations, &positions};
     const int defaults[3] = {0, 0, 2};
     for (int i = 0; i < 3; ++i) {

@@ -246,7 +246,7 @@ void MainWindow::applyDefaults() {
 
 void MainWindow::restoreAll() {
     const QString empty;
-    setBoxText(QStringLiteral("T__hezhi_zhiding_sha"), QString::fromUtf8(kSumKillListHint.data(), qsizetype(kSumKillListHint.size())));
+    setBoxText(QStringLiteral("T__hezhi_zhiding_sha"), fromStd(kSumKillListHint));
     for (const char* box : {"T_main_shazhixuan", "T_main_laji_fushi", "T_main_sha_2ma", "T_main_bichu_2ma"})
         setBoxText(QString::fromLatin1(box), empty);
     setBoxText(QStringLiteral("T_main_dw_sha[0]"), QStringLiteral("按右边提示格式输入可定位杀两码组合"));

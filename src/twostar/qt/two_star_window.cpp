@@ -24,8 +24,6 @@ const QString kWindowTitle = QStringLiteral("Tarnel  永久免费");
 const QString kBaseListInitial = QStringLiteral("输入大底号码");
 const QString kKillListInitial = QStringLiteral("杀直选号码\r\n");
 const QString kResultInitial = QStringLiteral("结果区\r\n");
-const QString kCopyErrorTitle = QStringLiteral("错误提示");
-const QString kCopyErrorText = QStringLiteral("本次复制出现错误，请再次复制！");
 const QString kHelpTitle = QStringLiteral("胆组说明");
 const QString kBankerHint = QStringLiteral("建议新手只输入一行胆码，勿输入多行胆码，出胆个数可不选");
 
@@ -417,10 +415,7 @@ void TwoStarWindow::convertToGroups() {
 }
 
 void TwoStarWindow::copyResult() {
-    if (services_.setClipboardText(trimmedSpaces(boxes_[2]->text())))
-        services_.showCopyNotice(this);
-    else
-        services_.showMessage(this, kCopyErrorTitle, kCopyErrorText);
+    services_.copyWithNotice(this, trimmedSpaces(boxes_[2]->text()));
 }
 
 void TwoStarWindow::clearConditions() {
