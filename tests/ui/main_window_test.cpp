@@ -184,3 +184,20 @@ TEST(MultiLineBoxText, LineBreaksBecomeCrLfAndOtherTextIsKept) {
 
 }  // namespace
 }  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+TEST(LineBoxText, LineBreaksBecomeSpacesAndLongPastesStayWhole) {
+    LineBox box("T_test");
+    box.setText("12\r\n34\n5\r6");
+    EXPECT_EQ(box.text(), "12 34 5 6");
+    box.insert("\r\n7");
+    EXPECT_EQ(box.text(), "12 34 5 6 7");
+    const QString big(100000, QLatin1Char('9'));
+    box.setText(big);
+    EXPECT_EQ(box.text(), big);
+}
+
+}  // namespace
+}  // namespace tarnel

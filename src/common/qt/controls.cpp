@@ -96,6 +96,14 @@ LineBox::LineBox(const QString& name, QWidget* parent) : QLineEdit(parent) {
     setObjectName(name);
     // A paste is kept whole, however long (Qt would cut it at 32767 characters).
     setMaxLength(std::numeric_limits<int>::max());
+    // A single-line box never holds a line break: a pasted CR LF, CR or LF
+    // becomes one space, which separates just as the break did.
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'))) return;
+        const int cursor = cursorPosition();
+        setText(fromLineBreaks(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        setCursorPosition(qMin(cursor, int(this->text().size())));
+    });
 }
 
 void LineBox::mouseDoubleClickEvent(QMouseEvent* event) {

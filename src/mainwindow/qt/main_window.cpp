@@ -325,6 +325,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void MainWindow::closeEvent(QCloseEvent* event) {
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (child->isWindow()) child->close();
+    QWidget::closeEvent(event);
+}
+
 void MainWindow::showTab(int index) {
     for (int i = 0; i < 10; ++i) regions_.pages[static_cast<std::size_t>(i)]->hide();
     regions_.pages[static_cast<std::size_t>(index)]->show();

@@ -47,6 +47,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing the main window ends the program: its other windows close with it.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildLayout();
