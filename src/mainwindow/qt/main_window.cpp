@@ -55,6 +55,7 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent),
     wireHelpAndHover();
     showTab(0);
     applyDefaults();
+    tabs_[0]->setFocus();  // the first stop of the tab order
 }
 
 MainWindow::~MainWindow() = default;
@@ -178,6 +179,7 @@ void MainWindow::buildLayout() {
 
     auto* scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setWidget(content);
     auto* outer = new QVBoxLayout(this);
