@@ -11,22 +11,14 @@
 
 #include "common/qt/controls.h"
 #include "common/qt/ui_services.h"
+#include "main_window_fixture.h"
 #include "mainwindow/qt/main_window.h"
 
 namespace tarnel {
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public MainWindowFixture {
 protected:
-    RecordingUiServices services;
-    MainWindow w{services};
-
-    template <class T = QWidget>
-    T* get(const QString& name) {
-        T* c = w.findChild<T*>(name);
-        if (!c) ADD_FAILURE() << "no control " << name.toStdString();
-        return c;
-    }
     QPushButton* button(const QString& name) { return get<QPushButton>(name); }
     MultiLineBox* multi(const QString& name) { return get<MultiLineBox>(name); }
     LineBox* line(const QString& name) { return get<LineBox>(name); }

@@ -14,22 +14,14 @@
 #include "common/qt/controls.h"
 #include "common/qt/ui_services.h"
 #include "mainwindow/help_texts.h"
+#include "main_window_fixture.h"
 #include "mainwindow/qt/main_window.h"
 
 namespace tarnel {
 namespace {
 
-class WholeWindowTest : public ::testing::Test {
+class WholeWindowTest : public MainWindowFixture {
 protected:
-    RecordingUiServices services;
-    MainWindow w{services};
-
-    template <class T = QWidget>
-    T* get(const QString& name) {
-        T* c = w.findChild<T*>(name);
-        if (!c) ADD_FAILURE() << "no control " << name.toStdString();
-        return c;
-    }
     void click(const QString& name) {
         if (auto* b = get<QAbstractButton>(name)) b->click();
     }
