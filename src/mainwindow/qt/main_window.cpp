@@ -177,14 +177,14 @@ void MainWindow::buildLayout() {
     grid->setRowStretch(0, 1);
     grid->setRowStretch(2, 1);
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(content);
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(content);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scroll);
+    outer->addWidget(scroll_);
 
     // Tab order follows the screen: region by region as a player reads the
     // window, and within a region line by line, left to right.
@@ -219,8 +219,8 @@ void MainWindow::orderFocusChain(const QList<QWidget*>& regionsInOrder) {
 
 QSize MainWindow::sizeHint() const {
     // The whole content when the screen allows, else as much as fits.
-    const auto* scroll = findChild<QScrollArea*>();
-    QSize wanted = scroll->widget()->sizeHint() + QSize(2, 2);
+    if (!scroll_ || !scroll_->widget()) return QWidget::sizeHint();
+    QSize wanted = scroll_->widget()->sizeHint() + QSize(2, 2);
     if (const QScreen* screen = this->screen()) wanted = wanted.boundedTo(screen->availableSize() - QSize(16, 40));
     return wanted;
 }

@@ -10,6 +10,7 @@
 #include "pool/shrink.h"
 
 class QPushButton;
+class QScrollArea;
 
 namespace tarnel {
 
@@ -76,6 +77,7 @@ private:
     DigitPropertyPanel* digits_ = nullptr;
     PositionalPanel* positional_ = nullptr;
     QList<QWidget*> hoverButtons_;
+    QScrollArea* scroll_ = nullptr;
 };
 
 }  // namespace tarnel
