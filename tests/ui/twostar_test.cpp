@@ -37,7 +37,11 @@ void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::Deferr
 
 std::string allPairsText() {
     std::string text;
-    for (int n = 0; n < 100; ++n) text += (n ? " " : "") + std::to_string(n / 10) + std::to_string(n % 10);
+    for (int n = 0; n < 100; ++n) {
+        if (n) text += ' ';
+        text += static_cast<char>('0' + n / 10);
+        text += static_cast<char>('0' + n % 10);
+    }
     return text;
 }
 
