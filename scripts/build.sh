@@ -1,7 +1,23 @@
 #!/usr/bin/env bash
-# scripts/build.sh DIR [cmake options...]: configures and builds into DIR.
+# scripts/build.sh [--target NAME] DIR [cmake options...]: configures DIR and
+# builds NAME there (every target when no --target is given).
+#
+# CMake runs only when DIR has not been configured yet or was configured with
+# other options; after that Ninja re-runs CMake by itself whenever a
+# CMakeLists.txt changes, so a build with nothing to do returns at once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+target=()
+if [ "${1:-}" = --target ]; then
+  target=(--target "$2"); shift 2
+fi
 dir=$1; shift
-cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir"
+
+options_file=$dir/.tarnel-cmake-options
+options=$(printf '%q\n' -G Ninja "$@")
+if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$options_file" 2>/dev/null)" != "$options" ]; then
+  rm -f "$options_file"
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  printf '%s\n' "$options" >"$options_file"
+fi
+cmake --build "$dir" "${target[@]}"
