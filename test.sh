@@ -2,15 +2,67 @@
 # Sets up what is missing, builds, and runs every test: engine tests,
 # offscreen widget tests and the replayed scenarios, then the same tests
 # again in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
-set -euo pipefail
+# Both builds treat compiler warnings as errors. Ends with a summary: the
+# time of each phase, then "tests: N passed, N failed" as the last line.
+set -uo pipefail
 cd "$(dirname "$0")"
-scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 
-scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
-(cd build && ctest --output-on-failure)
+phases=()
+passed=0
+failed=0
+status=0
+junit=$(mktemp)
+trap 'rm -f "$junit"' EXIT
+
+# phase NAME COMMAND...: runs COMMAND, notes how long it took and whether it failed.
+phase() {
+  local name=$1; shift
+  local start=$SECONDS rc=0
+  "$@" || rc=$?
+  local took=$((SECONDS - start))
+  phases+=("$(printf '%-17s %3dm%02ds%s' "$name:" $((took / 60)) $((took % 60)) "$( ((rc)) && echo '  FAILED')")")
+  ((rc)) && status=1
+  return $rc
+}
+
+# run_tests DIR [VAR=VALUE...]: runs DIR's tests, showing the output of the
+# failing ones, and adds their counts to the totals, counted as ctest counts
+# them (a test that could not run is a failure; a skipped one is not).
+run_tests() {
+  local dir=$1; shift
+  local rc=0 ran failures=$dir/Testing/Temporary/LastTestsFailed.log
+  rm -f "$junit" "$failures"
+  (cd "$dir" && env "$@" ctest --output-on-failure --progress -j2 --output-junit "$junit") || rc=$?
+  if [ ! -s "$junit" ]; then
+    echo "ctest in $dir wrote no results" >&2
+    return 1
+  fi
+  ran=$(grep '<testcase ' "$junit" | grep -vc ' status="disabled"')
+  local f=0
+  [ -f "$failures" ] && f=$(grep -c . "$failures")
+  passed=$((passed + ran - f))
+  failed=$((failed + f))
+  return $rc
+}
+
+summary() {
+  echo
+  echo "Summary"
+  printf '  %s\n' "${phases[@]}"
+  echo "tests: $passed passed, $failed failed"
+  exit $status
+}
+
+phase "setup" scripts/setup.sh || summary
+phase "Release build" scripts/build.sh build-test -DCMAKE_BUILD_TYPE=Release -DTARNEL_WERROR=ON || summary
+phase "Release tests" run_tests build-test || summary
 
 if [ "${TARNEL_SKIP_SANITIZE:-0}" != 1 ]; then
-  scripts/build.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTARNEL_SANITIZE=ON -DTARNEL_BENCH=OFF
-  (cd build-sanitize && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure)
+  phase "sanitizer build" scripts/build.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTARNEL_SANITIZE=ON \
+    -DTARNEL_BENCH=OFF -DTARNEL_WERROR=ON || summary
+  phase "sanitizer tests" run_tests build-sanitize ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 || summary
+else
+  phases+=("sanitizer builds and tests skipped (TARNEL_SKIP_SANITIZE=1)")
 fi
+summary
