@@ -4,6 +4,7 @@
 #include <bitset>
 
 #include "common/digits.h"
+#include "common/selection.h"
 #include "common/text.h"
 #include "twostar/pair_grids.h"
 
@@ -11,18 +12,11 @@ namespace tarnel {
 
 namespace {
 
-// Selection text of buttons first..last of a grid: the captions of the
-// selected ones in ascending index order, each followed by "*".
+// Selection text of buttons first..last of a grid, each caption followed by "*".
 template <std::size_t N>
 std::string selectionText(PairGrid grid, const std::array<bool, N>& selected, int first = 0,
                           int last = static_cast<int>(N) - 1) {
-    std::string text;
-    for (int i = first; i <= last; ++i) {
-        if (!selected[static_cast<std::size_t>(i)]) continue;
-        text += gridCaption(grid, i);
-        text += '*';
-    }
-    return text;
+    return captionSelectionText(selected, first, last, [grid](int i) { return gridCaption(grid, i); }, true);
 }
 
 std::string digitText(int d) { return std::string(1, static_cast<char>('0' + d)); }

@@ -11,7 +11,7 @@
 
 #include "conditions/digit_numeric_text.h"
 #include "conditions/digit_properties.h"
-#include "pool/shrink.h"
+#include "run/shrink.h"
 
 namespace tarnel {
 namespace {

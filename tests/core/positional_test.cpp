@@ -8,7 +8,7 @@
 
 #include "common/text.h"
 #include "conditions/positional.h"
-#include "pool/shrink.h"
+#include "run/shrink.h"
 
 namespace tarnel {
 namespace {

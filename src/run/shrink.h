@@ -3,19 +3,21 @@
 // write the survivors. The stage table fixes the order.
 
 #include <array>
+#include <bitset>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "conditions/digit_properties.h"
 #include "conditions/number_lists.h"
+#include "conditions/pool_sources.h"
 #include "conditions/positional.h"
 #include "pool/number_pool.h"
-#include "pool/pool_sources.h"
+#include "run/condition_state.h"
 
 namespace tarnel {
 
-// Everything a run reads, gathered from the window once per run.
+// Everything the stages read, derived from the condition state once per run.
 struct ShrinkInputs {
     PoolSourceInputs source;
     NumberListInputs lists;
@@ -52,5 +54,34 @@ ShrinkResult outputResult(const NumberPool& pool);
 // Sorts each survivor's digits in the pool; group forms appear in the order
 // of the first survivor producing them. No survivor gives "" and 0.
 ShrinkResult convertToGroups(NumberPool& pool);
+
+// ---- a run from the condition state ----------------------------------------
+
+// The stage inputs of a condition state (reading them changes nothing).
+ShrinkInputs shrinkInputs(const MainConditions& conditions);
+
+// A whole run as the start button performs it: the result, and the texts
+// of the boxes a run rewrites, which the window writes back.
+struct MainRun {
+    ShrinkResult result;
+    std::array<std::string, kPairValueBoxes> pairValueTexts;  // T_lm_he, cleaned
+    std::array<std::string, 3> pairListTexts;                 // T_main_dw2m, cleaned
+};
+MainRun runMain(NumberPool& pool, const MainConditions& conditions,
+                const std::function<void(int)>& afterStage = {});
+
+// ---- what each row rules out on its own --------------------------------------
+
+using NumberSet = std::bitset<NumberPool::kSize>;
+
+// Row r (0-based index into the stage table) applied alone to the full
+// pool: the numbers it kills. The first and last rows kill nothing.
+NumberSet rowKillSet(int row, const ShrinkInputs& in);
+
+// Rows as players and files number them, 1-based: 2 and 3 are the pool
+// sources, 4..28 the conditions.
+inline constexpr int kFirstSourceRow = 2;
+inline constexpr int kFirstConditionRow = 4;
+inline constexpr int kLastConditionRow = 28;
 
 }  // namespace tarnel

@@ -1,4 +1,4 @@
-#include "pool/shrink.h"
+#include "run/shrink.h"
 
 #include <bitset>
 
@@ -56,6 +56,36 @@ ShrinkResult runShrink(NumberPool& pool, const ShrinkInputs& in,
         if (afterStage) afterStage(row);
     }
     return result;
+}
+
+ShrinkInputs shrinkInputs(const MainConditions& c) {
+    ShrinkInputs in;
+    in.source = c.sources;
+    in.lists = c.lists;
+    for (auto& text : in.lists.pairValues) text = normalizeValueList(text);
+    in.positional = positionalInputs(c.positional);
+    in.digits = c.digits;
+    return in;
+}
+
+MainRun runMain(NumberPool& pool, const MainConditions& conditions, const std::function<void(int)>& afterStage) {
+    const ShrinkInputs in = shrinkInputs(conditions);
+    MainRun run;
+    run.pairValueTexts = in.lists.pairValues;
+    run.pairListTexts = in.positional.pairLists;
+    run.result = runShrink(pool, in, afterStage);
+    return run;
+}
+
+NumberSet rowKillSet(int row, const ShrinkInputs& in) {
+    NumberSet killed;
+    if (row <= 0 || row >= kStageCount - 1) return killed;
+    NumberPool pool;
+    ShrinkResult unused;
+    kStageTable[static_cast<std::size_t>(row)].run(pool, in, unused);
+    for (int i = 0; i < NumberPool::kSize; ++i)
+        if (!pool.alive(i)) killed.set(static_cast<std::size_t>(i));
+    return killed;
 }
 
 ShrinkResult outputResult(const NumberPool& pool) {
