@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -97,9 +98,11 @@ QWidget* Replayer::control(const QJsonObject& step) {
             fail(QStringLiteral("field \"index\" must be a whole number"));
         name = indexedName(name, index.toInt());
     }
-    const auto found = w->findChildren<QWidget*>(name);
-    if (found.isEmpty()) fail(QStringLiteral("no control \"%1\" on %2").arg(name, windowName));
-    return found.first();
+    // Only the window's own controls: a window opened from it (the two-star
+    // window over the main window) is addressed by its own name.
+    for (QWidget* found : w->findChildren<QWidget*>(name))
+        if (found->window() == w) return found;
+    fail(QStringLiteral("no control \"%1\" on %2").arg(name, windowName));
 }
 
 QString kindOf(QWidget* w) { return QString::fromLatin1(w->metaObject()->className()); }
@@ -276,6 +279,16 @@ void Replayer::runStep(int index, const QJsonObject& step) {
         QEventLoop loop;
         QTimer::singleShot(int(qMin(ms.toDouble(), 3600000.0)), &loop, &QEventLoop::quit);
         loop.exec();
+    } else if (action == QLatin1String("open_scheme") || action == QLatin1String("save_scheme")) {
+        const QString path = stringField(step, "path");
+        QString windowName;
+        window(step, &windowName);
+        if (windowName != QLatin1String("Fmain")) fail(QStringLiteral("schemes are opened and saved on Fmain"));
+        services_.setNextPath(path);
+        if (action == QLatin1String("open_scheme"))
+            main_->openScheme();
+        else
+            main_->saveSchemeAs();
     } else if (action == QLatin1String("read")) {
         const QString value = readValue(step);
         const QByteArray line =
@@ -307,6 +320,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
+    QStandardPaths::setTestModeEnabled(true);  // a replay never touches the player's settings
     applyAppearance(app);
 
     QByteArray data;
