@@ -126,8 +126,12 @@ QString Replayer::readValue(const QJsonObject& step) {
     if (step.contains(QLatin1String("what"))) what = stringField(step, "what");
 
     if (what == QLatin1String("title")) {
+        // As the title bar shows it: the "[*]" placeholder becomes "*" while
+        // the window holds unsaved changes, and goes otherwise.
         QWidget* w = window(step, nullptr);
-        return jsonString(w->windowTitle());
+        QString title = w->windowTitle();
+        title.replace(QLatin1String("[*]"), w->isWindowModified() ? QStringLiteral("*") : QString());
+        return jsonString(title);
     }
     if (what == QLatin1String("messages")) {
         QStringList parts;
