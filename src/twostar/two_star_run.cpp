@@ -49,14 +49,16 @@ void applyPairBankers(PairPool& pool, const TwoStarInputs& in) {
     for (auto& r : counts)
         if (r.empty()) r = "12";
     const bool repeats = in.countRepeats;
+    // A row's digits and counts are its captions ("3*5*"), so their digit sets say the same.
+    std::array<unsigned, 3> bankerSets{}, countSets{};
+    for (std::size_t g = 0; g < 3; ++g) {
+        bankerSets[g] = digitSet(banker[g]);
+        countSets[g] = digitSet(counts[g]);
+    }
     pool.killWhere([&](int t, int u) {
-        const std::string tt = digitText(t), ut = digitText(u);
-        for (int g = 0; g < 3; ++g) {
-            const std::string& b = banker[static_cast<std::size_t>(g)];
-            if (b.empty()) continue;
-            int hits = occursIn(tt, b) ? 1 : 0;
-            if ((repeats || u != t) && occursIn(ut, b)) ++hits;
-            if (!occursIn(digitText(hits), counts[static_cast<std::size_t>(g)])) return true;
+        for (std::size_t g = 0; g < 3; ++g) {
+            if (banker[g].empty()) continue;
+            if (!inDigitSet(countSets[g], bankerHits(std::array{t, u}, bankerSets[g], repeats))) return true;
         }
         return false;
     });
