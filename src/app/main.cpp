@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "common/qt/appearance.h"
 #include "common/qt/ui_services.h"
@@ -6,6 +7,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
+    app.setDesktopFileName(QStringLiteral("tarnel"));
     tarnel::applyAppearance(app);
     tarnel::DesktopUiServices services;
     tarnel::MainWindow window(services);

@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
+#include <QIcon>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -307,6 +308,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
     applyAppearance(app);
 
     QByteArray data;
