@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QTimer>
+#include <QIcon>
 
 #include "common/qt/appearance.h"
 #include "common/qt/ui_services.h"
@@ -9,6 +10,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
+    app.setDesktopFileName(QStringLiteral("tarnel"));
     tarnel::applyAppearance(app);
     tarnel::DesktopUiServices services;
     tarnel::MainWindow window(services);

@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
+#include <QIcon>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -327,6 +328,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
     QStandardPaths::setTestModeEnabled(true);  // a replay never touches the player's settings
+    app.setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
     applyAppearance(app);
 
     QByteArray data;
