@@ -81,6 +81,7 @@ std::vector<ControlField> mainControls(MainConditions& s) {
     t.flags("C_ry2m_he", s.positional.anyTwoTails, kToggle);
     // Combo boxes and the list box.
     t.texts("C_wz_pp", s.positional.matchCombos, ControlKind::Combo);
+    t.fields.push_back({"Combo_rongcuo", ControlKind::Combo, &s.tolerance});
     t.fields.push_back({"L_wz_pp", ControlKind::List, &s.positional.matchRules});
     return std::move(t.fields);
 }

@@ -50,7 +50,8 @@ TEST(Scheme, FileHoldsTheWholeTableInOneOrder) {
     std::vector<std::string> table;
     for (const ControlField& f : mainControls(state)) table.push_back(f.key);
     EXPECT_EQ(keys, table);
-    EXPECT_EQ(table.size(), 298u);  // 34 text boxes, 100 check boxes, 160 toggles, 3 combos, 1 list
+    EXPECT_EQ(table.size(), 299u);  // 34 text boxes, 100 check boxes, 160 toggles, 4 combos, 1 list
+    EXPECT_EQ(doc["Fmain"]["Combo_rongcuo"], "0");
     EXPECT_EQ(doc["F2d"].size(), 135u);  // 2 text boxes, 1 check box, 132 toggles
     EXPECT_EQ(doc["Fmain"]["Check_hewei_sha[3]"], 0);
     EXPECT_EQ(doc["Fmain"]["C_dingwei_sha[12]"], false);
@@ -129,6 +130,9 @@ INSTANTIATE_TEST_SUITE_P(
         Broken{"ToggleNumber", wrap(R"("C_danzu[4]":1)"), "C_danzu[4]"},
         Broken{"TextNumber", wrap(R"("T_jichu_dadi":5)"), "T_jichu_dadi"},
         Broken{"ComboNumber", wrap(R"("C_wz_pp[0]":3)"), "C_wz_pp[0]"},
+        Broken{"ToleranceNumber", wrap(R"("Combo_rongcuo":3)"), "Combo_rongcuo"},
+        Broken{"ToleranceTen", wrap(R"("Combo_rongcuo":"10")"), "Combo_rongcuo"},
+        Broken{"ToleranceSpaced", wrap(R"("Combo_rongcuo":" 1")"), "Combo_rongcuo"},
         Broken{"ListOfNumbers", wrap(R"("L_wz_pp":["a",1])"), "L_wz_pp"},
         Broken{"ListText", wrap(R"("L_wz_pp":"a")"), "L_wz_pp"},
         Broken{"NulInText", wrap(R"("T_main_sha_2ma":"12\u000034")"), "NUL"},
@@ -160,7 +164,8 @@ TEST(RunFromState, SurvivorsAreWhatNoRowKillsOnItsOwn) {
     StateMaker make(5);
     int someKept = 0;
     for (int round = 0; round < 400; ++round) {
-        const MainConditions state = make.main();
+        MainConditions state = make.main();
+        state.tolerance = 0;
         NumberPool pool;
         const MainRun run = runMain(pool, state);
         const ShrinkInputs in = shrinkInputs(state);
@@ -197,7 +202,9 @@ TEST(RestoreState, KeepsSourcesRepeatOptionAndSetLists) {
         EXPECT_EQ(r.setLists, s.setLists);
         EXPECT_TRUE(restoredConditions(r) == r);
         NumberPool pool;
-        if (!s.sources.compoundOn) EXPECT_EQ(runMain(pool, r).result.count, 1000);  // nothing left to filter
+        if (!s.sources.compoundOn) {
+            EXPECT_EQ(runMain(pool, r).result.count, 1000);  // nothing left to filter
+        }
     }
 }
 

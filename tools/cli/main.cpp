@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "pool/pair_pool.h"
 #include "run/scheme.h"
 #include "run/shrink.h"
@@ -21,7 +23,8 @@ namespace {
 using OrderedJson = nlohmann::ordered_json;
 
 constexpr const char* kUsage =
-    "用法：tarnel-cli run SCHEME [--window Fmain|F2d]（SCHEME 为方案文件，- 表示标准输入）";
+    "用法：tarnel-cli run SCHEME [--window Fmain|F2d] [--tolerance K] | "
+    "tarnel-cli explain SCHEME NUMBER... [--tolerance K]（SCHEME 为方案文件，- 表示标准输入）";
 
 struct Failure {
     std::string reason;
@@ -32,7 +35,20 @@ struct Failure {
 struct Options {
     std::vector<std::string> positional;
     std::string window = "Fmain";
+    std::optional<int> tolerance;
 };
+
+// A whole number 0..25 written with ASCII digits only.
+std::optional<int> toleranceValue(const std::string& text) {
+    if (text.empty() || text.size() > 2) return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value > kMaxTolerance) return std::nullopt;
+    return value;
+}
 
 Options parseOptions(const std::vector<std::string>& args) {
     Options o;
@@ -42,6 +58,10 @@ Options parseOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) fail("--window 后面缺少窗口名（Fmain 或 F2d）");
             o.window = args[++i];
             if (o.window != "Fmain" && o.window != "F2d") fail("未知窗口 \"" + o.window + "\"（应为 Fmain 或 F2d）");
+        } else if (a == "--tolerance") {
+            if (i + 1 >= args.size()) fail("--tolerance 后面缺少容错数（0 到 25）");
+            o.tolerance = toleranceValue(args[++i]);
+            if (!o.tolerance) fail("容错数 \"" + args[i] + "\" 不正确，应为 0 到 25 的整数");
         } else if (a.size() > 1 && a.rfind("--", 0) == 0) {
             fail("未知选项 " + a);
         } else {
@@ -51,7 +71,7 @@ Options parseOptions(const std::vector<std::string>& args) {
     return o;
 }
 
-Scheme loadScheme(const std::string& path) {
+Scheme loadScheme(const std::string& path, const Options& o) {
     std::string bytes;
     if (path == "-") {
         bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
@@ -63,12 +83,13 @@ Scheme loadScheme(const std::string& path) {
     }
     SchemeReading reading = readScheme(bytes);
     if (!reading.scheme) fail(reading.error);
+    if (o.tolerance) reading.scheme->main.tolerance = *o.tolerance;
     return std::move(*reading.scheme);
 }
 
 OrderedJson runCommand(const Options& o) {
     if (o.positional.size() != 1) fail(kUsage);
-    const Scheme scheme = loadScheme(o.positional[0]);
+    const Scheme scheme = loadScheme(o.positional[0], o);
     OrderedJson out = OrderedJson::object();
     if (o.window == "F2d") {
         if (!scheme.twoStar) fail("方案中没有二星窗口（F2d）的条件");
@@ -100,6 +121,31 @@ OrderedJson runCommand(const Options& o) {
     return out;
 }
 
+OrderedJson explainCommand(const Options& o) {
+    if (o.positional.size() < 2) fail(kUsage);
+    if (o.window != "Fmain") fail("explain 只用于主窗口（Fmain）");
+    std::vector<int> numbers;
+    for (std::size_t i = 1; i < o.positional.size(); ++i) {
+        const std::string& n = o.positional[i];
+        if (n.size() != 3 || !isAsciiDigit(n[0]) || !isAsciiDigit(n[1]) || !isAsciiDigit(n[2]))
+            fail("号码 \"" + n + "\" 不是三位数字");
+        numbers.push_back(std::stoi(n));
+    }
+    const Scheme scheme = loadScheme(o.positional[0], o);
+    const RowKills kills = computeRowKills(shrinkInputs(scheme.main));
+    OrderedJson list = OrderedJson::array();
+    for (int n : numbers) {
+        OrderedJson entry = OrderedJson::object();
+        entry["number"] = numberText(n, 3);
+        entry["survives"] = survivesWithTolerance(kills, n, scheme.main.tolerance);
+        entry["killed_by"] = kills.killedBy(n);
+        list.push_back(std::move(entry));
+    }
+    OrderedJson out = OrderedJson::object();
+    out["numbers"] = std::move(list);
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,6 +157,8 @@ int main(int argc, char** argv) {
         OrderedJson out;
         if (command == "run")
             out = runCommand(options);
+        else if (command == "explain")
+            out = explainCommand(options);
         else
             fail("未知命令 \"" + command + "\"；" + kUsage);
         const std::string line = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';

@@ -58,6 +58,15 @@ void StateBinding::bind(QComboBox* combo, std::string& field) {
     connect(combo, &QComboBox::currentTextChanged, this, [this, i] { mark(i); });
 }
 
+void StateBinding::bind(QComboBox* combo, int& field) {
+    const std::size_t i = add([combo, &field] { field = combo->currentText().toInt(); },
+                              [combo, &field] {
+                                  const int item = combo->findText(QString::number(field));
+                                  combo->setCurrentIndex(item >= 0 ? item : 0);
+                              });
+    connect(combo, &QComboBox::currentTextChanged, this, [this, i] { mark(i); });
+}
+
 void StateBinding::bind(QListWidget* list, std::vector<std::string>& field) {
     const std::size_t i = add(
         [list, &field] {

@@ -28,6 +28,8 @@ public:
     void bind(MultiLineBox* box, std::string& field);
     void bind(LineBox* box, std::string& field);
     void bind(QComboBox* combo, std::string& field);
+    // A combo of the items "0", "1", ...: the field is the number chosen.
+    void bind(QComboBox* combo, int& field);
     void bind(QListWidget* list, std::vector<std::string>& field);
 
     // Brings every field up to date with its control.

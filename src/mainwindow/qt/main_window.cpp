@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -80,8 +81,24 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent),
     changeTimer_->setSingleShot(true);
     changeTimer_->setInterval(kSettleMs);
     connect(&binding_, &StateBinding::changed, changeTimer_, qOverload<>(&QTimer::start));
-    connect(changeTimer_, &QTimer::timeout, this, &MainWindow::updateTitle);
+    connect(changeTimer_, &QTimer::timeout, this, &MainWindow::conditionsSettled);
+    conditionsSettled();
+}
+
+void MainWindow::conditionsSettled() {
     updateTitle();
+    updateForecast();
+}
+
+void MainWindow::updateForecast() {
+    const RowKills kills = computeRowKills(shrinkInputs(conditions()));
+    forecast_->setText(forecastText(int(survivorsWithTolerance(kills, state_.tolerance).count())));
+}
+
+QString MainWindow::forecastText(int count) const {
+    QString text = QStringLiteral("预计注数 %1").arg(count);
+    if (lastRun_ && lastRun_->result.count != count) text += QStringLiteral("（上次 %1）").arg(lastRun_->result.count);
+    return text;
 }
 
 MainWindow::~MainWindow() = default;
@@ -153,6 +170,24 @@ void MainWindow::buildLayout() {
     countRow->addWidget(openTwoStar);
     urLayout->addLayout(countRow);
     connect(openTwoStar, &QPushButton::clicked, this, &MainWindow::openTwoStar);
+
+    // Tolerance and the count a run would give now.
+    auto* toleranceRow = new QHBoxLayout;
+    auto* toleranceLabel = new QLabel(QStringLiteral("容错"), upperRight);
+    tolerance_ = new QComboBox(upperRight);
+    tolerance_->setObjectName(QStringLiteral("Combo_rongcuo"));
+    for (int k = 0; k <= 9; ++k) tolerance_->addItem(QString::number(k));
+    tolerance_->setToolTip(QStringLiteral("容错：号码最多被几个条件排除时仍保留（0 表示不容错）"));
+    toleranceLabel->setBuddy(tolerance_);
+    binding_.bind(tolerance_, state_.tolerance);
+    toleranceRow->addWidget(toleranceLabel);
+    toleranceRow->addWidget(tolerance_);
+    toleranceRow->addSpacing(8);
+    forecast_ = new QLabel(upperRight);
+    forecast_->setObjectName(QStringLiteral("L_yuji_zhushu"));
+    forecast_->setToolTip(QStringLiteral("按现在的条件缩水将得到的注数，条件一改就更新"));
+    toleranceRow->addWidget(forecast_, 1);
+    urLayout->addLayout(toleranceRow);
 
     // Lower right: the four command buttons.
     auto* lowerRight = new QWidget(this);
@@ -341,15 +376,18 @@ void MainWindow::startShrink() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     // A run rewrites some boxes to their cleaned text; that is no change the player made.
     const bool wasSaved = !schemePath_.isEmpty() && !schemeModified();
-    const MainRun run = runMain(pool_, conditions(), observer_);
+    lastRun_ = runMain(pool_, conditions(), observer_);
+    const MainRun& run = *lastRun_;
     lists_->showCleanedValueLists(run.pairValueTexts);
     positional_->showCleanedPairLists(run.pairListTexts);
     output_->setText(fromStd(run.result.text));
     count_->setText(QString::number(run.result.count));
+    forecast_->setText(forecastText(run.result.count));
     start_->setEnabled(true);
     start_->setFocus();
     ++runCount_;
     if (wasSaved) markSaved(schemePath_);
+    emit ran();
 }
 
 void MainWindow::convertToGroup() {

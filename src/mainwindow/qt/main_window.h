@@ -14,6 +14,8 @@
 #include "run/scheme.h"
 #include "run/shrink.h"
 
+class QComboBox;
+class QLabel;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -73,6 +75,12 @@ public:
     // True when a scheme file is open and its conditions changed since it was opened or saved.
     bool schemeModified();
     QMenuBar* menuBar() const { return menuBar_; }
+    // The last run of the start button, with what each row ruled out.
+    const std::optional<MainRun>& lastRun() const { return lastRun_; }
+
+signals:
+    // A run of the start button has finished and its result is shown.
+    void ran();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,6 +98,10 @@ private:
     void markSaved(const QString& path);
     void updateTitle();
     Scheme currentScheme();
+    // After a burst of changes has settled: the title and the forecast count.
+    void conditionsSettled();
+    void updateForecast();
+    QString forecastText(int count) const;
     void startShrink();      // C_guolv_ks
     void convertToGroup();   // C_zhi_zu
     void copyResult();       // C_copy
@@ -121,6 +133,9 @@ private:
     QString schemePath_;                 // the open scheme file, empty when none
     std::optional<Scheme> savedScheme_;  // its conditions as last opened or saved
     QTimer* changeTimer_ = nullptr;      // settles a burst of changes into one update
+    QComboBox* tolerance_ = nullptr;     // Combo_rongcuo
+    QLabel* forecast_ = nullptr;         // 预计注数
+    std::optional<MainRun> lastRun_;
 };
 
 }  // namespace tarnel
