@@ -10,7 +10,7 @@
 #include "common/qt/ui_services.h"
 #include "mainwindow/qt/main_window.h"
 #include "common/text.h"
-#include "pool/shrink.h"
+#include "run/shrink.h"
 
 namespace {
 

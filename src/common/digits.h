@@ -2,6 +2,8 @@
 // Digit measures and digit classes of the players' vocabulary.
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 
 namespace tarnel {
 
@@ -20,5 +22,22 @@ inline bool isPrime(int d) {                                            // 质 /
     return d == 1 || d == 2 || d == 3 || d == 5 || d == 7;
 }
 inline int road(int d) { return d % 3; }                                // 012 路
+
+// A set of digits as bits: bit d for digit d.
+inline bool inDigitSet(unsigned set, int d) { return (set >> d) & 1u; }
+
+// 胆码: how many of a number's digits are banker digits. With repeats every
+// position counts; without, a digit that occurs twice counts once.
+template <std::size_t N>
+int bankerHits(const std::array<int, N>& digits, unsigned bankers, bool repeats) {
+    int hits = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+        if (!inDigitSet(bankers, digits[i])) continue;
+        bool counted = false;
+        for (std::size_t j = 0; j < i && !repeats; ++j) counted = counted || digits[j] == digits[i];
+        hits += counted ? 0 : 1;
+    }
+    return hits;
+}
 
 }  // namespace tarnel

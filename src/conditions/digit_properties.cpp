@@ -145,12 +145,7 @@ void applyBankerDigits(NumberPool& pool, const DigitPropertyInputs& in) {
     else if (in.bankerCount[1]) required = 2;
     else if (in.bankerCount[2]) required = 3;
     pool.killWhere([bankers, required](int a, int b, int c) {
-        unsigned seen = 0;  // a repeated digit counts once
-        for (int d : {a, b, c})
-            if (inMask(bankers, d)) seen |= 1u << d;
-        int hits = 0;
-        for (; seen; seen &= seen - 1) ++hits;
-        return hits < required;
+        return bankerHits(std::array{a, b, c}, bankers, /*repeats=*/false) < required;
     });
 }
 

@@ -58,6 +58,8 @@ struct DigitPropertyInputs {
     std::array<bool, kRoadBoxCount> road{};  // Check_012_paichu
 
     std::array<bool, 10> special{};  // Check_tebie_paichu
+
+    bool operator==(const DigitPropertyInputs&) const = default;
 };
 
 // AC value: the number of distinct gaps among |a−b|, |a−c|, |b−c| (1..3).

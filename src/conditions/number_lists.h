@@ -31,6 +31,8 @@ struct NumberListInputs {
     std::array<std::string, 3> positionalKill;  // T_main_dw_sha 0..2: 百十, 百个, 十个
     // T_lm_he 0..14 as value lists (cleaned or not: only their digit runs count).
     std::array<std::string, kPairValueBoxes> pairValues;
+
+    bool operator==(const NumberListInputs&) const = default;
 };
 
 void killDirectNumbers(NumberPool& pool, const NumberListInputs& in);         // 杀直选

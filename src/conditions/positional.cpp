@@ -11,7 +11,7 @@ constexpr unsigned kGreater = 1u << 0;
 constexpr unsigned kEqual = 1u << 1;
 constexpr unsigned kLess = 1u << 2;
 
-bool inSet(unsigned set, int digit) { return (set >> digit) & 1u; }
+bool inSet(unsigned set, int digit) { return inDigitSet(set, digit); }
 
 // The outcomes a relation word accepts; 0 for any other text.
 unsigned relationOutcomes(std::string_view relation) {
@@ -191,11 +191,7 @@ void keepAnyTwoDigitSumTail(NumberPool& pool, const PositionalInputs& in) {
 // ---- 胆组 ------------------------------------------------------------------
 
 int bankerHits(int hundreds, int tens, int units, unsigned digits, bool repeats) {
-    if (repeats) return int(inSet(digits, hundreds)) + int(inSet(digits, tens)) + int(inSet(digits, units));
-    int hits = int(inSet(digits, hundreds));
-    if (tens != hundreds) hits += int(inSet(digits, tens));
-    if (units != tens && units != hundreds) hits += int(inSet(digits, units));
-    return hits;
+    return bankerHits(std::array{hundreds, tens, units}, digits, repeats);
 }
 
 void applyBankerGroups(NumberPool& pool, const PositionalInputs& in) {

@@ -8,6 +8,27 @@ void NumberPool::reset() {
         e.digit = {n / 100, n / 10 % 10, n % 10};
         e.killed = 0;
     }
+    kills_ = 0;
+}
+
+NumberSet NumberPool::takeKilled() {
+    NumberSet killed;
+    if (kills_ == 0) return killed;
+    for (int n = 0; n < kSize; ++n) {
+        auto& e = entries_[static_cast<std::size_t>(n)];
+        if (e.killed == 0) continue;
+        killed.set(static_cast<std::size_t>(n));
+        e.killed = 0;
+    }
+    kills_ = 0;
+    return killed;
+}
+
+void NumberPool::resetTo(const NumberSet& alive) {
+    reset();
+    for (int n = 0; n < kSize; ++n)
+        if (!alive.test(static_cast<std::size_t>(n))) entries_[static_cast<std::size_t>(n)].killed = 1;
+    kills_ = 0;
 }
 
 std::string NumberPool::text(int i) const {

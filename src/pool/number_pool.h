@@ -3,9 +3,13 @@
 // its three digits and a killed flag. Stages only ever kill.
 
 #include <array>
+#include <bitset>
 #include <string>
 
 namespace tarnel {
+
+// A set of the numbers 000..999, bit n for the number n.
+using NumberSet = std::bitset<1000>;
 
 struct PoolEntry {
     std::array<int, 3> digit{};  // [0] hundreds 百, [1] tens 十, [2] units 个
@@ -22,7 +26,11 @@ public:
     void reset();
 
     bool alive(int i) const { return entries_[static_cast<std::size_t>(i)].killed == 0; }
-    void kill(int i) { entries_[static_cast<std::size_t>(i)].killed = 1; }
+    void kill(int i) {
+        auto& e = entries_[static_cast<std::size_t>(i)];
+        kills_ += e.killed == 0;
+        e.killed = 1;
+    }
     // pos 0 hundreds, 1 tens, 2 units
     int digit(int i, int pos) const {
         return entries_[static_cast<std::size_t>(i)].digit[static_cast<std::size_t>(pos)];
@@ -38,15 +46,25 @@ public:
     std::string text(int i) const;
     int aliveCount() const;
 
+    // The numbers killed since the last reset or take, which are alive
+    // again afterwards: one stage's kills, when it ran alone.
+    NumberSet takeKilled();
+    // Keeps exactly the numbers of `alive`, with their own digits.
+    void resetTo(const NumberSet& alive);
+
     // Kills every alive entry for which pred(a, b, c) is true.
     template <class Pred>
     void killWhere(Pred pred) {
         for (auto& e : entries_)
-            if (e.killed == 0 && pred(e.digit[0], e.digit[1], e.digit[2])) e.killed = 1;
+            if (e.killed == 0 && pred(e.digit[0], e.digit[1], e.digit[2])) {
+                e.killed = 1;
+                ++kills_;
+            }
     }
 
 private:
     std::array<PoolEntry, kSize> entries_;
+    int kills_ = 0;  // entries killed since the last reset or take
 };
 
 }  // namespace tarnel

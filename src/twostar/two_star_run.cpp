@@ -4,6 +4,7 @@
 #include <bitset>
 
 #include "common/digits.h"
+#include "common/selection.h"
 #include "common/text.h"
 #include "twostar/pair_grids.h"
 
@@ -11,18 +12,11 @@ namespace tarnel {
 
 namespace {
 
-// Selection text of buttons first..last of a grid: the captions of the
-// selected ones in ascending index order, each followed by "*".
+// Selection text of buttons first..last of a grid, each caption followed by "*".
 template <std::size_t N>
 std::string selectionText(PairGrid grid, const std::array<bool, N>& selected, int first = 0,
                           int last = static_cast<int>(N) - 1) {
-    std::string text;
-    for (int i = first; i <= last; ++i) {
-        if (!selected[static_cast<std::size_t>(i)]) continue;
-        text += gridCaption(grid, i);
-        text += '*';
-    }
-    return text;
+    return captionSelectionText(selected, first, last, [grid](int i) { return gridCaption(grid, i); }, true);
 }
 
 std::string digitText(int d) { return std::string(1, static_cast<char>('0' + d)); }
@@ -55,14 +49,16 @@ void applyPairBankers(PairPool& pool, const TwoStarInputs& in) {
     for (auto& r : counts)
         if (r.empty()) r = "12";
     const bool repeats = in.countRepeats;
+    // A row's digits and counts are its captions ("3*5*"), so their digit sets say the same.
+    std::array<unsigned, 3> bankerSets{}, countSets{};
+    for (std::size_t g = 0; g < 3; ++g) {
+        bankerSets[g] = digitSet(banker[g]);
+        countSets[g] = digitSet(counts[g]);
+    }
     pool.killWhere([&](int t, int u) {
-        const std::string tt = digitText(t), ut = digitText(u);
-        for (int g = 0; g < 3; ++g) {
-            const std::string& b = banker[static_cast<std::size_t>(g)];
-            if (b.empty()) continue;
-            int hits = occursIn(tt, b) ? 1 : 0;
-            if ((repeats || u != t) && occursIn(ut, b)) ++hits;
-            if (!occursIn(digitText(hits), counts[static_cast<std::size_t>(g)])) return true;
+        for (std::size_t g = 0; g < 3; ++g) {
+            if (banker[g].empty()) continue;
+            if (!inDigitSet(countSets[g], bankerHits(std::array{t, u}, bankerSets[g], repeats))) return true;
         }
         return false;
     });

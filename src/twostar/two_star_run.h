@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "twostar/pair_pool.h"
+#include "pool/pair_pool.h"
 
 namespace tarnel {
 
@@ -26,6 +26,8 @@ struct TwoStarInputs {
     std::array<bool, 3> kind{};          // C_2d_duizi
     std::string killList;                // T_2d_dd[1], as typed (line breaks CR LF)
     std::string baseList;                // T_2d_dd[0], as typed
+
+    bool operator==(const TwoStarInputs&) const = default;
 };
 
 // What a run writes back: the result box, the count label and the

@@ -11,7 +11,8 @@
 
 #include "conditions/digit_numeric_text.h"
 #include "conditions/digit_properties.h"
-#include "pool/shrink.h"
+#include "run/shrink.h"
+#include "support/stage_sets.h"
 
 namespace tarnel {
 namespace {
@@ -20,20 +21,11 @@ using StageFn = void (*)(NumberPool&, const DigitPropertyInputs&);
 
 // The numbers a stage kills on a fresh pool.
 std::set<int> killedBy(StageFn stage, const DigitPropertyInputs& in) {
-    NumberPool pool;
-    stage(pool, in);
-    std::set<int> killed;
-    for (int i = 0; i < NumberPool::kSize; ++i)
-        if (!pool.alive(i)) killed.insert(i);
-    return killed;
+    return testing::numberSetWith(testing::aliveAfterStage(stage, in), false);
 }
 
 std::set<int> survivorsOf(StageFn stage, const DigitPropertyInputs& in) {
-    const std::set<int> killed = killedBy(stage, in);
-    std::set<int> alive;
-    for (int i = 0; i < NumberPool::kSize; ++i)
-        if (!killed.count(i)) alive.insert(i);
-    return alive;
+    return testing::numberSetWith(testing::aliveAfterStage(stage, in), true);
 }
 
 int digitAt(int n, int pos) { return pos == 0 ? n / 100 : pos == 1 ? n / 10 % 10 : n % 10; }

@@ -13,31 +13,22 @@
 #include "common/text.h"
 #include "conditions/number_lists.h"
 #include "pool/number_pool.h"
+#include "support/stage_sets.h"
 
 namespace tarnel {
 namespace {
 
 using StageFn = void (*)(NumberPool&, const NumberListInputs&);
 
-std::bitset<1000> aliveAfter(StageFn stage, const NumberListInputs& in) {
-    NumberPool pool;
-    stage(pool, in);
-    std::bitset<1000> alive;
-    for (int i = 0; i < NumberPool::kSize; ++i) alive[static_cast<std::size_t>(i)] = pool.alive(i);
-    return alive;
-}
+std::bitset<1000> aliveAfter(StageFn stage, const NumberListInputs& in) { return testing::aliveAfterStage(stage, in); }
 
 std::vector<int> killedBy(StageFn stage, const NumberListInputs& in) {
-    const auto alive = aliveAfter(stage, in);
-    std::vector<int> killed;
-    for (int i = 0; i < 1000; ++i)
-        if (!alive[static_cast<std::size_t>(i)]) killed.push_back(i);
-    return killed;
+    return testing::numbersWith(aliveAfter(stage, in), false);
 }
 
-int hundreds(int n) { return n / 100; }
-int tens(int n) { return n / 10 % 10; }
-int units(int n) { return n % 10; }
+int hundreds(int n) { return testing::hundredsOf(n); }
+int tens(int n) { return testing::tensOf(n); }
+int units(int n) { return testing::unitsOf(n); }
 
 // ---------------------------------------------------------------------------
 // Reference implementations: each rule exactly as worded, with substring

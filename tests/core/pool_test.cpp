@@ -8,8 +8,8 @@
 
 #include "common/text.h"
 #include "pool/number_pool.h"
-#include "pool/pool_sources.h"
-#include "pool/shrink.h"
+#include "conditions/pool_sources.h"
+#include "run/shrink.h"
 
 namespace tarnel {
 namespace {

@@ -8,7 +8,8 @@
 
 #include "common/text.h"
 #include "conditions/positional.h"
-#include "pool/shrink.h"
+#include "run/shrink.h"
+#include "support/stage_sets.h"
 
 namespace tarnel {
 namespace {
@@ -16,17 +17,11 @@ namespace {
 using StageFn = void (*)(NumberPool&, const PositionalInputs&);
 
 std::vector<int> survivorsOf(StageFn stage, const PositionalInputs& in) {
-    NumberPool pool;
-    stage(pool, in);
-    std::vector<int> out;
-    for (int i = 0; i < NumberPool::kSize; ++i)
-        if (pool.alive(i)) out.push_back(i);
-    return out;
+    return testing::numbersWith(testing::aliveAfterStage(stage, in), true);
 }
 
 std::set<int> survivorSet(StageFn stage, const PositionalInputs& in) {
-    const auto v = survivorsOf(stage, in);
-    return {v.begin(), v.end()};
+    return testing::numberSetWith(testing::aliveAfterStage(stage, in), true);
 }
 
 bool survives(const std::set<int>& s, int n) { return s.count(n) == 1; }

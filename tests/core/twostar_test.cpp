@@ -10,7 +10,7 @@
 
 #include "common/digits.h"
 #include "twostar/pair_grids.h"
-#include "twostar/pair_pool.h"
+#include "pool/pair_pool.h"
 #include "twostar/two_star_run.h"
 
 namespace tarnel {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 #include "common/qt/appearance.h"
@@ -6,6 +7,9 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
+    QStandardPaths::setTestModeEnabled(true);  // recent schemes and the like stay out of the user's settings
     tarnel::applyAppearance(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
+#include <QIcon>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -97,9 +99,11 @@ QWidget* Replayer::control(const QJsonObject& step) {
             fail(QStringLiteral("field \"index\" must be a whole number"));
         name = indexedName(name, index.toInt());
     }
-    const auto found = w->findChildren<QWidget*>(name);
-    if (found.isEmpty()) fail(QStringLiteral("no control \"%1\" on %2").arg(name, windowName));
-    return found.first();
+    // Only the window's own controls: a window opened from it (the two-star
+    // window over the main window) is addressed by its own name.
+    for (QWidget* found : w->findChildren<QWidget*>(name))
+        if (found->window() == w) return found;
+    fail(QStringLiteral("no control \"%1\" on %2").arg(name, windowName));
 }
 
 QString kindOf(QWidget* w) { return QString::fromLatin1(w->metaObject()->className()); }
@@ -123,8 +127,12 @@ QString Replayer::readValue(const QJsonObject& step) {
     if (step.contains(QLatin1String("what"))) what = stringField(step, "what");
 
     if (what == QLatin1String("title")) {
+        // As the title bar shows it: the "[*]" placeholder becomes "*" while
+        // the window holds unsaved changes, and goes otherwise.
         QWidget* w = window(step, nullptr);
-        return jsonString(w->windowTitle());
+        QString title = w->windowTitle();
+        title.replace(QLatin1String("[*]"), w->isWindowModified() ? QStringLiteral("*") : QString());
+        return jsonString(title);
     }
     if (what == QLatin1String("messages")) {
         QStringList parts;
@@ -276,6 +284,16 @@ void Replayer::runStep(int index, const QJsonObject& step) {
         QEventLoop loop;
         QTimer::singleShot(int(qMin(ms.toDouble(), 3600000.0)), &loop, &QEventLoop::quit);
         loop.exec();
+    } else if (action == QLatin1String("open_scheme") || action == QLatin1String("save_scheme")) {
+        const QString path = stringField(step, "path");
+        QString windowName;
+        window(step, &windowName);
+        if (windowName != QLatin1String("Fmain")) fail(QStringLiteral("schemes are opened and saved on Fmain"));
+        services_.setNextPath(path);
+        if (action == QLatin1String("open_scheme"))
+            main_->openScheme();
+        else
+            main_->saveSchemeAs();
     } else if (action == QLatin1String("read")) {
         const QString value = readValue(step);
         const QByteArray line =
@@ -307,6 +325,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
+    QStandardPaths::setTestModeEnabled(true);  // a replay never touches the player's settings
+    app.setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
     applyAppearance(app);
 
     QByteArray data;

@@ -1,6 +1,7 @@
 #include "common/qt/controls.h"
 
 #include <QCheckBox>
+#include <QDynamicPropertyChangeEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextDocument>
@@ -46,16 +47,6 @@ void setBackColor(QWidget* widget, quint32 bbggrr) {
         widget->setAutoFillBackground(true);
     }
     widget->setPalette(pal);
-}
-
-void toggleButton(QWidget* button, const QString& mode, quint32 color, quint32 normal) {
-    if (!button) return;
-    if (mode.isEmpty())
-        setBackColor(button, backColor(button) == color ? normal : color);
-    else if (mode == QLatin1String("0"))
-        setBackColor(button, normal);
-    else if (mode == QLatin1String("1"))
-        setBackColor(button, color);
 }
 
 QString indexedName(const QString& name, int index) {
@@ -131,6 +122,37 @@ QPushButton* makeButton(const QString& name, const QString& caption, quint32 bbg
     b->setObjectName(name);
     setBackColor(b, bbggrr);
     return b;
+}
+
+ToggleButton::ToggleButton(const QString& name, const QString& caption, quint32 selectedColor,
+                           quint32 normalColor, QWidget* parent)
+    : QPushButton(caption, parent), selectedColor_(selectedColor), normalColor_(normalColor) {
+    setObjectName(name);
+    setBackColor(this, normalColor_);
+    connect(this, &QPushButton::clicked, this, [this] {
+        if (flipsOnClick_) flip();
+    });
+}
+
+void ToggleButton::setSelected(bool selected) {
+    const bool changed = selected != selected_;
+    selected_ = selected;
+    setBackColor(this, selected_ ? selectedColor_ : normalColor_);
+    if (changed) emit selectionChanged(selected_);
+}
+
+bool ToggleButton::event(QEvent* event) {
+    // A colour painted from outside decides too: the button is selected
+    // exactly when it shows its grid's selected colour.
+    if (event->type() == QEvent::DynamicPropertyChange &&
+        static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName() == kBackColorProperty) {
+        const bool selected = backColor(this) == selectedColor_;
+        if (selected != selected_) {
+            selected_ = selected;
+            emit selectionChanged(selected_);
+        }
+    }
+    return QPushButton::event(event);
 }
 
 QCheckBox* makeCheck(const QString& name, const QString& caption, QWidget* parent) {

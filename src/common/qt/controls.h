@@ -5,13 +5,13 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QString>
 #include <string>
 #include <string_view>
 
 class QAbstractButton;
 class QCheckBox;
-class QPushButton;
 
 namespace tarnel {
 
@@ -36,11 +36,6 @@ quint32 fromQColor(const QColor& color);
 quint32 backColor(const QWidget* widget);
 void setBackColor(QWidget* widget, quint32 bbggrr);
 
-// Toggle operation: mode "" flips between `color` and `normal`, "0" sets
-// `normal`, "1" sets `color`, anything else does nothing.
-void toggleButton(QWidget* button, const QString& mode, quint32 color, quint32 normal);
-// A grid button counts as selected only at exactly its grid's colour.
-inline bool isSelected(const QWidget* button, quint32 color) { return backColor(button) == color; }
 
 // Object name of an element of a control array: "C_danzu[4]".
 QString indexedName(const QString& name, int index);
@@ -84,6 +79,31 @@ protected:
 // A command button with a caption and a back colour.
 QPushButton* makeButton(const QString& name, const QString& caption, quint32 bbggrr,
                         QWidget* parent = nullptr);
+// A grid button that is selected or not; it paints its grid's selected
+// colour or the window's normal colour from that flag. A click flips it.
+class ToggleButton : public QPushButton {
+    Q_OBJECT
+public:
+    ToggleButton(const QString& name, const QString& caption, quint32 selectedColor, quint32 normalColor,
+                 QWidget* parent = nullptr);
+    bool isSelected() const { return selected_; }
+    void setSelected(bool selected);
+    void flip() { setSelected(!selected_); }
+    // Clicks flip the button unless a handler of its own decides (the banker counts).
+    void setFlipsOnClick(bool flips) { flipsOnClick_ = flips; }
+signals:
+    void selectionChanged(bool selected);
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    bool selected_ = false;
+    bool flipsOnClick_ = true;
+    quint32 selectedColor_;
+    quint32 normalColor_;
+};
+
 QCheckBox* makeCheck(const QString& name, const QString& caption, QWidget* parent = nullptr);
 
 }  // namespace tarnel

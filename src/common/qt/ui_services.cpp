@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QMimeData>
 
 #include "common/qt/copy_notice.h"
@@ -35,6 +37,28 @@ void DesktopUiServices::showCopyNotice(QWidget* parent) {
     notice.exec();
 }
 
+QString DesktopUiServices::chooseOpenPath(QWidget* parent, const QString& title, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
+QString DesktopUiServices::chooseSavePath(QWidget* parent, const QString& title, const QString& suggested,
+                                          const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, title, suggested, filter);
+}
+
+SaveChoice DesktopUiServices::askSaveChanges(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) return SaveChoice::Save;
+    if (box.clickedButton() == discard) return SaveChoice::Discard;
+    return SaveChoice::Cancel;
+}
+
 void RecordingUiServices::showMessage(QWidget*, const QString& title, const QString& text) {
     messages_.push_back({title, text});
 }
@@ -44,6 +68,19 @@ void RecordingUiServices::showCopyNotice(QWidget*) { notices_.push_back(kCopyNot
 bool RecordingUiServices::setClipboardText(const QString& text) {
     if (clipboardFails_) return false;
     return UiServices::setClipboardText(text);
+}
+
+QString RecordingUiServices::chooseOpenPath(QWidget*, const QString&, const QString&) {
+    return std::exchange(nextPath_, {});
+}
+
+QString RecordingUiServices::chooseSavePath(QWidget*, const QString&, const QString&, const QString&) {
+    return std::exchange(nextPath_, {});
+}
+
+SaveChoice RecordingUiServices::askSaveChanges(QWidget*, const QString& title, const QString& text) {
+    messages_.push_back({title, text});
+    return saveChoice_;
 }
 
 QVector<ShownMessage> RecordingUiServices::takeMessages() { return std::exchange(messages_, {}); }

@@ -18,6 +18,9 @@ struct ShownMessage {
     QString text;
 };
 
+// The answers to "save the changes?".
+enum class SaveChoice { Save, Discard, Cancel };
+
 class UiServices {
 public:
     virtual ~UiServices() = default;
@@ -27,6 +30,12 @@ public:
     virtual void showCopyNotice(QWidget* parent) = 0;
     // Clears the clipboard and puts plain text on it; false when it failed.
     virtual bool setClipboardText(const QString& text);
+    // File dialogs: the chosen path, or an empty string when cancelled.
+    virtual QString chooseOpenPath(QWidget* parent, const QString& title, const QString& filter) = 0;
+    virtual QString chooseSavePath(QWidget* parent, const QString& title, const QString& suggested,
+                                   const QString& filter) = 0;
+    // A question with the buttons 保存, 不保存 and 取消.
+    virtual SaveChoice askSaveChanges(QWidget* parent, const QString& title, const QString& text) = 0;
 
     // A copy button's whole action: the text onto the clipboard and the
     // notice, or the error message when the clipboard could not be set.
@@ -40,14 +49,29 @@ class DesktopUiServices : public UiServices {
 public:
     void showMessage(QWidget* parent, const QString& title, const QString& text) override;
     void showCopyNotice(QWidget* parent) override;
+    QString chooseOpenPath(QWidget* parent, const QString& title, const QString& filter) override;
+    QString chooseSavePath(QWidget* parent, const QString& title, const QString& suggested,
+                           const QString& filter) override;
+    SaveChoice askSaveChanges(QWidget* parent, const QString& title, const QString& text) override;
 };
 
-// Records what would have been shown and answers OK at once.
+// Records what would have been shown and answers at once: OK, the path
+// given beforehand for a file dialog (cancel when none), and the answer
+// set for the save question (不保存 unless told otherwise). The question
+// is recorded among the messages.
 class RecordingUiServices : public UiServices {
 public:
     void showMessage(QWidget* parent, const QString& title, const QString& text) override;
     void showCopyNotice(QWidget* parent) override;
     bool setClipboardText(const QString& text) override;
+    QString chooseOpenPath(QWidget* parent, const QString& title, const QString& filter) override;
+    QString chooseSavePath(QWidget* parent, const QString& title, const QString& suggested,
+                           const QString& filter) override;
+    SaveChoice askSaveChanges(QWidget* parent, const QString& title, const QString& text) override;
+
+    // The answer to the next file dialog (used once).
+    void setNextPath(const QString& path) { nextPath_ = path; }
+    void setSaveChoice(SaveChoice choice) { saveChoice_ = choice; }
 
     QVector<ShownMessage> takeMessages();
     QStringList takeNotices();
@@ -60,6 +84,8 @@ private:
     QVector<ShownMessage> messages_;
     QStringList notices_;
     bool clipboardFails_ = false;
+    QString nextPath_;
+    SaveChoice saveChoice_ = SaveChoice::Discard;
 };
 
 }  // namespace tarnel

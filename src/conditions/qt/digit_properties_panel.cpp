@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "common/qt/controls.h"
+#include "common/qt/state_binding.h"
 
 namespace tarnel {
 
@@ -28,25 +29,14 @@ constexpr quint32 kGridSelected = colors::kLightYellow;  // 0x80FFFF
 constexpr quint32 kGridNormal = colors::kGrey;
 
 
-bool ticked(const QCheckBox* box) { return box->checkState() == Qt::Checked; }
-
-template <std::size_t N>
-std::array<bool, N> tickedRow(const std::array<QCheckBox*, N>& row) {
-    std::array<bool, N> out{};
-    for (std::size_t i = 0; i < N; ++i) out[i] = ticked(row[i]);
-    return out;
-}
-
-std::array<bool, 30> selectedGrid(const std::array<QPushButton*, 30>& grid) {
-    std::array<bool, 30> out{};
-    for (std::size_t i = 0; i < 30; ++i) out[i] = isSelected(grid[i], kGridSelected);
-    return out;
+void fitSmall(QPushButton* b, int width) {
+    b->setFixedSize(width, 22);
+    b->setFocusPolicy(Qt::TabFocus);
 }
 
 QPushButton* smallButton(const QString& name, const QString& caption, QWidget* parent, int width = 24) {
     QPushButton* b = makeButton(name, caption, colors::kGrey, parent);
-    b->setFixedSize(width, 22);
-    b->setFocusPolicy(Qt::TabFocus);
+    fitSmall(b, width);
     return b;
 }
 
@@ -107,10 +97,34 @@ QLayout* layoutOf(QWidget* region) { return region->layout(); }
 
 }  // namespace
 
-DigitPropertyPanel::DigitPropertyPanel(const MainRegions& regions, QObject* parent) : QObject(parent) {
+DigitPropertyPanel::DigitPropertyPanel(const MainRegions& regions, DigitPropertyInputs& state, StateBinding& binding,
+                                       QObject* parent)
+    : QObject(parent) {
     buildMiddleLeft(regions.middleLeft);
     buildMiddleRight(regions.middleRight);
     buildBottomRight(regions.bottomRight);
+    bindAll(state, binding);
+}
+
+void DigitPropertyPanel::bindAll(DigitPropertyInputs& state, StateBinding& binding) {
+    const auto bindRow = [&binding](const auto& controls, auto& flags) {
+        for (std::size_t i = 0; i < controls.size(); ++i) binding.bind(controls[i], flags[i]);
+    };
+    bindRow(sumTail_, state.sumTailKill);
+    bindRow(span_, state.spanKill);
+    bindRow(banker_, state.bankerDigits);
+    bindRow(bankerCount_, state.bankerCount);
+    binding.bind(sumLower_, state.sumLower);
+    binding.bind(sumUpper_, state.sumUpper);
+    binding.bind(sumList_, state.sumKillList);
+    bindRow(compound_, state.compoundExclude);
+    bindRow(position_, state.positionKill);
+    bindRow(ac_, state.acKill);
+    bindRow(bigSmall_, state.bigSmall);
+    bindRow(oddEven_, state.oddEven);
+    bindRow(primeComposite_, state.primeComposite);
+    bindRow(road_, state.road);
+    bindRow(special_, state.special);
 }
 
 void DigitPropertyPanel::buildMiddleLeft(QWidget* region) {
@@ -158,14 +172,11 @@ void DigitPropertyPanel::buildMiddleLeft(QWidget* region) {
         bound->setFixedWidth(48);
         rangeRow->addWidget(bound);
     }
-    sumLower_->setText(fromStd(kSumLowerInitial));
-    sumUpper_->setText(fromStd(kSumUpperInitial));
     rangeRow->addSpacing(12);
     rangeRow->addWidget(new QLabel(QStringLiteral("下框输入指定杀的和值"), box));
     rangeRow->addStretch(1);
     v->addLayout(rangeRow);
     sumList_ = new MultiLineBox(QStringLiteral("T__hezhi_zhiding_sha"), box);
-    sumList_->setText(fromStd(kSumKillListHint));
     sumList_->setFixedHeight(40);
     connect(sumList_, &MultiLineBox::doubleClicked, sumList_, [this] { sumList_->setText(QString()); });
     v->addWidget(sumList_);
@@ -194,7 +205,7 @@ void DigitPropertyPanel::buildPositionGrids(QWidget* region) {
 
     // One grid: a heading line, then three position rows of ten digits and "全"/"清".
     // The two grids stand side by side, the second from column `col0`.
-    const auto addGrid = [&](std::array<QPushButton*, 30>& buttons, const QString& name, const QString& rowName,
+    const auto addGrid = [&](std::array<ToggleButton*, 30>& buttons, const QString& name, const QString& rowName,
                              QWidget* headingExtra, const QString& heading, int col0) {
         int line = 0;
         auto* head = new QHBoxLayout;
@@ -206,10 +217,10 @@ void DigitPropertyPanel::buildPositionGrids(QWidget* region) {
             grid->addWidget(new QLabel(kRowLabels[pos], frame), line, col0);
             for (int d = 0; d < 10; ++d) {
                 const int index = pos * 10 + d;
-                QPushButton* b = smallButton(indexedName(name, index), QString::number(d), frame, 22);
+                auto* b = new ToggleButton(indexedName(name, index), QString::number(d), kGridSelected,
+                                           kGridNormal, frame);
+                fitSmall(b, 22);
                 buttons[static_cast<std::size_t>(index)] = b;
-                connect(b, &QPushButton::clicked, b,
-                        [b] { toggleButton(b, QString(), kGridSelected, kGridNormal); });
                 grid->addWidget(b, line, col0 + d + 1);
             }
             for (int k = 0; k < 2; ++k) {
@@ -222,8 +233,8 @@ void DigitPropertyPanel::buildPositionGrids(QWidget* region) {
     };
 
     // The help text behind this button is provided by the main window.
-    QPushButton* help = smallButton(indexedName(QStringLiteral("C_shuoming"), 0), kHelp, frame, 40);
-    addGrid(position_, QStringLiteral("C_dingwei_sha"), QStringLiteral("C_dingwei_sha_all"), help,
+    positionHelp_ = smallButton(indexedName(QStringLiteral("C_shuoming"), 0), kHelp, frame, 40);
+    addGrid(position_, QStringLiteral("C_dingwei_sha"), QStringLiteral("C_dingwei_sha_all"), positionHelp_,
             QStringLiteral("定位杀"), 0);
     addGrid(compound_, QStringLiteral("C_fushi_paichu"), QStringLiteral("C_fushi_paichu_all"),
             new QLabel(kClickMeansDelete, frame), QStringLiteral("排除复式"), 14);
@@ -233,11 +244,10 @@ void DigitPropertyPanel::buildPositionGrids(QWidget* region) {
     layoutOf(region)->addWidget(frame);
 }
 
-void DigitPropertyPanel::setGridRow(std::array<QPushButton*, 30>& grid, int rowButton) {
+void DigitPropertyPanel::setGridRow(std::array<ToggleButton*, 30>& grid, int rowButton) {
     const int first = (rowButton / 2) * 10;
-    const QString mode = rowButton % 2 == 0 ? QStringLiteral("1") : QStringLiteral("0");
-    for (int i = 0; i < 10; ++i)
-        toggleButton(grid[static_cast<std::size_t>(first + i)], mode, kGridSelected, kGridNormal);
+    const bool selected = rowButton % 2 == 0;  // "全" selects, "清" clears
+    for (int i = 0; i < 10; ++i) grid[static_cast<std::size_t>(first + i)]->setSelected(selected);
 }
 
 void DigitPropertyPanel::buildMiddleRight(QWidget* region) {
@@ -288,9 +298,8 @@ void DigitPropertyPanel::buildMiddleRight(QWidget* region) {
     buttons->addWidget(roadAllClear.second);
     buttons->addStretch(1);
     // Not a condition: its behaviour is attached by the main window.
-    QPushButton* secret = makeButton(QStringLiteral("C_zhongjiang_mijue"), QStringLiteral("中奖秘笈"),
-                                     colors::kGrey, roads);
-    buttons->addWidget(secret);
+    tip_ = makeButton(QStringLiteral("C_zhongjiang_mijue"), QStringLiteral("中奖秘笈"), colors::kGrey, roads);
+    buttons->addWidget(tip_);
     rg->addLayout(buttons, 3, 0, 1, 9);
     rg->setColumnStretch(9, 1);
     layoutOf(region)->addWidget(roads);
@@ -320,29 +329,9 @@ void DigitPropertyPanel::buildBottomRight(QWidget* region) {
     v->addStretch(1);
 
     // The general help button sits on the frame's top edge; its text comes from the main window.
-    QPushButton* help = smallButton(indexedName(QStringLiteral("C_shuoming"), 2), kHelp, frame, 40);
-    new TopEdgePlacer(frame, help);
+    formHelp_ = smallButton(indexedName(QStringLiteral("C_shuoming"), 2), kHelp, frame, 40);
+    new TopEdgePlacer(frame, formHelp_);
     layoutOf(region)->addWidget(frame);
-}
-
-DigitPropertyInputs DigitPropertyPanel::collect() {
-    DigitPropertyInputs in;
-    in.sumTailKill = tickedRow(sumTail_);
-    in.spanKill = tickedRow(span_);
-    in.bankerDigits = tickedRow(banker_);
-    in.bankerCount = tickedRow(bankerCount_);
-    in.sumLower = toStd(sumLower_->text());
-    in.sumUpper = toStd(sumUpper_->text());
-    in.sumKillList = toStd(sumList_->text());
-    in.compoundExclude = selectedGrid(compound_);
-    in.positionKill = selectedGrid(position_);
-    in.acKill = tickedRow(ac_);
-    in.bigSmall = tickedRow(bigSmall_);
-    in.oddEven = tickedRow(oddEven_);
-    in.primeComposite = tickedRow(primeComposite_);
-    in.road = tickedRow(road_);
-    in.special = tickedRow(special_);
-    return in;
 }
 
 }  // namespace tarnel

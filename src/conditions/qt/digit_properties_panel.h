@@ -19,13 +19,18 @@ namespace tarnel {
 
 class LineBox;
 class MultiLineBox;
+class StateBinding;
+class ToggleButton;
 
 class DigitPropertyPanel : public QObject {
     Q_OBJECT
 public:
-    explicit DigitPropertyPanel(const MainRegions& regions, QObject* parent = nullptr);
-    // Reads the controls for a run. No box of this family is rewritten by a run.
-    DigitPropertyInputs collect();
+    DigitPropertyPanel(const MainRegions& regions, DigitPropertyInputs& state, StateBinding& binding,
+                       QObject* parent = nullptr);
+    // Buttons whose behaviour the main window attaches: help texts and the tip.
+    QPushButton* positionGridHelpButton() const { return positionHelp_; }
+    QPushButton* formShapeHelpButton() const { return formHelp_; }
+    QPushButton* tipButton() const { return tip_; }
 
 private:
     void buildMiddleLeft(QWidget* region);
@@ -33,7 +38,8 @@ private:
     void buildMiddleRight(QWidget* region);
     void buildBottomRight(QWidget* region);
     // One grid row button (C_..._all index 0..5): "全" or "清" of one position row.
-    void setGridRow(std::array<QPushButton*, 30>& grid, int rowButton);
+    void setGridRow(std::array<ToggleButton*, 30>& grid, int rowButton);
+    void bindAll(DigitPropertyInputs& state, StateBinding& binding);
 
     std::array<QCheckBox*, 10> sumTail_{};
     std::array<QCheckBox*, 10> span_{};
@@ -43,13 +49,16 @@ private:
     LineBox* sumUpper_ = nullptr;
     MultiLineBox* sumList_ = nullptr;
     std::array<QCheckBox*, 3> ac_{};
-    std::array<QPushButton*, 30> compound_{};
-    std::array<QPushButton*, 30> position_{};
+    std::array<ToggleButton*, 30> compound_{};
+    std::array<ToggleButton*, 30> position_{};
     std::array<QCheckBox*, 8> bigSmall_{};
     std::array<QCheckBox*, 8> oddEven_{};
     std::array<QCheckBox*, 8> primeComposite_{};
     std::array<QCheckBox*, kRoadBoxCount> road_{};
     std::array<QCheckBox*, 10> special_{};
+    QPushButton* positionHelp_ = nullptr;
+    QPushButton* formHelp_ = nullptr;
+    QPushButton* tip_ = nullptr;
 };
 
 }  // namespace tarnel

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "common/qt/controls.h"
+#include "common/qt/state_binding.h"
 
 namespace tarnel {
 
@@ -35,19 +36,17 @@ QBoxLayout* pageLayout(const MainRegions& regions, int page) {
     return static_cast<QBoxLayout*>(regions.pages[static_cast<std::size_t>(page)]->layout());
 }
 
-MultiLineBox* clearableBox(const QString& name, const QString& text, QWidget* parent) {
+MultiLineBox* clearableBox(const QString& name, QWidget* parent) {
     auto* box = new MultiLineBox(name, parent);
-    box->setText(text);
     QObject::connect(box, &MultiLineBox::doubleClicked, box, [box] { box->setText(QString()); });
     return box;
 }
 
 // A page with one list box and its hint labels to the right.
-MultiLineBox* listPage(const MainRegions& regions, int page, const QString& name, const QString& text,
-                       const char* const (&hints)[4]) {
+MultiLineBox* listPage(const MainRegions& regions, int page, const QString& name, const char* const (&hints)[4]) {
     QWidget* parent = regions.pages[static_cast<std::size_t>(page)];
     auto* row = new QHBoxLayout;
-    auto* box = clearableBox(name, text, parent);
+    auto* box = clearableBox(name, parent);
     row->addWidget(box, 1);
     row->addLayout(hintColumn(hints, parent));
     pageLayout(regions, page)->addLayout(row);
@@ -56,11 +55,13 @@ MultiLineBox* listPage(const MainRegions& regions, int page, const QString& name
 
 }  // namespace
 
-NumberListPanel::NumberListPanel(const MainRegions& regions, QObject* parent) : QObject(parent) {
-    direct_ = listPage(regions, 0, QStringLiteral("T_main_shazhixuan"), kListTutorialHint, kDirectHints);
-    junk_ = listPage(regions, 1, QStringLiteral("T_main_laji_fushi"), kListTutorialHint, kJunkHints);
-    killPairs_ = listPage(regions, 2, QStringLiteral("T_main_sha_2ma"), kListTutorialHint, kPairHints);
-    mustPairs_ = listPage(regions, 3, QStringLiteral("T_main_bichu_2ma"), QString(), kPairHints);
+NumberListPanel::NumberListPanel(const MainRegions& regions, NumberListInputs& state, StateBinding& binding,
+                                 QObject* parent)
+    : QObject(parent) {
+    direct_ = listPage(regions, 0, QStringLiteral("T_main_shazhixuan"), kDirectHints);
+    junk_ = listPage(regions, 1, QStringLiteral("T_main_laji_fushi"), kJunkHints);
+    killPairs_ = listPage(regions, 2, QStringLiteral("T_main_sha_2ma"), kPairHints);
+    mustPairs_ = listPage(regions, 3, QStringLiteral("T_main_bichu_2ma"), kPairHints);
 
     // 定位杀2码: three boxes under their position labels, hints to the right.
     {
@@ -70,8 +71,7 @@ NumberListPanel::NumberListPanel(const MainRegions& regions, QObject* parent) : 
             auto* column = new QVBoxLayout;
             column->addWidget(new QLabel(QString::fromUtf8(kPositionalLabels[i]), page));
             positionalKill_[static_cast<std::size_t>(i)] =
-                clearableBox(indexedName(QStringLiteral("T_main_dw_sha"), i),
-                             i == 0 ? kPositionalKillHint : QString(), page);
+                clearableBox(indexedName(QStringLiteral("T_main_dw_sha"), i), page);
             column->addWidget(positionalKill_[static_cast<std::size_t>(i)], 1);
             row->addLayout(column, 1);
         }
@@ -92,7 +92,6 @@ NumberListPanel::NumberListPanel(const MainRegions& regions, QObject* parent) : 
                                 1 + col * 2, Qt::AlignRight);
                 auto* box = new LineBox(indexedName(QStringLiteral("T_lm_he"), k), area);
                 box->setMinimumWidth(60);
-                if (k == 0) box->setText(kPairValueHint);
                 connect(box, &LineBox::doubleClicked, box, [box] { box->setText(QString()); });
                 grid->addWidget(box, row, 2 + col * 2);
                 pairValues_[static_cast<std::size_t>(k)] = box;
@@ -103,26 +102,20 @@ NumberListPanel::NumberListPanel(const MainRegions& regions, QObject* parent) : 
         grid->setColumnStretch(6, 1);
         static_cast<QBoxLayout*>(area->layout())->addLayout(grid);
     }
+
+    binding.bind(direct_, state.directNumbers);
+    binding.bind(junk_, state.junkCompounds);
+    binding.bind(killPairs_, state.killPairs);
+    binding.bind(mustPairs_, state.mustPairs);
+    for (std::size_t i = 0; i < positionalKill_.size(); ++i) binding.bind(positionalKill_[i], state.positionalKill[i]);
+    for (std::size_t k = 0; k < pairValues_.size(); ++k) binding.bind(pairValues_[k], state.pairValues[k]);
 }
 
-NumberListInputs NumberListPanel::collect() {
-    NumberListInputs in;
-    in.directNumbers = toStd(direct_->text());
-    in.junkCompounds = toStd(junk_->text());
-    in.killPairs = toStd(killPairs_->text());
-    in.mustPairs = toStd(mustPairs_->text());
-    for (std::size_t i = 0; i < positionalKill_.size(); ++i) in.positionalKill[i] = toStd(positionalKill_[i]->text());
-
-    // Boxes 0..11 belong to the sum/difference stage, 12..14 to the tail
-    // stage, which runs after it; each box shows its cleaned list afterwards.
+void NumberListPanel::showCleanedValueLists(const std::array<std::string, kPairValueBoxes>& texts) {
     for (std::size_t k = 0; k < pairValues_.size(); ++k) {
-        LineBox* box = pairValues_[k];
-        std::string cleaned = normalizeValueList(toStd(box->text()));
-        const QString shown = fromStd(cleaned);
-        if (box->text() != shown) box->setText(shown);
-        in.pairValues[k] = std::move(cleaned);
+        const QString shown = fromStd(texts[k]);
+        if (pairValues_[k]->text() != shown) pairValues_[k]->setText(shown);
     }
-    return in;
 }
 
 }  // namespace tarnel

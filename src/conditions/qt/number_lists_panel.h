@@ -14,19 +14,15 @@ namespace tarnel {
 
 class LineBox;
 class MultiLineBox;
-
-// Opening texts of the boxes. None holds a digit, so none filters.
-inline const QString kListTutorialHint = QStringLiteral("不懂使用请看软件教程\r\n");
-inline const QString kPositionalKillHint = QStringLiteral("按右边提示格\r\n式输入可定位\r\n杀两码组合\r\n");
-inline const QString kPairValueHint = QStringLiteral("用空格隔开");
+class StateBinding;
 
 class NumberListPanel : public QObject {
     Q_OBJECT
 public:
-    explicit NumberListPanel(const MainRegions& regions, QObject* parent = nullptr);
-    // Reads the controls for a run. The T_lm_he boxes get their cleaned
-    // value lists written back here (the other boxes are left untouched).
-    NumberListInputs collect();
+    NumberListPanel(const MainRegions& regions, NumberListInputs& state, StateBinding& binding,
+                    QObject* parent = nullptr);
+    // After a run: the T_lm_he boxes show their cleaned value lists.
+    void showCleanedValueLists(const std::array<std::string, kPairValueBoxes>& texts);
 
 private:
     MultiLineBox* direct_ = nullptr;     // T_main_shazhixuan

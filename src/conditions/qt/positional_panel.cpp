@@ -12,6 +12,7 @@
 #include <QPushButton>
 
 #include "common/qt/controls.h"
+#include "common/qt/state_binding.h"
 #include "common/qt/ui_services.h"
 
 namespace tarnel {
@@ -23,9 +24,9 @@ constexpr int kCellHeight = 22;
 
 QBoxLayout* boxLayout(QWidget* region) { return static_cast<QBoxLayout*>(region->layout()); }
 
-// A grid cell: a small grey toggle button.
-QPushButton* makeCell(const QString& name, int index, const QString& caption, QWidget* parent) {
-    auto* b = makeButton(indexedName(name, index), caption, colors::kGrey, parent);
+// A grid cell: a small toggle button, grey or green.
+ToggleButton* makeCell(const QString& name, int index, const QString& caption, QWidget* parent) {
+    auto* b = new ToggleButton(indexedName(name, index), caption, colors::kGreen, colors::kGrey, parent);
     b->setFixedSize(kCellWidth, kCellHeight);
     b->setFocusPolicy(Qt::NoFocus);
     return b;
@@ -39,20 +40,6 @@ QPushButton* makeSmallButton(const QString& name, int index, const QString& capt
     return b;
 }
 
-void flipGreen(QPushButton* button) { toggleButton(button, QString(), colors::kGreen, colors::kGrey); }
-
-// The selection text of a run of buttons: the captions of the green ones
-// in index order, each followed by "*" when `starred`.
-std::string selectionText(QPushButton* const* buttons, int count, bool starred) {
-    QString text;
-    for (int i = 0; i < count; ++i) {
-        if (!isSelected(buttons[i], colors::kGreen)) continue;
-        text += buttons[i]->text();
-        if (starred) text += QLatin1Char('*');
-    }
-    return toStd(text);
-}
-
 QLabel* namedLabel(const QString& name, const QString& caption, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
@@ -61,7 +48,8 @@ QLabel* namedLabel(const QString& name, const QString& caption, QWidget* parent)
 
 }  // namespace
 
-PositionalPanel::PositionalPanel(const MainRegions& regions, QObject* parent)
+PositionalPanel::PositionalPanel(const MainRegions& regions, PositionalControls& state, StateBinding& binding,
+                                 QObject* parent)
     : QObject(parent), window_(regions.window), services_(regions.services) {
     buildBankerFrame(regions.bottomLeft);
     buildPairPage(regions.pages[6]);
@@ -69,6 +57,19 @@ PositionalPanel::PositionalPanel(const MainRegions& regions, QObject* parent)
     buildMatchPage(regions.pages[8]);
     buildGridPage(regions.pages[9]);
     fillMatchCombos();
+    bindAll(state, binding);
+}
+
+void PositionalPanel::bindAll(PositionalControls& state, StateBinding& binding) {
+    binding.bind(matchList_, state.matchRules);
+    for (std::size_t i = 0; i < 3; ++i) binding.bind(matchCombos_[i], state.matchCombos[i]);
+    for (std::size_t i = 0; i < 3; ++i) binding.bind(pairBoxes_[i], state.pairLists[i]);
+    for (std::size_t i = 0; i < state.hitGrid.size(); ++i) binding.bind(grid_[i], state.hitGrid[i]);
+    for (std::size_t i = 0; i < state.anyTwoTails.size(); ++i) binding.bind(sumTails_[i], state.anyTwoTails[i]);
+    binding.bind(bankerOn_, state.bankerOn);
+    binding.bind(bankerRepeats_, state.bankerRepeats);
+    for (std::size_t i = 0; i < state.bankerDigits.size(); ++i) binding.bind(bankerDigits_[i], state.bankerDigits[i]);
+    for (std::size_t i = 0; i < state.bankerCounts.size(); ++i) binding.bind(bankerCounts_[i], state.bankerCounts[i]);
 }
 
 // ---- 胆组 ------------------------------------------------------------------
@@ -85,12 +86,12 @@ void PositionalPanel::buildBankerFrame(QWidget* region) {
     // Heading line: switch, repeat option, help, and the count heading.
     bankerOn_ = makeCheck(QStringLiteral("Check_danzu_sx0"), QStringLiteral("胆组"), frame);
     bankerRepeats_ = makeCheck(QStringLiteral("Check_danma_jc"), QStringLiteral("胆码计重"), frame);
-    auto* help = makeButton(indexedName(QStringLiteral("C_shuoming"), 1), QStringLiteral("胆组说明"),
-                            colors::kGrey, frame);
-    help->setFixedHeight(kCellHeight);
+    bankerHelp_ = makeButton(indexedName(QStringLiteral("C_shuoming"), 1), QStringLiteral("胆组说明"),
+                             colors::kGrey, frame);
+    bankerHelp_->setFixedHeight(kCellHeight);
     grid->addWidget(bankerOn_, 0, 0, 1, 3);
     grid->addWidget(bankerRepeats_, 0, 3, 1, 3);
-    grid->addWidget(help, 0, 6, 1, 4);
+    grid->addWidget(bankerHelp_, 0, 6, 1, 4);
     auto* countHeading = namedLabel(QStringLiteral("Label38"), QStringLiteral("胆码开出个数"), frame);
     countHeading->setAlignment(Qt::AlignCenter);
     grid->addWidget(countHeading, 0, 11, 1, 4);
@@ -103,7 +104,6 @@ void PositionalPanel::buildBankerFrame(QWidget* region) {
             auto* b = makeCell(QStringLiteral("C_danzu"), index, QString::number(index % 10), frame);
             bankerDigits_[index] = b;
             grid->addWidget(b, row, k);
-            connect(b, &QPushButton::clicked, this, [b] { flipGreen(b); });
         }
         auto* clear = makeSmallButton(QStringLiteral("C_danzu_cls"), g, QStringLiteral("清"), frame);
         grid->addWidget(clear, row, 10);
@@ -111,6 +111,7 @@ void PositionalPanel::buildBankerFrame(QWidget* region) {
         for (int c = 0; c < 4; ++c) {
             const int index = 4 * g + c;
             auto* b = makeCell(QStringLiteral("C_danzu_gs"), index, QString::number(index % 4), frame);
+            b->setFlipsOnClick(false);  // a count is checked against the group's digits first
             bankerCounts_[index] = b;
             grid->addWidget(b, row, 11 + c);
             connect(b, &QPushButton::clicked, this, [this, index] { clickBankerCount(index); });
@@ -132,26 +133,25 @@ void PositionalPanel::setBankerButtonsEnabled(bool enabled) {
 }
 
 void PositionalPanel::clickBankerCount(int index) {
-    QPushButton* button = bankerCounts_[index];
-    if (bankerRepeats_->isChecked() || isSelected(button, colors::kGreen)) {
-        flipGreen(button);
+    ToggleButton* button = bankerCounts_[index];
+    if (bankerRepeats_->isChecked() || button->isSelected()) {
+        button->flip();
         return;
     }
     const int group = index / 4;
     int chosen = 0;
-    for (int k = 0; k < 10; ++k) chosen += isSelected(bankerDigits_[10 * group + k], colors::kGreen) ? 1 : 0;
+    for (int k = 0; k < 10; ++k) chosen += bankerDigits_[10 * group + k]->isSelected() ? 1 : 0;
     const int count = button->text().toInt();
     if (count > chosen) {
         if (services_) services_->showMessage(window_, kBankerCountErrorTitle, kBankerCountErrorText);
         return;
     }
-    setBackColor(button, colors::kGreen);
+    button->setSelected(true);
 }
 
 void PositionalPanel::setBankerGroup(int group, bool selected) {
-    const quint32 color = selected ? colors::kGreen : colors::kGrey;
-    for (int k = 0; k < 10; ++k) setBackColor(bankerDigits_[10 * group + k], color);
-    for (int c = 0; c < 4; ++c) setBackColor(bankerCounts_[4 * group + c], color);
+    for (int k = 0; k < 10; ++k) bankerDigits_[10 * group + k]->setSelected(selected);
+    for (int c = 0; c < 4; ++c) bankerCounts_[4 * group + c]->setSelected(selected);
 }
 
 // ---- 定位2码 ---------------------------------------------------------------
@@ -171,7 +171,6 @@ void PositionalPanel::buildPairPage(QWidget* page) {
         row->addLayout(column, 1);
         connect(box, &MultiLineBox::doubleClicked, box, [box] { box->setText(QString()); });
     }
-    pairBoxes_[0]->setText(kPairBoxHint);
 
     auto* hints = new QVBoxLayout;
     for (const char* hint : {"输入格式：", "12  45  38", "空格隔开", "双击清空"})
@@ -192,22 +191,21 @@ void PositionalPanel::buildAnyTwoRow(QWidget* region) {
         auto* b = makeCell(QStringLiteral("C_ry2m_he"), k, QString::number(k), region);
         sumTails_[k] = b;
         row->addWidget(b);
-        connect(b, &QPushButton::clicked, this, [b] { flipGreen(b); });
     }
     row->addSpacing(4);
     auto* all = makeSmallButton(QStringLiteral("C_ry2m_cls"), 0, QStringLiteral("全"), region);
     auto* clear = makeSmallButton(QStringLiteral("C_ry2m_cls"), 1, QStringLiteral("清"), region);
     // Its help text is shown by the main window.
-    auto* help = makeSmallButton(QStringLiteral("C_ry2m_cls"), 2, QStringLiteral("说明"), region);
-    for (auto* b : {all, clear, help}) row->addWidget(b);
+    anyTwoHelp_ = makeSmallButton(QStringLiteral("C_ry2m_cls"), 2, QStringLiteral("说明"), region);
+    for (auto* b : {all, clear, anyTwoHelp_}) row->addWidget(b);
     row->addStretch(1);
     boxLayout(region)->addLayout(row);
     boxLayout(region)->addStretch(1);
     connect(all, &QPushButton::clicked, this, [this] {
-        for (auto* b : sumTails_) setBackColor(b, colors::kGreen);
+        for (auto* b : sumTails_) b->setSelected(true);
     });
     connect(clear, &QPushButton::clicked, this, [this] {
-        for (auto* b : sumTails_) setBackColor(b, colors::kGrey);
+        for (auto* b : sumTails_) b->setSelected(false);
     });
 }
 
@@ -302,17 +300,16 @@ void PositionalPanel::buildGridPage(QWidget* page) {
         grid_[index] = makeCell(QStringLiteral("C_3d_dwrd"), index, QString::number(c), page);
         grid->addWidget(grid_[index], 1 + c / 2, 12 + c % 2);
     }
-    for (auto* b : grid_) connect(b, &QPushButton::clicked, this, [b] { flipGreen(b); });
 
     auto* all = makeSmallButton(QStringLiteral("C_3d_dw2m_cls"), 0, QStringLiteral("全"), page);
     auto* clear = makeSmallButton(QStringLiteral("C_3d_dw2m_cls"), 1, QStringLiteral("清"), page);
     grid->addWidget(all, 3, 12);
     grid->addWidget(clear, 3, 13);
     connect(all, &QPushButton::clicked, this, [this] {
-        for (auto* b : grid_) setBackColor(b, colors::kGreen);
+        for (auto* b : grid_) b->setSelected(true);
     });
     connect(clear, &QPushButton::clicked, this, [this] {
-        for (auto* b : grid_) setBackColor(b, colors::kGrey);
+        for (auto* b : grid_) b->setSelected(false);
     });
 
     auto* row = new QHBoxLayout;
@@ -322,35 +319,13 @@ void PositionalPanel::buildGridPage(QWidget* page) {
     boxLayout(page)->addStretch(1);
 }
 
-// ---- the run's inputs ------------------------------------------------------
+// ---- after a run -----------------------------------------------------------
 
-PositionalInputs PositionalPanel::collect() {
-    PositionalInputs in;
-
-    in.matchRules.reserve(static_cast<std::size_t>(matchList_->count()));
-    for (int row = 0; row < matchList_->count(); ++row) in.matchRules.push_back(toStd(matchList_->item(row)->text()));
-
-    for (int i = 0; i < 3; ++i) {
-        MultiLineBox* box = pairBoxes_[i];
-        const QString typed = box->text();
-        std::string cleaned = cleanPairListText(toStd(typed));
-        const QString shown = fromStd(cleaned);
-        if (shown != typed) box->setText(shown);
-        in.pairLists[static_cast<std::size_t>(i)] = std::move(cleaned);
+void PositionalPanel::showCleanedPairLists(const std::array<std::string, 3>& texts) {
+    for (std::size_t i = 0; i < 3; ++i) {
+        const QString shown = fromStd(texts[i]);
+        if (pairBoxes_[i]->text() != shown) pairBoxes_[i]->setText(shown);
     }
-
-    for (int r = 0; r < 3; ++r) in.gridRows[static_cast<std::size_t>(r)] = selectionText(grid_ + 10 * r, 10, true);
-    in.gridCounts = selectionText(grid_ + 30, 4, true);
-
-    in.anyTwoSumTails = selectionText(sumTails_, 10, false);
-
-    in.bankerOn = bankerOn_->isChecked();
-    in.bankerRepeats = bankerRepeats_->isChecked();
-    for (int g = 0; g < kBankerGroupCount; ++g) {
-        in.bankerDigits[static_cast<std::size_t>(g)] = selectionText(bankerDigits_ + 10 * g, 10, false);
-        in.bankerCounts[static_cast<std::size_t>(g)] = selectionText(bankerCounts_ + 4 * g, 4, false);
-    }
-    return in;
 }
 
 }  // namespace tarnel

@@ -6,8 +6,8 @@
 #include <QObject>
 #include <QString>
 
-#include "conditions/positional.h"
 #include "mainwindow/qt/main_regions.h"
+#include "run/condition_state.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,12 +18,9 @@ class QWidget;
 namespace tarnel {
 
 class MultiLineBox;
+class StateBinding;
+class ToggleButton;
 class UiServices;
-
-// Opening text of T_main_dw2m 0.
-inline const QString kPairBoxHint = QStringLiteral("按右边提示格\r\n式输入可定位\r\n两码组合\r\n");
-// The one-line form of that hint written back when every condition is restored.
-inline const QString kPairBoxRestoreHint = QStringLiteral("按右边提示格式输入可定位两码组合");
 
 inline const QString kBankerCountErrorTitle = QStringLiteral("错误提示");
 inline const QString kBankerCountErrorText = QStringLiteral("出胆个数不能大于选胆个数");
@@ -31,11 +28,15 @@ inline const QString kBankerCountErrorText = QStringLiteral("出胆个数不能�
 class PositionalPanel : public QObject {
     Q_OBJECT
 public:
-    explicit PositionalPanel(const MainRegions& regions, QObject* parent = nullptr);
-    // Reads the controls for a run; the T_main_dw2m boxes get their cleaned text here.
-    PositionalInputs collect();
+    PositionalPanel(const MainRegions& regions, PositionalControls& state, StateBinding& binding,
+                    QObject* parent = nullptr);
     // Puts exactly their items into the three C_wz_pp combos and selects 百, 大于, 个.
     void fillMatchCombos();
+    // After a run: the T_main_dw2m boxes show their cleaned lists.
+    void showCleanedPairLists(const std::array<std::string, 3>& texts);
+    // Buttons whose help texts the main window attaches.
+    QPushButton* bankerHelpButton() const { return bankerHelp_; }
+    QPushButton* anyTwoHelpButton() const { return anyTwoHelp_; }
 
 private:
     void buildBankerFrame(QWidget* region);
@@ -44,6 +45,7 @@ private:
     void buildMatchPage(QWidget* page);
     void buildGridPage(QWidget* page);
 
+    void bindAll(PositionalControls& state, StateBinding& binding);
     void setBankerButtonsEnabled(bool enabled);
     void clickBankerCount(int index);
     void setBankerGroup(int group, bool selected);
@@ -56,17 +58,19 @@ private:
     // 胆组
     QCheckBox* bankerOn_ = nullptr;
     QCheckBox* bankerRepeats_ = nullptr;
-    QPushButton* bankerDigits_[40] = {};
-    QPushButton* bankerCounts_[16] = {};
+    ToggleButton* bankerDigits_[40] = {};
+    ToggleButton* bankerCounts_[16] = {};
+    QPushButton* bankerHelp_ = nullptr;
     // 定位2码
     MultiLineBox* pairBoxes_[3] = {};
     // 任意两码合保留
-    QPushButton* sumTails_[10] = {};
+    ToggleButton* sumTails_[10] = {};
+    QPushButton* anyTwoHelp_ = nullptr;
     // 位置匹配
     QComboBox* matchCombos_[3] = {};
     QListWidget* matchList_ = nullptr;
     // 定位容对
-    QPushButton* grid_[34] = {};
+    ToggleButton* grid_[34] = {};
 };
 
 }  // namespace tarnel

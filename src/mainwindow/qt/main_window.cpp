@@ -3,12 +3,20 @@
 #include <algorithm>
 
 #include <QAbstractButton>
-#include <QCheckBox>
+#include <QComboBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
-#include <QLineEdit>
-#include <QListWidget>
+#include <QFileInfo>
 #include <QGridLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,7 +32,7 @@
 #include "conditions/qt/positional_panel.h"
 #include "mainwindow/help_texts.h"
 #include "mainwindow/qt/set_tool_panel.h"
-#include "pool/qt/pool_source_panel.h"
+#include "conditions/qt/pool_source_panel.h"
 #include "twostar/qt/two_star_window.h"
 
 namespace tarnel {
@@ -35,6 +43,16 @@ const char* const kTabCaptions[10] = {"杀直选", "杀垃圾复式", "杀2码�
                                       "定位杀2码", "定位2码", "其它", "位置匹配", "定位胆"};
 const char* const kPageCaptions[10] = {"杀直选", "垃圾复式", "杀2码", "必出2码", "交集工具",
                                        "定位杀2码", "定位2码", "其它", "位置匹配", "定位容对"};
+
+const QString kSchemeFilter = QStringLiteral("Tarnel 方案 (*.tarnel);;所有文件 (*)");
+const QString kRecentKey = QStringLiteral("recentSchemes");
+constexpr int kRecentCount = 8;
+constexpr int kSettleMs = 100;
+
+bool isSchemePath(const QString& path) {
+    return path.endsWith(QString::fromUtf8(kSchemeExtension.data(), qsizetype(kSchemeExtension.size())),
+                         Qt::CaseInsensitive);
+}
 
 // A plain container whose frames are stacked top to bottom.
 QWidget* makeRegion(QWidget* parent) {
@@ -51,11 +69,36 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent),
     setObjectName(QStringLiteral("Fmain"));
     setWindowTitle(QStringLiteral("Tarnel"));
     setBackColor(this, colors::kGrey);
+    setAcceptDrops(true);
     buildLayout();
+    buildMenus();
     wireHelpAndHover();
     showTab(0);
-    applyDefaults();
+    binding_.push();  // the start-up state
     tabs_[0]->setFocus();  // the first stop of the tab order
+
+    changeTimer_ = new QTimer(this);
+    changeTimer_->setSingleShot(true);
+    changeTimer_->setInterval(kSettleMs);
+    connect(&binding_, &StateBinding::changed, changeTimer_, qOverload<>(&QTimer::start));
+    connect(changeTimer_, &QTimer::timeout, this, &MainWindow::conditionsSettled);
+    conditionsSettled();
+}
+
+void MainWindow::conditionsSettled() {
+    updateTitle();
+    updateForecast();
+}
+
+void MainWindow::updateForecast() {
+    const RowKills kills = computeRowKills(shrinkInputs(conditions()));
+    forecast_->setText(forecastText(int(survivorsWithTolerance(kills, state_.tolerance).count())));
+}
+
+QString MainWindow::forecastText(int count) const {
+    QString text = QStringLiteral("预计注数 %1").arg(count);
+    if (lastRun_ && lastRun_->result.count != count) text += QStringLiteral("（上次 %1）").arg(lastRun_->result.count);
+    return text;
 }
 
 MainWindow::~MainWindow() = default;
@@ -110,7 +153,7 @@ void MainWindow::buildLayout() {
     urLayout->setContentsMargins(0, 0, 0, 0);
     auto* sourceFrame = new QGroupBox(QStringLiteral("......."), upperRight);
     new QVBoxLayout(sourceFrame);
-    sources_ = new PoolSourcePanel(sourceFrame, this);
+    sources_ = new PoolSourcePanel(sourceFrame, state_.sources, binding_, this);
     output_ = new MultiLineBox(QStringLiteral("T_dadi_output"), sourceFrame);
     output_->setText(kResultInitialText);
     sourceFrame->layout()->addWidget(output_);
@@ -126,7 +169,25 @@ void MainWindow::buildLayout() {
                                    colors::kLightGreen, upperRight);
     countRow->addWidget(openTwoStar);
     urLayout->addLayout(countRow);
-    connect(openTwoStar, &QPushButton::clicked, this, [this] { openTwoStarWindow(this, services_); });
+    connect(openTwoStar, &QPushButton::clicked, this, &MainWindow::openTwoStar);
+
+    // Tolerance and the count a run would give now.
+    auto* toleranceRow = new QHBoxLayout;
+    auto* toleranceLabel = new QLabel(QStringLiteral("容错"), upperRight);
+    tolerance_ = new QComboBox(upperRight);
+    tolerance_->setObjectName(QStringLiteral("Combo_rongcuo"));
+    for (int k = 0; k <= 9; ++k) tolerance_->addItem(QString::number(k));
+    tolerance_->setToolTip(QStringLiteral("容错：号码最多被几个条件排除时仍保留（0 表示不容错）"));
+    toleranceLabel->setBuddy(tolerance_);
+    binding_.bind(tolerance_, state_.tolerance);
+    toleranceRow->addWidget(toleranceLabel);
+    toleranceRow->addWidget(tolerance_);
+    toleranceRow->addSpacing(8);
+    forecast_ = new QLabel(upperRight);
+    forecast_->setObjectName(QStringLiteral("L_yuji_zhushu"));
+    forecast_->setToolTip(QStringLiteral("按现在的条件缩水将得到的注数，条件一改就更新"));
+    toleranceRow->addWidget(forecast_, 1);
+    urLayout->addLayout(toleranceRow);
 
     // Lower right: the four command buttons.
     auto* lowerRight = new QWidget(this);
@@ -146,12 +207,12 @@ void MainWindow::buildLayout() {
     connect(copy, &QPushButton::clicked, this, &MainWindow::copyResult);
     connect(clearAll, &QPushButton::clicked, this, &MainWindow::restoreAll);
 
-    new SetToolPanel(regions_.pages[4], services_, this);
+    new SetToolPanel(regions_.pages[4], state_.setLists, binding_, services_, this);
 
     // The condition families put their controls into their regions.
-    lists_ = new NumberListPanel(regions_, this);
-    digits_ = new DigitPropertyPanel(regions_, this);
-    positional_ = new PositionalPanel(regions_, this);
+    lists_ = new NumberListPanel(regions_, state_.lists, binding_, this);
+    digits_ = new DigitPropertyPanel(regions_, state_.digits, binding_, this);
+    positional_ = new PositionalPanel(regions_, state_.positional, binding_, this);
 
     // Bottom row: banker groups, base-number list, form exclusion.
     auto* bottom = new QHBoxLayout;
@@ -225,79 +286,37 @@ QSize MainWindow::sizeHint() const {
     return wanted;
 }
 
-void MainWindow::press(const QString& name) {
-    if (auto* b = findChild<QAbstractButton*>(name)) b->click();
+const MainConditions& MainWindow::conditions() {
+    binding_.pull();
+    return state_;
 }
 
-void MainWindow::setBoxText(const QString& name, const QString& text) {
-    if (auto* m = findChild<MultiLineBox*>(name))
-        m->setText(text);
-    else if (auto* e = findChild<QLineEdit*>(name))
-        e->setText(text);
+void MainWindow::applyConditions(const MainConditions& state) {
+    state_ = state;
+    binding_.push();
 }
 
-void MainWindow::setTick(const QString& name, bool on) {
-    if (auto* c = findChild<QCheckBox*>(name)) c->setChecked(on);
-}
-
-void MainWindow::applyDefaults() {
-    setTick(QStringLiteral("Check_danzu_sx0"), true);
-    setTick(QStringLiteral("Check_danzu_sx0"), false);
-    positional_->fillMatchCombos();
-}
-
-void MainWindow::restoreAll() {
-    const QString empty;
-    setBoxText(QStringLiteral("T__hezhi_zhiding_sha"), fromStd(kSumKillListHint));
-    for (const char* box : {"T_main_shazhixuan", "T_main_laji_fushi", "T_main_sha_2ma", "T_main_bichu_2ma"})
-        setBoxText(QString::fromLatin1(box), empty);
-    setBoxText(QStringLiteral("T_main_dw_sha[0]"), QStringLiteral("按右边提示格式输入可定位杀两码组合"));
-    setBoxText(QStringLiteral("T_main_dw_sha[1]"), empty);
-    setBoxText(QStringLiteral("T_main_dw_sha[2]"), empty);
-    for (const char* button : {"C_hewei_sha_cls", "C_kuadu_sha_cls", "C_danma_chu_cls", "C_pailie_daxiao_cls",
-                               "C_pailie_jiou_cls", "C_pailie_zhihe_cls", "C_tebie_paichu_cls", "C_012_paichu_cls"})
-        press(QString::fromLatin1(button));
-    for (int i = 0; i < 3; ++i) setTick(indexedName(QStringLiteral("Check_danma_chu_geshu"), i), false);
-    for (int i = 0; i < 3; ++i) setTick(indexedName(QStringLiteral("Check_ac"), i), false);
-    setBoxText(QStringLiteral("T_hezhi_fanwei_1"), QStringLiteral("0"));
-    setBoxText(QStringLiteral("T_hezhi_fanwei_2"), QStringLiteral("27"));
-    for (int i : {1, 3, 5}) press(indexedName(QStringLiteral("C_fushi_paichu_all"), i));
-    for (int i : {1, 3, 5}) press(indexedName(QStringLiteral("C_dingwei_sha_all"), i));
-    for (int i = 0; i < 4; ++i) press(indexedName(QStringLiteral("C_danzu_cls"), i));
-    setTick(QStringLiteral("Check_danzu_sx0"), false);
-    applyDefaults();
-    setBoxText(QStringLiteral("T_jichu_dadi"), empty);
-    setBoxText(QStringLiteral("T_jichu_dadi"), QStringLiteral("\r\n大底号码\r\n\r\n双击清空"));
-    for (int i = 0; i < 15; ++i) setBoxText(indexedName(QStringLiteral("T_lm_he"), i), empty);
-    if (auto* rules = findChild<QListWidget*>(QStringLiteral("L_wz_pp"))) rules->clear();
-    press(QStringLiteral("C_3d_dw2m_cls[1]"));
-    setBoxText(QStringLiteral("T_main_dw2m[0]"), kPairBoxRestoreHint);
-    setBoxText(QStringLiteral("T_main_dw2m[1]"), empty);
-    setBoxText(QStringLiteral("T_main_dw2m[2]"), empty);
-    press(QStringLiteral("C_ry2m_cls[1]"));
-}
+void MainWindow::restoreAll() { applyConditions(restoredConditions(conditions())); }
 
 void MainWindow::wireHelpAndHover() {
     struct Help {
-        const char* button;
+        QPushButton* button;
         const char* title;
         const std::string& (*text)();
     };
-    const Help helps[] = {{"C_shuoming[0]", "温情提示", &positionGridHelp},
-                          {"C_shuoming[1]", "胆组说明", &bankerGroupHelp},
-                          {"C_shuoming[2]", "使用说明", &formShapeHelp},
-                          {"C_ry2m_cls[2]", "说明", &otherPageHelp}};
+    const Help helps[] = {{digits_->positionGridHelpButton(), "温情提示", &positionGridHelp},
+                          {positional_->bankerHelpButton(), "胆组说明", &bankerGroupHelp},
+                          {digits_->formShapeHelpButton(), "使用说明", &formShapeHelp},
+                          {positional_->anyTwoHelpButton(), "说明", &otherPageHelp}};
     for (const Help& h : helps) {
-        auto* b = findChild<QPushButton*>(QString::fromLatin1(h.button));
-        if (!b) continue;
+        QPushButton* b = h.button;
         connect(b, &QPushButton::clicked, this, [this, title = QString::fromUtf8(h.title), text = h.text] {
             services_.showMessage(this, title, fromStd(text()));
         });
         b->installEventFilter(this);
         hoverButtons_ << b;
     }
-    if (auto* tip = findChild<QPushButton*>(QStringLiteral("C_zhongjiang_mijue")))
-        connect(tip, &QPushButton::clicked, this, [this] {
+    connect(digits_->tipButton(), &QPushButton::clicked, this, [this] {
             services_.showMessage(this, QStringLiteral("温情提示"), QStringLiteral(
                 "条件宁少勿多：先用最有把握的一两个条件缩水，\r\n"
                 "看看剩下的注数，再逐个加条件，注数过少时放宽最没把握的条件。\r\n"));
@@ -328,6 +347,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (schemeModified()) {
+        const SaveChoice choice = services_.askSaveChanges(this, QStringLiteral("温情提示"),
+                                                           QStringLiteral("保存对方案的修改吗？"));
+        if (choice == SaveChoice::Cancel || (choice == SaveChoice::Save && !saveScheme())) {
+            event->ignore();
+            return;
+        }
+    }
     for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (child->isWindow()) child->close();
     QWidget::closeEvent(event);
@@ -341,28 +368,26 @@ void MainWindow::showTab(int index) {
     for (auto* tab : tabs_) tab->raise();
 }
 
-ShrinkInputs MainWindow::collectInputs() {
-    ShrinkInputs in;
-    in.source = sources_->collect();
-    in.lists = lists_->collect();
-    in.positional = positional_->collect();
-    in.digits = digits_->collect();
-    return in;
-}
-
 void MainWindow::startShrink() {
     start_->setEnabled(false);
     output_->setText(QString());
     // Let the emptied box and the disabled button paint once; the run itself
     // is a short computation that does not yield.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    const ShrinkInputs inputs = collectInputs();
-    const ShrinkResult result = runShrink(pool_, inputs, observer_);
-    output_->setText(fromStd(result.text));
-    count_->setText(QString::number(result.count));
+    // A run rewrites some boxes to their cleaned text; that is no change the player made.
+    const bool wasSaved = !schemePath_.isEmpty() && !schemeModified();
+    lastRun_ = runMain(pool_, conditions(), observer_);
+    const MainRun& run = *lastRun_;
+    lists_->showCleanedValueLists(run.pairValueTexts);
+    positional_->showCleanedPairLists(run.pairListTexts);
+    output_->setText(fromStd(run.result.text));
+    count_->setText(QString::number(run.result.count));
+    forecast_->setText(forecastText(run.result.count));
     start_->setEnabled(true);
     start_->setFocus();
     ++runCount_;
+    if (wasSaved) markSaved(schemePath_);
+    emit ran();
 }
 
 void MainWindow::convertToGroup() {
@@ -374,6 +399,189 @@ void MainWindow::convertToGroup() {
 
 void MainWindow::copyResult() {
     services_.copyWithNotice(this, output_->text());
+}
+
+// ---- the two-star window ------------------------------------------------------
+
+TwoStarWindow* MainWindow::twoStarWindow() const {
+    return twoStar_ && !twoStar_->isClosing() ? twoStar_.data() : nullptr;
+}
+
+TwoStarWindow* MainWindow::openTwoStar() {
+    if (!twoStarWindow()) {
+        twoStar_ = new TwoStarWindow(this, services_);
+        connect(twoStar_, &TwoStarWindow::conditionsChanged, changeTimer_, qOverload<>(&QTimer::start));
+        connect(twoStar_, &QObject::destroyed, changeTimer_, qOverload<>(&QTimer::start));
+    }
+    twoStar_->show();
+    twoStar_->raise();
+    twoStar_->activateWindow();
+    return twoStar_;
+}
+
+// ---- schemes ----------------------------------------------------------------------
+
+Scheme MainWindow::currentScheme() {
+    Scheme scheme{conditions(), std::nullopt};
+    if (TwoStarWindow* t = twoStarWindow()) scheme.twoStar = t->conditions();
+    return scheme;
+}
+
+bool MainWindow::schemeModified() {
+    return !schemePath_.isEmpty() && savedScheme_ && !(currentScheme() == *savedScheme_);
+}
+
+void MainWindow::markSaved(const QString& path) {
+    schemePath_ = path;
+    savedScheme_ = currentScheme();
+    rememberRecent(path);
+    updateTitle();
+}
+
+void MainWindow::updateTitle() {
+    if (schemePath_.isEmpty()) {
+        setWindowTitle(QStringLiteral("Tarnel"));
+        setWindowModified(false);
+        return;
+    }
+    setWindowTitle(QFileInfo(schemePath_).fileName() + QStringLiteral("[*] - Tarnel"));
+    setWindowModified(schemeModified());
+}
+
+void MainWindow::buildMenus() {
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setObjectName(QStringLiteral("MainMenu"));
+    static_cast<QBoxLayout*>(layout())->setMenuBar(menuBar_);
+    QMenu* file = menuBar_->addMenu(QStringLiteral("文件(&F)"));
+    QAction* open = file->addAction(QStringLiteral("打开方案…"), this, &MainWindow::openScheme);
+    open->setShortcut(QKeySequence::Open);
+    QAction* save = file->addAction(QStringLiteral("保存方案"), this, &MainWindow::saveScheme);
+    save->setShortcut(QKeySequence::Save);
+    QAction* saveAs = file->addAction(QStringLiteral("方案另存为…"), this, &MainWindow::saveSchemeAs);
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    recentMenu_ = file->addMenu(QStringLiteral("最近打开的方案"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentMenu);
+    rebuildRecentMenu();
+    file->addSeparator();
+    file->addAction(QStringLiteral("导出结果…"), this, &MainWindow::exportResult);
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("退出"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    for (QAction* a : {open, save, saveAs, quit}) a->setShortcutContext(Qt::WindowShortcut);
+}
+
+void MainWindow::rebuildRecentMenu() {
+    recentMenu_->clear();
+    const QStringList recent = QSettings().value(kRecentKey).toStringList();
+    for (const QString& path : recent)
+        recentMenu_->addAction(QFileInfo(path).fileName() + QStringLiteral("  (") + path + QLatin1Char(')'), this,
+                               [this, path] { openSchemeFile(path); });
+    recentMenu_->setEnabled(!recent.isEmpty());
+}
+
+void MainWindow::rememberRecent(const QString& path) {
+    QSettings settings;
+    QStringList recent = settings.value(kRecentKey).toStringList();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    while (recent.size() > kRecentCount) recent.removeLast();
+    settings.setValue(kRecentKey, recent);
+    rebuildRecentMenu();
+}
+
+void MainWindow::openScheme() {
+    const QString path = services_.chooseOpenPath(this, QStringLiteral("打开方案"), kSchemeFilter);
+    if (!path.isEmpty()) openSchemeFile(path);
+}
+
+bool MainWindow::openSchemeFile(const QString& path) {
+    const FileBytes file = readFileBytes(toStd(path), kSchemeMaxBytes);
+    if (!file.bytes) {
+        services_.showMessage(this, QStringLiteral("错误提示"), fromStd(file.error));
+        return false;
+    }
+    const SchemeReading reading = readScheme(*file.bytes);
+    if (!reading.scheme) {
+        services_.showMessage(this, QStringLiteral("错误提示"),
+                              QStringLiteral("无法打开方案“%1”：\r\n").arg(QFileInfo(path).fileName()) +
+                                  fromStd(reading.error));
+        return false;
+    }
+    applyConditions(reading.scheme->main);
+    if (reading.scheme->twoStar) openTwoStar()->applyConditions(*reading.scheme->twoStar);
+    markSaved(path);
+    if (!reading.unknownKeys.empty())
+        services_.showMessage(this, QStringLiteral("温情提示"), fromStd(unknownKeysNotice(reading.unknownKeys)));
+    return true;
+}
+
+bool MainWindow::saveScheme() { return schemePath_.isEmpty() ? saveSchemeAs() : saveSchemeFile(schemePath_); }
+
+bool MainWindow::saveSchemeAs() {
+    const QString suggested = schemePath_.isEmpty() ? QStringLiteral("我的方案.tarnel") : schemePath_;
+    QString path = services_.chooseSavePath(this, QStringLiteral("方案另存为"), suggested, kSchemeFilter);
+    if (path.isEmpty()) return false;
+    if (!isSchemePath(path) && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".tarnel");
+    return saveSchemeFile(path);
+}
+
+namespace {
+
+// Writes a whole file or nothing: the old file stays until the new one is complete.
+QString writeWhole(const QString& path, const std::string& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return why;
+    }
+    if (!file.commit()) return file.errorString();
+    return QString();
+}
+
+}  // namespace
+
+bool MainWindow::saveSchemeFile(const QString& path) {
+    const Scheme scheme = currentScheme();
+    const std::string bytes = writeScheme(scheme.main, scheme.twoStar ? &*scheme.twoStar : nullptr);
+    const QString error = writeWhole(path, bytes);
+    if (!error.isEmpty()) {
+        services_.showMessage(this, QStringLiteral("错误提示"),
+                              QStringLiteral("方案没有保存到“%1”：%2\r\n原有文件未被改动。").arg(path, error));
+        return false;
+    }
+    markSaved(path);
+    return true;
+}
+
+void MainWindow::exportResult() {
+    QString path = services_.chooseSavePath(this, QStringLiteral("导出结果"), QStringLiteral("缩水结果.txt"),
+                                            QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
+    const QString error = writeWhole(path, toStd(output_->text()));
+    if (!error.isEmpty())
+        services_.showMessage(this, QStringLiteral("错误提示"),
+                              QStringLiteral("结果没有导出到“%1”：%2").arg(path, error));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() && isSchemePath(url.toLocalFile())) {
+            event->acceptProposedAction();
+            return;
+        }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() && isSchemePath(url.toLocalFile())) {
+            event->acceptProposedAction();
+            openSchemeFile(url.toLocalFile());
+            return;
+        }
 }
 
 }  // namespace tarnel

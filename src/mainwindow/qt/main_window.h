@@ -1,16 +1,26 @@
 #pragma once
-// Fmain: the main window. It owns the pool, builds every region, gathers
-// the inputs of a run from the condition panels and writes the result.
+// Fmain: the main window. It owns the pool and the condition state, builds
+// every region and the menus, runs the state and writes the result.
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
+#include "common/qt/state_binding.h"
 #include "mainwindow/qt/main_regions.h"
 #include "pool/number_pool.h"
-#include "pool/shrink.h"
+#include "run/condition_state.h"
+#include "run/scheme.h"
+#include "run/shrink.h"
 
+class QComboBox;
+class QLabel;
+class QMenu;
+class QMenuBar;
 class QPushButton;
 class QScrollArea;
+class QTimer;
 
 namespace tarnel {
 
@@ -20,6 +30,7 @@ class LineBox;
 class NumberListPanel;
 class PoolSourcePanel;
 class PositionalPanel;
+class TwoStarWindow;
 class UiServices;
 
 inline const QString kResultInitialText = QStringLiteral("这里显示最终过滤结果\r\n");
@@ -36,33 +47,70 @@ public:
     // Called after each row of the stage table during a run (tests observe runs with it).
     void setStageObserver(std::function<void(int)> observer) { observer_ = std::move(observer); }
 
-    // Reads every condition control into the inputs of one run.
-    ShrinkInputs collectInputs();
+    // The condition state as the controls show it now.
+    const MainConditions& conditions();
+    // Shows a whole condition state in the controls (derived state follows
+    // as after clicks). Starts no run.
+    void applyConditions(const MainConditions& state);
+    // The two-star window if it is open.
+    TwoStarWindow* twoStarWindow() const;
+    // Opens the two-star window, creating it when it is closed.
+    TwoStarWindow* openTwoStar();
+
     // Shows page `index` of the tab area and marks its tab button.
     void showTab(int index);
-    // Start-up defaults: banker switch settled off, position-match combos filled.
-    void applyDefaults();
     // C_all_cls: every condition back to neutral (does not run).
     void restoreAll();
     QSize sizeHint() const override;
 
+    // 文件 menu commands. The file dialogs go through the UI services.
+    void openScheme();
+    bool saveScheme();
+    bool saveSchemeAs();
+    void exportResult();
+    // Opens a scheme file: on any fault one message and nothing changes.
+    bool openSchemeFile(const QString& path);
+    bool saveSchemeFile(const QString& path);
+    QString schemePath() const { return schemePath_; }
+    // True when a scheme file is open and its conditions changed since it was opened or saved.
+    bool schemeModified();
+    QMenuBar* menuBar() const { return menuBar_; }
+    // The last run of the start button, with what each row ruled out.
+    const std::optional<MainRun>& lastRun() const { return lastRun_; }
+
+signals:
+    // A run of the start button has finished and its result is shown.
+    void ran();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Closing the main window ends the program: its other windows close with it.
+    // Closing the main window ends the program: its other windows close with
+    // it. Only changed conditions of an open scheme are asked about first.
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildLayout();
+    void buildMenus();
+    void rebuildRecentMenu();
+    void rememberRecent(const QString& path);
+    void markSaved(const QString& path);
+    void updateTitle();
+    Scheme currentScheme();
+    // After a burst of changes has settled: the title and the forecast count.
+    void conditionsSettled();
+    void updateForecast();
+    QString forecastText(int count) const;
     void startShrink();      // C_guolv_ks
     void convertToGroup();   // C_zhi_zu
     void copyResult();       // C_copy
     void wireHelpAndHover();
     void orderFocusChain(const QList<QWidget*>& regionsInOrder);
-    void press(const QString& name);
-    void setBoxText(const QString& name, const QString& text);
-    void setTick(const QString& name, bool on);
 
     UiServices& services_;
+    MainConditions state_;
+    StateBinding binding_;
     NumberPool pool_;
     MainRegions regions_;
     int runCount_ = 0;
@@ -78,6 +126,16 @@ private:
     PositionalPanel* positional_ = nullptr;
     QList<QWidget*> hoverButtons_;
     QScrollArea* scroll_ = nullptr;
+    QPointer<TwoStarWindow> twoStar_;
+
+    QMenuBar* menuBar_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QString schemePath_;                 // the open scheme file, empty when none
+    std::optional<Scheme> savedScheme_;  // its conditions as last opened or saved
+    QTimer* changeTimer_ = nullptr;      // settles a burst of changes into one update
+    QComboBox* tolerance_ = nullptr;     // Combo_rongcuo
+    QLabel* forecast_ = nullptr;         // 预计注数
+    std::optional<MainRun> lastRun_;
 };
 
 }  // namespace tarnel

@@ -5,12 +5,15 @@
 #include <QPushButton>
 
 #include "common/qt/controls.h"
+#include "common/qt/state_binding.h"
 #include "common/qt/ui_services.h"
 #include "mainwindow/set_tool.h"
 
 namespace tarnel {
 
-SetToolPanel::SetToolPanel(QWidget* page, UiServices& services, QObject* parent) : QObject(parent) {
+SetToolPanel::SetToolPanel(QWidget* page, std::array<std::string, 2>& lists, StateBinding& binding,
+                           UiServices& services, QObject* parent)
+    : QObject(parent) {
     MultiLineBox* boxes[3];
     for (int i = 0; i < 3; ++i) {
         boxes[i] = new MultiLineBox(indexedName(QStringLiteral("T_dd_jiaoji"), i), page);
@@ -62,6 +65,8 @@ SetToolPanel::SetToolPanel(QWidget* page, UiServices& services, QObject* parent)
     grid->addLayout(resultRow, 2, 0, 1, 3);
     grid->addLayout(otherRow, 3, 0, 1, 3);
     static_cast<QBoxLayout*>(page->layout())->addLayout(grid);
+    binding.bind(boxes[0], lists[0]);
+    binding.bind(boxes[1], lists[1]);
 }
 
 }  // namespace tarnel

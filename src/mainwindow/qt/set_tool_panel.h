@@ -2,17 +2,22 @@
 // The set tool page: lists A and B, four operations, result and its count.
 
 #include <QObject>
+#include <array>
+#include <string>
 
 class QWidget;
 
 namespace tarnel {
 
+class StateBinding;
 class UiServices;
 
 class SetToolPanel : public QObject {
     Q_OBJECT
 public:
-    SetToolPanel(QWidget* page, UiServices& services, QObject* parent = nullptr);
+    // `lists` holds the texts of lists A and B, which schemes keep.
+    SetToolPanel(QWidget* page, std::array<std::string, 2>& lists, StateBinding& binding, UiServices& services,
+                 QObject* parent = nullptr);
 };
 
 }  // namespace tarnel

@@ -21,8 +21,6 @@ namespace {
 
 const QString kWindowName = QStringLiteral("F2d");
 const QString kWindowTitle = QStringLiteral("Tarnel  永久免费");
-const QString kBaseListInitial = QStringLiteral("输入大底号码");
-const QString kKillListInitial = QStringLiteral("杀直选号码\r\n");
 const QString kResultInitial = QStringLiteral("结果区\r\n");
 const QString kHelpTitle = QStringLiteral("胆组说明");
 const QString kBankerHint = QStringLiteral("建议新手只输入一行胆码，勿输入多行胆码，出胆个数可不选");
@@ -121,15 +119,6 @@ QString trimmedSpaces(const QString& text) { return fromStd(std::string(trimSpac
 
 }  // namespace
 
-void openTwoStarWindow(QWidget* mainWindow, UiServices& services) {
-    TwoStarWindow* window =
-        mainWindow ? mainWindow->findChild<TwoStarWindow*>(kWindowName, Qt::FindDirectChildrenOnly) : nullptr;
-    if (!window) window = new TwoStarWindow(mainWindow, services);
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
 TwoStarWindow::TwoStarWindow(QWidget* mainWindow, UiServices& services)
     : QWidget(mainWindow, Qt::Window), mainWindow_(mainWindow), services_(services) {
     setObjectName(kWindowName);
@@ -165,6 +154,11 @@ TwoStarWindow::TwoStarWindow(QWidget* mainWindow, UiServices& services)
     helpText_->setText(bankerHelpText());
     helpText_->hide();
 
+    bindAll();
+    state_ = twoStarStartState();
+    binding_.push();
+    connect(&binding_, &StateBinding::changed, this, &TwoStarWindow::conditionsChanged);
+
     // As wide as the layout likes, as tall as the grids need; the boxes take what is left.
     resize(sizeHint().width(), minimumSizeHint().height());
 
@@ -177,14 +171,11 @@ TwoStarWindow::TwoStarWindow(QWidget* mainWindow, UiServices& services)
     timer->start();
 }
 
-QPushButton* TwoStarWindow::gridButton(PairGrid grid, int index, QWidget* parent) {
-    auto* b = makeButton(indexedName(QString::fromLatin1(gridName(grid)), index),
-                         fromStd(gridCaption(grid, index)), colors::kTwoStarNormal, parent);
+ToggleButton* TwoStarWindow::gridButton(PairGrid grid, int index, QWidget* parent) {
+    auto* b = new ToggleButton(indexedName(QString::fromLatin1(gridName(grid)), index),
+                               fromStd(gridCaption(grid, index)), selectedColor(grid), colors::kTwoStarNormal, parent);
     b->setFixedSize(grid == PairGrid::Shape ? 2 * kCellWidth - 4 : kCellWidth, kCellHeight);
     b->setFocusPolicy(Qt::TabFocus);
-    const quint32 color = selectedColor(grid);
-    connect(b, &QPushButton::clicked, this,
-            [b, color] { toggleButton(b, QString(), color, colors::kTwoStarNormal); });
     auto& buttons = grids_[static_cast<std::size_t>(grid)];
     buttons.resize(static_cast<std::size_t>(gridSize(grid)));
     buttons[static_cast<std::size_t>(index)] = b;
@@ -324,13 +315,11 @@ QWidget* TwoStarWindow::buildRightColumn() {
     v->setSpacing(4);
 
     const QString boxFrames[2] = {QStringLiteral("大底号码[双击清空]"), QStringLiteral("杀垃圾[双击清空]")};
-    const QString initial[2] = {kBaseListInitial, kKillListInitial};
     for (int i = 0; i < 2; ++i) {
         auto* frame = makeFrame(boxFrames[i], column);
         auto* fl = new QVBoxLayout(frame);
         fl->setContentsMargins(4, 4, 4, 4);
         auto* box = new MultiLineBox(indexedName(QStringLiteral("T_2d_dd"), i), frame);
-        box->setText(initial[i]);
         box->setMinimumWidth(190);
         connect(box, &MultiLineBox::doubleClicked, box, [box] { box->setText(QString()); });
         fl->addWidget(box);
@@ -376,31 +365,37 @@ QWidget* TwoStarWindow::buildRightColumn() {
     return column;
 }
 
-TwoStarInputs TwoStarWindow::collectInputs() const {
-    TwoStarInputs in;
-    auto read = [this](PairGrid grid, auto& selected) {
+void TwoStarWindow::bindAll() {
+    const auto bindGrid = [this](PairGrid grid, auto& flags) {
         const auto& buttons = grids_[static_cast<std::size_t>(grid)];
-        const quint32 color = selectedColor(grid);
-        for (std::size_t i = 0; i < buttons.size() && i < selected.size(); ++i)
-            selected[i] = isSelected(buttons[i], color);
+        for (std::size_t i = 0; i < buttons.size() && i < flags.size(); ++i) binding_.bind(buttons[i], flags[i]);
     };
-    read(PairGrid::BankerDigit, in.bankerDigit);
-    read(PairGrid::BankerCount, in.bankerCount);
-    read(PairGrid::Span, in.span);
-    read(PairGrid::Sum, in.sum);
-    read(PairGrid::Position, in.position);
-    read(PairGrid::Compound, in.compound);
-    read(PairGrid::Shape, in.shape);
-    read(PairGrid::Road, in.road);
-    read(PairGrid::Kind, in.kind);
-    in.countRepeats = countRepeats_->checkState() == Qt::Checked;
-    in.baseList = toStd(boxes_[0]->text());
-    in.killList = toStd(boxes_[1]->text());
-    return in;
+    bindGrid(PairGrid::BankerDigit, state_.bankerDigit);
+    bindGrid(PairGrid::BankerCount, state_.bankerCount);
+    bindGrid(PairGrid::Span, state_.span);
+    bindGrid(PairGrid::Sum, state_.sum);
+    bindGrid(PairGrid::Position, state_.position);
+    bindGrid(PairGrid::Compound, state_.compound);
+    bindGrid(PairGrid::Shape, state_.shape);
+    bindGrid(PairGrid::Road, state_.road);
+    bindGrid(PairGrid::Kind, state_.kind);
+    binding_.bind(countRepeats_, state_.countRepeats);
+    binding_.bind(boxes_[0], state_.baseList);
+    binding_.bind(boxes_[1], state_.killList);
+}
+
+const TwoStarConditions& TwoStarWindow::conditions() {
+    binding_.pull();
+    return state_;
+}
+
+void TwoStarWindow::applyConditions(const TwoStarConditions& state) {
+    state_ = state;
+    binding_.push();
 }
 
 void TwoStarWindow::run() {
-    const TwoStarResult result = runTwoStar(pool_, collectInputs());
+    const TwoStarResult result = runTwoStar(pool_, conditions());
     const QString base = fromStd(result.baseList);
     if (boxes_[0]->text() != base) boxes_[0]->setText(base);
     boxes_[2]->setText(fromStd(result.text));
@@ -420,8 +415,7 @@ void TwoStarWindow::copyResult() {
 
 void TwoStarWindow::clearConditions() {
     for (int i = 1; i < 22; i += 2) rowButtons_[static_cast<std::size_t>(i)]->click();
-    for (QPushButton* b : grids_[static_cast<std::size_t>(PairGrid::Kind)])
-        toggleButton(b, QStringLiteral("0"), colors::kMagenta, colors::kTwoStarNormal);
+    for (ToggleButton* b : grids_[static_cast<std::size_t>(PairGrid::Kind)]) b->setSelected(false);
     boxes_[1]->setText(QString());
     run();
 }
@@ -429,12 +423,10 @@ void TwoStarWindow::clearConditions() {
 void TwoStarWindow::applyRow(int index) {
     if (index < 0 || index >= 2 * int(kRows.size())) return;
     const GridRow& row = kRows[static_cast<std::size_t>(index / 2)];
-    const QString mode = index % 2 == 0 ? QStringLiteral("1") : QStringLiteral("0");
-    const quint32 color = selectedColor(row.grid);
+    const bool selected = index % 2 == 0;  // "全" selects, "清" clears
     auto set = [&](PairGrid grid, int first, int last) {
         const auto& buttons = grids_[static_cast<std::size_t>(grid)];
-        for (int i = first; i <= last; ++i)
-            toggleButton(buttons[static_cast<std::size_t>(i)], mode, color, colors::kTwoStarNormal);
+        for (int i = first; i <= last; ++i) buttons[static_cast<std::size_t>(i)]->setSelected(selected);
     };
     set(row.grid, row.first, row.last);
     if (row.firstCount >= 0) set(PairGrid::BankerCount, row.firstCount, row.firstCount + 2);
@@ -448,7 +440,10 @@ void TwoStarWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     // The window is deleted once control returns to the event loop; from now
     // on it no longer answers to its name, so the next opening makes a fresh one.
-    if (event->isAccepted()) setObjectName(QString());
+    if (event->isAccepted()) {
+        closing_ = true;
+        setObjectName(QString());
+    }
 }
 
 }  // namespace tarnel

@@ -6,8 +6,10 @@
 #include <array>
 #include <vector>
 
+#include "common/qt/state_binding.h"
+#include "pool/pair_pool.h"
+#include "run/condition_state.h"
 #include "twostar/pair_grids.h"
-#include "twostar/pair_pool.h"
 #include "twostar/two_star_run.h"
 
 class QCheckBox;
@@ -17,10 +19,8 @@ class QPushButton;
 namespace tarnel {
 
 class MultiLineBox;
+class ToggleButton;
 class UiServices;
-
-// Shows the two-star window, creating it on first use.
-void openTwoStarWindow(QWidget* mainWindow, UiServices& services);
 
 class TwoStarWindow : public QWidget {
     Q_OBJECT
@@ -28,8 +28,15 @@ public:
     // A separate window on top of `mainWindow`, destroyed when closed.
     TwoStarWindow(QWidget* mainWindow, UiServices& services);
 
-    // Reads every condition control into the inputs of one run.
-    TwoStarInputs collectInputs() const;
+    // The condition state as the controls show it now.
+    const TwoStarConditions& conditions();
+    // Shows a whole condition state in the controls. Starts no run.
+    void applyConditions(const TwoStarConditions& state);
+    // Closed by the player; the window goes away once control returns to the event loop.
+    bool isClosing() const { return closing_; }
+
+signals:
+    void conditionsChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -40,9 +47,10 @@ private:
     QWidget* buildPositionFrame(const QString& title, PairGrid grid, int firstRow);
     QWidget* buildShapeFrame();
     QWidget* buildRightColumn();
-    QPushButton* gridButton(PairGrid grid, int index, QWidget* parent);
+    ToggleButton* gridButton(PairGrid grid, int index, QWidget* parent);
     QPushButton* rowButton(int index, QWidget* parent);
 
+    void bindAll();
     void run();              // the two-star run, result written to the window
     void convertToGroups();  // C_2d_ks[1]
     void copyResult();       // C_2d_ks[2]
@@ -53,7 +61,10 @@ private:
     QPointer<QWidget> mainWindow_;
     UiServices& services_;
     PairPool pool_;
-    std::array<std::vector<QPushButton*>, 9> grids_;
+    TwoStarConditions state_;
+    StateBinding binding_;
+    bool closing_ = false;
+    std::array<std::vector<ToggleButton*>, 9> grids_;
     std::array<QPushButton*, 22> rowButtons_{};
     QCheckBox* countRepeats_ = nullptr;
     std::array<MultiLineBox*, 3> boxes_{};  // base list, kill list, result

@@ -4,7 +4,7 @@
 
 #include <QObject>
 
-#include "pool/pool_sources.h"
+#include "conditions/pool_sources.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -14,16 +14,15 @@ namespace tarnel {
 
 class LineBox;
 class MultiLineBox;
-
-inline const QString kBaseListInitialText = QStringLiteral("\r\n大底号码\r\n\r\n双击清空\r\n");
+class StateBinding;
 
 class PoolSourcePanel : public QObject {
     Q_OBJECT
 public:
-    // Builds the compound-input group into `sourceFrame` and the base-list frame.
-    PoolSourcePanel(QWidget* sourceFrame, QObject* parent = nullptr);
+    // Builds the compound-input group into `sourceFrame` and the base-list
+    // frame, each control bound to its field of `state`.
+    PoolSourcePanel(QWidget* sourceFrame, PoolSourceInputs& state, StateBinding& binding, QObject* parent = nullptr);
     QGroupBox* baseListFrame() const { return baseFrame_; }
-    PoolSourceInputs collect() const;
 
 private:
     QCheckBox* compound_ = nullptr;

@@ -13,6 +13,8 @@ struct PoolSourceInputs {
     bool compoundOn = false;                  // Check_fs_ip ticked
     std::array<std::string, 3> compoundDigits;  // T_dadi_in 0..2 as typed
     std::string baseList;                     // T_jichu_dadi, line breaks as CR LF
+
+    bool operator==(const PoolSourceInputs&) const = default;
 };
 
 // Keeps the numbers whose every digit occurs in the box of its position.

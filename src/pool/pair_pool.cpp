@@ -1,4 +1,4 @@
-#include "twostar/pair_pool.h"
+#include "pool/pair_pool.h"
 
 namespace tarnel {
 

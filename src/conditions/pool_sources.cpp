@@ -1,4 +1,4 @@
-#include "pool/pool_sources.h"
+#include "conditions/pool_sources.h"
 
 #include "common/text.h"
 

@@ -1,4 +1,4 @@
-#include "pool/qt/pool_source_panel.h"
+#include "conditions/qt/pool_source_panel.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -7,10 +7,13 @@
 #include <QVBoxLayout>
 
 #include "common/qt/controls.h"
+#include "common/qt/state_binding.h"
 
 namespace tarnel {
 
-PoolSourcePanel::PoolSourcePanel(QWidget* sourceFrame, QObject* parent) : QObject(parent) {
+PoolSourcePanel::PoolSourcePanel(QWidget* sourceFrame, PoolSourceInputs& state, StateBinding& binding,
+                                 QObject* parent)
+    : QObject(parent) {
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("号码选择方式"), sourceFrame), 0, 0, 1, 2);
     compound_ = makeCheck(QStringLiteral("Check_fs_ip"), QStringLiteral("复试输入"), sourceFrame);
@@ -34,17 +37,12 @@ PoolSourcePanel::PoolSourcePanel(QWidget* sourceFrame, QObject* parent) : QObjec
     baseFrame_ = new QGroupBox(QStringLiteral("大底号码"));
     auto* v = new QVBoxLayout(baseFrame_);
     baseList_ = new MultiLineBox(QStringLiteral("T_jichu_dadi"), baseFrame_);
-    baseList_->setText(kBaseListInitialText);
     v->addWidget(baseList_);
     connect(baseList_, &MultiLineBox::doubleClicked, baseList_, [this] { baseList_->setText(QString()); });
-}
 
-PoolSourceInputs PoolSourcePanel::collect() const {
-    PoolSourceInputs in;
-    in.compoundOn = compound_->isChecked();
-    for (int i = 0; i < 3; ++i) in.compoundDigits[static_cast<std::size_t>(i)] = toStd(digits_[i]->text());
-    in.baseList = toStd(baseList_->text());
-    return in;
+    binding.bind(compound_, state.compoundOn);
+    for (std::size_t i = 0; i < 3; ++i) binding.bind(digits_[i], state.compoundDigits[i]);
+    binding.bind(baseList_, state.baseList);
 }
 
 }  // namespace tarnel

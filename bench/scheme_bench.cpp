@@ -1,0 +1,104 @@
+// Runs from the condition state against runs from ready stage inputs, and
+// scheme files with a pasted 1 MB base list: written, read, and saved and
+// opened through the window.
+
+#include <QDir>
+#include <benchmark/benchmark.h>
+#include <random>
+
+#include "common/qt/ui_services.h"
+#include "common/text.h"
+#include "mainwindow/qt/main_window.h"
+#include "run/scheme.h"
+#include "run/shrink.h"
+
+namespace {
+
+using namespace tarnel;
+
+std::string numbersText(std::size_t bytes) {
+    std::mt19937 rng(3);
+    std::string text;
+    while (text.size() < bytes) text += numberText(int(rng() % 1000), 3) + ((rng() % 8 == 0) ? "\r\n" : " ");
+    return text;
+}
+
+// Every condition of the main window holds something, and numbers survive.
+MainConditions everyConditionSet() {
+    using namespace std::string_literals;  // moved in whole: GCC 12 misreads the copy of a literal
+    MainConditions s;
+    s.lists.directNumbers = "123 456"s;
+    s.lists.junkCompounds = "12*34*56"s;
+    s.lists.killPairs = "99"s;
+    s.lists.mustPairs = "1 2 3 4 5 6 7 8 9 0"s;
+    s.lists.positionalKill = {"00"s, "11"s, "22"s};
+    s.lists.pairValues[0] = "0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16"s;
+    s.lists.pairValues[12] = "7"s;
+    s.positional.matchRules = {"百         不等于         个"s};
+    s.positional.pairLists = {""s, ""s, ""s};
+    s.positional.hitGrid[3] = s.positional.hitGrid[14] = true;
+    s.positional.anyTwoTails = {true, true, true, true, true, true, true, true, false, false};
+    s.positional.bankerOn = true;
+    s.positional.bankerDigits[1] = s.positional.bankerDigits[2] = true;
+    s.digits.sumTailKill[3] = true;
+    s.digits.spanKill[0] = true;
+    s.digits.bankerDigits[5] = true;
+    s.digits.bankerCount[0] = true;
+    s.digits.sumLower = "3"s;
+    s.digits.sumUpper = "24"s;
+    s.digits.sumKillList = "10 17"s;
+    s.digits.compoundExclude[5] = true;
+    s.digits.positionKill[27] = true;
+    s.digits.acKill[0] = true;
+    s.digits.bigSmall[0] = s.digits.oddEven[0] = s.digits.primeComposite[0] = true;
+    s.digits.road[0] = true;
+    s.digits.special[0] = s.digits.special[9] = true;
+    return s;
+}
+
+void BM_RunFromStageInputs(benchmark::State& state) {
+    NumberPool pool;
+    const ShrinkInputs in = shrinkInputs(everyConditionSet());
+    for (auto _ : state) benchmark::DoNotOptimize(runShrink(pool, in));
+}
+BENCHMARK(BM_RunFromStageInputs)->Unit(benchmark::kMicrosecond);
+
+void BM_RunFromConditionState(benchmark::State& state) {
+    NumberPool pool;
+    const MainConditions conditions = everyConditionSet();
+    for (auto _ : state) benchmark::DoNotOptimize(runMain(pool, conditions));
+}
+BENCHMARK(BM_RunFromConditionState)->Unit(benchmark::kMicrosecond);
+
+MainConditions withBaseList() {
+    MainConditions s = everyConditionSet();
+    s.sources.baseList = numbersText(1 << 20);
+    return s;
+}
+
+void BM_SchemeWrite1MB(benchmark::State& state) {
+    const MainConditions s = withBaseList();
+    for (auto _ : state) benchmark::DoNotOptimize(writeScheme(s, nullptr));
+}
+BENCHMARK(BM_SchemeWrite1MB)->Unit(benchmark::kMillisecond);
+
+void BM_SchemeRead1MB(benchmark::State& state) {
+    const std::string bytes = writeScheme(withBaseList(), nullptr);
+    for (auto _ : state) benchmark::DoNotOptimize(readScheme(bytes));
+}
+BENCHMARK(BM_SchemeRead1MB)->Unit(benchmark::kMillisecond);
+
+void BM_WindowSaveAndOpen1MB(benchmark::State& state) {
+    RecordingUiServices services;
+    MainWindow w(services);
+    w.applyConditions(withBaseList());
+    const QString path = QDir::temp().filePath(QStringLiteral("tarnel-bench-%1.tarnel").arg(getpid()));
+    for (auto _ : state) {
+        w.saveSchemeFile(path);
+        w.openSchemeFile(path);
+    }
+    QFile::remove(path);
+}
+BENCHMARK(BM_WindowSaveAndOpen1MB)->Unit(benchmark::kMillisecond);
+
+}  // namespace

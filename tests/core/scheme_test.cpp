@@ -1,0 +1,212 @@
+// Scheme files: what is written reads back equal, byte for byte; anything
+// that is not a whole, well-formed scheme is refused with its reason; and a
+// run from the condition state agrees with its rows taken one at a time.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "run/scheme.h"
+#include "run/shrink.h"
+#include "support/random_state.h"
+
+namespace tarnel {
+namespace {
+
+using testing::StateMaker;
+
+std::string wrap(const std::string& fmain) {
+    return R"({"format":"tarnel-scheme","version":1,"Fmain":{)" + fmain + "}}";
+}
+
+TEST(Scheme, RandomStatesReadBackEqualAndSaveByteIdentical) {
+    StateMaker make(11);
+    for (int round = 0; round < 300; ++round) {
+        Scheme scheme{make.main(0.2), std::nullopt};
+        if (make.chance(0.5)) scheme.twoStar = make.twoStar(0.2);
+        const std::string bytes = writeScheme(scheme.main, scheme.twoStar ? &*scheme.twoStar : nullptr);
+        const SchemeReading reading = readScheme(bytes);
+        ASSERT_TRUE(reading.scheme) << reading.error;
+        EXPECT_TRUE(reading.unknownKeys.empty());
+        EXPECT_TRUE(*reading.scheme == scheme) << "round " << round;
+        EXPECT_EQ(writeScheme(reading.scheme->main, reading.scheme->twoStar ? &*reading.scheme->twoStar : nullptr),
+                  bytes);
+    }
+}
+
+TEST(Scheme, FileHoldsTheWholeTableInOneOrder) {
+    MainConditions state;
+    TwoStarConditions twoStar = twoStarStartState();
+    const std::string bytes = writeScheme(state, &twoStar);
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes.back(), '\n');
+    EXPECT_NE(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(bytes.find("\n  \"format\": \"tarnel-scheme\",\n  \"version\": 1,\n"), 1u);
+    const auto doc = nlohmann::ordered_json::parse(bytes);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : doc["Fmain"].items()) keys.push_back(key);
+    std::vector<std::string> table;
+    for (const ControlField& f : mainControls(state)) table.push_back(f.key);
+    EXPECT_EQ(keys, table);
+    EXPECT_EQ(table.size(), 299u);  // 34 text boxes, 100 check boxes, 160 toggles, 4 combos, 1 list
+    EXPECT_EQ(doc["Fmain"]["Combo_rongcuo"], "0");
+    EXPECT_EQ(doc["F2d"].size(), 135u);  // 2 text boxes, 1 check box, 132 toggles
+    EXPECT_EQ(doc["Fmain"]["Check_hewei_sha[3]"], 0);
+    EXPECT_EQ(doc["Fmain"]["C_dingwei_sha[12]"], false);
+    EXPECT_EQ(doc["Fmain"]["L_wz_pp"], nlohmann::json::array());
+    EXPECT_EQ(writeScheme(state, nullptr).find("F2d"), std::string::npos);
+}
+
+TEST(Scheme, MissingKeysTakeTheStartUpStateAndUnknownKeysAreListed) {
+    const SchemeReading empty = readScheme(R"({"format":"tarnel-scheme","version":1})");
+    ASSERT_TRUE(empty.scheme);
+    EXPECT_TRUE(empty.scheme->main == MainConditions{});
+    EXPECT_FALSE(empty.scheme->twoStar);
+
+    const SchemeReading some = readScheme(
+        R"({"format":"tarnel-scheme","version":1,"note":"x","Fmain":{"T_jichu_dadi":"123 456","Check_hewei_sha[3]":1,
+            "C_dingwei_sha[12]":true,"C_wz_pp[1]":"不等于","L_wz_pp":["a","b"],"T_dadi_zhushu":"3","C_foo[9]":1},
+            "F2d":{"C_2d_kua[4]":true,"T_2d_dd[0]":"12 34"}})");
+    ASSERT_TRUE(some.scheme) << some.error;
+    MainConditions expected;
+    expected.sources.baseList = "123 456";
+    expected.digits.sumTailKill[3] = true;
+    expected.digits.positionKill[12] = true;
+    expected.positional.matchCombos[1] = "不等于";
+    expected.positional.matchRules = {"a", "b"};
+    EXPECT_TRUE(some.scheme->main == expected);
+    TwoStarConditions twoStar = twoStarStartState();
+    twoStar.span[4] = true;
+    twoStar.baseList = "12 34";
+    ASSERT_TRUE(some.scheme->twoStar);
+    EXPECT_TRUE(*some.scheme->twoStar == twoStar);
+    EXPECT_EQ(some.unknownKeys, (std::vector<std::string>{"Fmain.C_foo[9]", "Fmain.T_dadi_zhushu", "note"}));
+    EXPECT_EQ(unknownKeysNotice(some.unknownKeys),
+              "方案中有以下项目本程序不认识，已忽略：\r\nFmain.C_foo[9]\r\nFmain.T_dadi_zhushu\r\nnote\r\n");
+}
+
+TEST(Scheme, TextsGetTheLineBreaksOfTheirBoxes) {
+    const SchemeReading r = readScheme(wrap(R"("T_jichu_dadi":"1\n2\r3\r\n4\u2029",
+                                               "T_lm_he[0]":"5\r\n6\n7\r8", "T_dadi_in[1]":"9\n")"));
+    ASSERT_TRUE(r.scheme) << r.error;
+    EXPECT_EQ(r.scheme->main.sources.baseList, "1\r\n2\r\n3\r\n4\r\n");
+    EXPECT_EQ(r.scheme->main.lists.pairValues[0], "5 6 7 8");
+    EXPECT_EQ(r.scheme->main.sources.compoundDigits[1], "9 ");
+}
+
+struct Broken {
+    const char* name;
+    std::string text;
+    const char* says;  // part of the reason
+};
+
+class RefusedScheme : public ::testing::TestWithParam<Broken> {};
+
+TEST_P(RefusedScheme, NamesWhatIsWrong) {
+    const SchemeReading r = readScheme(GetParam().text);
+    EXPECT_FALSE(r.scheme);
+    EXPECT_NE(r.error.find(GetParam().says), std::string::npos) << r.error;
+    EXPECT_TRUE(r.unknownKeys.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RefusedScheme,
+    ::testing::Values(
+        Broken{"Empty", "", "第 1 行第 1 列"},
+        Broken{"NotJson", "{\"format\": \"tarnel-scheme\",\n  \"version\": 1,\n  oops}", "第 3 行第 3 列"},
+        Broken{"NotAnObject", "[1,2]", "JSON 对象"},
+        Broken{"WrongFormat", R"({"format":"tarnel","version":1})", "format"},
+        Broken{"NoVersion", R"({"format":"tarnel-scheme"})", "version"},
+        Broken{"NewerVersion", R"({"format":"tarnel-scheme","version":2})", "version"},
+        Broken{"VersionText", R"({"format":"tarnel-scheme","version":"1"})", "version"},
+        Broken{"VersionFraction", R"({"format":"tarnel-scheme","version":1.5})", "version"},
+        Broken{"FmainNotObject", R"({"format":"tarnel-scheme","version":1,"Fmain":[]})", "Fmain"},
+        Broken{"F2dNotObject", R"({"format":"tarnel-scheme","version":1,"F2d":1})", "F2d"},
+        Broken{"CheckTwo", wrap(R"("Check_hewei_sha[3]":2)"), "Check_hewei_sha[3]"},
+        Broken{"CheckText", wrap(R"("Check_ac[0]":"1")"), "Check_ac[0]"},
+        Broken{"CheckBool", wrap(R"("Check_fs_ip":true)"), "Check_fs_ip"},
+        Broken{"ToggleNumber", wrap(R"("C_danzu[4]":1)"), "C_danzu[4]"},
+        Broken{"TextNumber", wrap(R"("T_jichu_dadi":5)"), "T_jichu_dadi"},
+        Broken{"ComboNumber", wrap(R"("C_wz_pp[0]":3)"), "C_wz_pp[0]"},
+        Broken{"ToleranceNumber", wrap(R"("Combo_rongcuo":3)"), "Combo_rongcuo"},
+        Broken{"ToleranceTen", wrap(R"("Combo_rongcuo":"10")"), "Combo_rongcuo"},
+        Broken{"ToleranceSpaced", wrap(R"("Combo_rongcuo":" 1")"), "Combo_rongcuo"},
+        Broken{"ListOfNumbers", wrap(R"("L_wz_pp":["a",1])"), "L_wz_pp"},
+        Broken{"ListText", wrap(R"("L_wz_pp":"a")"), "L_wz_pp"},
+        Broken{"NulInText", wrap(R"("T_main_sha_2ma":"12\u000034")"), "NUL"},
+        Broken{"DuplicateKey", wrap(R"("T_jichu_dadi":"1","T_jichu_dadi":"2")"), "T_jichu_dadi"},
+        Broken{"InvalidUtf8", wrap("\"T_jichu_dadi\":\"\xC3\x28\""), "JSON"},
+        Broken{"DeepNesting", R"({"format":"tarnel-scheme","version":1,"x":)" + std::string(100000, '[') +
+                                   std::string(100000, ']') + "}",
+               "嵌套"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SchemeFile, FoldersMissingAndOversizedFilesAreRefused) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("tarnel-scheme-test-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    EXPECT_FALSE(readFileBytes(dir.string(), 100).bytes);
+    EXPECT_NE(readFileBytes(dir.string(), 100).error.find("文件夹"), std::string::npos);
+    EXPECT_FALSE(readFileBytes((dir / "none.tarnel").string(), 100).bytes);
+    const fs::path file = dir / "a.tarnel";
+    std::ofstream(file) << std::string(101, 'x');
+    EXPECT_FALSE(readFileBytes(file.string(), 100).bytes);
+    ASSERT_TRUE(readFileBytes(file.string(), 101).bytes);
+    EXPECT_EQ(readFileBytes(file.string(), 101).bytes->size(), 101u);
+    fs::remove_all(dir);
+}
+
+// Every stage decides a number from its own digits, so a run keeps exactly
+// the numbers that no row rules out on its own.
+TEST(RunFromState, SurvivorsAreWhatNoRowKillsOnItsOwn) {
+    StateMaker make(5);
+    int someKept = 0;
+    for (int round = 0; round < 400; ++round) {
+        MainConditions state = make.main();
+        state.tolerance = 0;
+        NumberPool pool;
+        const MainRun run = runMain(pool, state);
+        const ShrinkInputs in = shrinkInputs(state);
+        NumberSet killed;
+        for (int row = 0; row < kStageCount; ++row) killed |= rowKillSet(row, in);
+        for (int i = 0; i < NumberPool::kSize; ++i)
+            ASSERT_EQ(pool.alive(i), !killed.test(std::size_t(i))) << "round " << round << " number " << i;
+        EXPECT_EQ(run.result.count, NumberPool::kSize - int(killed.count()));
+        someKept += run.result.count > 0 && run.result.count < 1000;
+    }
+    EXPECT_GT(someKept, 100);  // the states are not all trivial
+}
+
+TEST(RunFromState, RewrittenBoxesAreTheCleanedTexts) {
+    MainConditions state;
+    state.lists.pairValues[4] = "2, 5,12";
+    state.positional.pairLists[1] = "12a34\r\n 56";
+    NumberPool pool;
+    const MainRun run = runMain(pool, state);
+    EXPECT_EQ(run.pairValueTexts[4], "2 5 12");
+    EXPECT_EQ(run.pairValueTexts[0], "");  // the opening hint holds no digit
+    EXPECT_EQ(run.pairListTexts[1], "1234 56");
+    EXPECT_EQ(run.pairListTexts[0], "");
+}
+
+TEST(RestoreState, KeepsSourcesRepeatOptionAndSetLists) {
+    StateMaker make(3);
+    for (int round = 0; round < 50; ++round) {
+        const MainConditions s = make.main(0.5);
+        const MainConditions r = restoredConditions(s);
+        EXPECT_EQ(r.sources.compoundOn, s.sources.compoundOn);
+        EXPECT_EQ(r.sources.compoundDigits, s.sources.compoundDigits);
+        EXPECT_EQ(r.positional.bankerRepeats, s.positional.bankerRepeats);
+        EXPECT_EQ(r.setLists, s.setLists);
+        EXPECT_TRUE(restoredConditions(r) == r);
+        NumberPool pool;
+        if (!s.sources.compoundOn) {
+            EXPECT_EQ(runMain(pool, r).result.count, 1000);  // nothing left to filter
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tarnel
