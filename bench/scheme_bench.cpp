@@ -63,12 +63,21 @@ void BM_RunFromStageInputs(benchmark::State& state) {
 }
 BENCHMARK(BM_RunFromStageInputs)->Unit(benchmark::kMicrosecond);
 
+// Arg: the tolerance (容错).
 void BM_RunFromConditionState(benchmark::State& state) {
     NumberPool pool;
-    const MainConditions conditions = everyConditionSet();
+    MainConditions conditions = everyConditionSet();
+    conditions.tolerance = int(state.range(0));
     for (auto _ : state) benchmark::DoNotOptimize(runMain(pool, conditions));
 }
-BENCHMARK(BM_RunFromConditionState)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RunFromConditionState)->Arg(0)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+// What each row rules out on its own, for statistics and explanations.
+void BM_RowKills(benchmark::State& state) {
+    const ShrinkInputs in = shrinkInputs(everyConditionSet());
+    for (auto _ : state) benchmark::DoNotOptimize(computeRowKills(in));
+}
+BENCHMARK(BM_RowKills)->Unit(benchmark::kMicrosecond);
 
 MainConditions withBaseList() {
     MainConditions s = everyConditionSet();

@@ -46,9 +46,10 @@ std::array<unsigned, 3> gridRows(const std::array<bool, 30>& grid) {
 // Kills by a two-class pattern of the three digits (大/小, 奇/偶, 质/合).
 // Pattern code: bit 2 hundreds, bit 1 tens, bit 0 units, set when the digit
 // is in the first class.
+template <class InFirstClass>
 void killByClassPattern(NumberPool& pool, const std::array<bool, 8>& ticked,
                         const std::array<std::string_view, 8>& captions, std::string_view firstClass,
-                        std::string_view secondClass, bool (*inFirstClass)(int)) {
+                        std::string_view secondClass, InFirstClass inFirstClass) {
     const std::string selection = selectionText(ticked, [&](std::size_t i) { return captions[i]; });
     if (selection.empty()) return;
     std::array<bool, 8> selected{};
@@ -194,15 +195,15 @@ void killByAcValue(NumberPool& pool, const DigitPropertyInputs& in) {
 }
 
 void killBigSmallPattern(NumberPool& pool, const DigitPropertyInputs& in) {
-    killByClassPattern(pool, in.bigSmall, kBigSmallCaptions, "大", "小", isBig);
+    killByClassPattern(pool, in.bigSmall, kBigSmallCaptions, "大", "小", [](int d) { return isBig(d); });
 }
 
 void killOddEvenPattern(NumberPool& pool, const DigitPropertyInputs& in) {
-    killByClassPattern(pool, in.oddEven, kOddEvenCaptions, "奇", "偶", isOdd);
+    killByClassPattern(pool, in.oddEven, kOddEvenCaptions, "奇", "偶", [](int d) { return isOdd(d); });
 }
 
 void killPrimeCompositePattern(NumberPool& pool, const DigitPropertyInputs& in) {
-    killByClassPattern(pool, in.primeComposite, kPrimeCompositeCaptions, "质", "合", isPrime);
+    killByClassPattern(pool, in.primeComposite, kPrimeCompositeCaptions, "质", "合", [](int d) { return isPrime(d); });
 }
 
 void killRoadPattern(NumberPool& pool, const DigitPropertyInputs& in) {
@@ -221,9 +222,23 @@ void killForms(NumberPool& pool, const DigitPropertyInputs& in) {
     const std::string selection = selectionText(
         in.special, [](std::size_t i) { return kSpecialCaptions[i]; }, 0, kFirstShapeBox);
     if (selection.empty()) return;
-    pool.killWhere([&selection](int a, int b, int c) {
+    // Each form text is looked up once; a number then only names its forms.
+    const std::array<bool, 3> repetition = {occursIn("豹子", selection), occursIn("组三", selection),
+                                            occursIn("组六", selection)};
+    const std::array<bool, 4> consecutive = {occursIn("不连", selection), occursIn("2连", selection),
+                                             occursIn("3连", selection), occursIn("-", selection)};
+    const auto index = [](std::string_view form, std::initializer_list<std::string_view> forms) {
+        std::size_t i = 0;
+        for (std::string_view f : forms) {
+            if (f == form) return i;
+            ++i;
+        }
+        return i;
+    };
+    pool.killWhere([&](int a, int b, int c) {
         const PairCounts n = pairCounts(a, b, c);
-        return occursIn(repetitionForm(n), selection) || occursIn(consecutiveForm(n), selection);
+        return repetition[index(repetitionForm(n), {"豹子", "组三", "组六"})] ||
+               consecutive[index(consecutiveForm(n), {"不连", "2连", "3连", "-"})];
     });
 }
 
@@ -231,7 +246,15 @@ void killShapes(NumberPool& pool, const DigitPropertyInputs& in) {
     const std::string selection = selectionText(
         in.special, [](std::size_t i) { return kSpecialCaptions[i]; }, kFirstShapeBox, kSpecialCaptions.size());
     if (selection.empty()) return;
-    pool.killWhere([&selection](int a, int b, int c) { return occursIn(shapeOf(a, b, c), selection); });
+    const std::array<std::string_view, 5> shapes = {"上", "下", "凹", "凸", "-"};
+    std::array<bool, 5> selected{};
+    for (std::size_t i = 0; i < shapes.size(); ++i) selected[i] = occursIn(shapes[i], selection);
+    pool.killWhere([&](int a, int b, int c) {
+        const std::string_view shape = shapeOf(a, b, c);
+        for (std::size_t i = 0; i < shapes.size(); ++i)
+            if (shapes[i] == shape) return selected[i];
+        return false;
+    });
 }
 
 }  // namespace tarnel

@@ -128,16 +128,33 @@ bool survivesWithTolerance(const RowKills& kills, int number, int tolerance) {
     return count <= std::max(tolerance, 0);
 }
 
+ShrinkResult runWithTolerance(NumberPool& pool, const ShrinkInputs& in, int tolerance,
+                              const std::function<void(int)>& afterStage) {
+    if (tolerance <= 0) return runShrink(pool, in, afterStage);
+    pool.reset();
+    std::array<std::uint8_t, NumberPool::kSize> counts{};
+    ShrinkResult result;
+    for (int row = 0; row < kStageCount; ++row) {
+        kStageTable[static_cast<std::size_t>(row)].run(pool, in, result);
+        if (row > 0 && row < kStageCount - 1) {
+            // Killed numbers come back unless this was a pool source or one condition too many.
+            const NumberSet killed = pool.takeKilled();
+            const bool source = row + 1 < kFirstConditionRow;
+            for (std::size_t n = killed._Find_first(); n < killed.size(); n = killed._Find_next(n))
+                if (source || ++counts[n] > tolerance) pool.bury(static_cast<int>(n));
+        }
+        if (afterStage) afterStage(row);
+    }
+    return result;
+}
+
 MainRun runMain(NumberPool& pool, const MainConditions& conditions, const std::function<void(int)>& afterStage) {
-    const ShrinkInputs in = shrinkInputs(conditions);
     MainRun run;
-    run.pairValueTexts = in.lists.pairValues;
-    run.pairListTexts = in.positional.pairLists;
-    run.kills = computeRowKills(in, afterStage);
-    run.survivors = survivorsWithTolerance(run.kills, conditions.tolerance);
-    pool.resetTo(run.survivors);
-    run.result = outputResult(pool);
-    if (afterStage) afterStage(kStageCount - 1);
+    run.inputs = shrinkInputs(conditions);
+    run.tolerance = conditions.tolerance;
+    run.pairValueTexts = run.inputs.lists.pairValues;
+    run.pairListTexts = run.inputs.positional.pairLists;
+    run.result = runWithTolerance(pool, run.inputs, conditions.tolerance, afterStage);
     return run;
 }
 

@@ -91,8 +91,9 @@ void MainWindow::conditionsSettled() {
 }
 
 void MainWindow::updateForecast() {
-    const RowKills kills = computeRowKills(shrinkInputs(conditions()));
-    forecast_->setText(forecastText(int(survivorsWithTolerance(kills, state_.tolerance).count())));
+    NumberPool scratch;
+    const ShrinkResult would = runWithTolerance(scratch, shrinkInputs(conditions()), state_.tolerance);
+    forecast_->setText(forecastText(would.count));
 }
 
 QString MainWindow::forecastText(int count) const {
