@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -71,20 +72,43 @@ std::size_t timeMatchAt(std::string_view s, std::size_t i) {
     return p - i;
 }
 
-// Every match of one pattern, found as a global regex replacement finds
-// them (leftmost first, the search going on after each match), replaced by
-// as many spaces as it has bytes. Both patterns begin with a digit, so only
-// digits can start a match.
-void blankMatches(std::string& s, std::size_t (*matchAt)(std::string_view, std::size_t)) {
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = isAsciiDigit(s[i]) ? matchAt(s, i) : 0;
-        if (n == 0) {
+// The patterns are applied as a global regex replacement applies one:
+// leftmost match first, the search going on after it, each match replaced
+// by as many spaces as it has bytes (so byte positions stay). Dates are
+// replaced first, then times in what is left: a time can never take digits
+// a date has taken ("2026-12-06:30" is a date, ":30" remains).
+//
+// Both patterns open with digits that must be followed by a non-digit (the
+// date's four by a separator, the time's one or two by ':'), so within a
+// stretch of digits only its last four (date) or last two or one (time)
+// can start a match: earlier starts fail, and so would a one-digit hour
+// where the two-digit one failed, the rest to match being the same.
+//
+// Matching only reads at and after the point the search has reached, which
+// blanking never touches, so it can read the unblanked text.
+
+// The line with its dates blanked: the line itself when it has none,
+// otherwise `work` holding the blanked copy.
+std::string_view withoutDates(std::string_view line, std::string& work) {
+    bool copied = false;
+    for (std::size_t i = 0; i < line.size();) {
+        if (!isAsciiDigit(line[i])) {
             ++i;
             continue;
         }
-        std::memset(s.data() + i, ' ', n);
-        i += n;
+        std::size_t end = i + 1;
+        while (end < line.size() && isAsciiDigit(line[end])) ++end;
+        const std::size_t n = end - i >= 4 ? dateMatchAt(line, end - 4) : 0;
+        if (n == 0) {
+            i = end;
+            continue;
+        }
+        if (!copied) work.assign(line);
+        copied = true;
+        std::memset(work.data() + (end - 4), ' ', n);
+        i = end - 4 + n;
     }
+    return copied ? std::string_view(work) : line;
 }
 
 bool isBlank(std::string_view line) {
@@ -93,17 +117,14 @@ bool isBlank(std::string_view line) {
     return true;
 }
 
-// Reads one line (without its line end). `work` is scratch space kept
-// between lines. Returns whether the line holds a draw.
-bool readLine(std::string_view line, std::string& work, std::string& issue, std::string& number) {
-    // Dates are blanked first, then times in what is left: a time can then
-    // never take digits that a date has taken (for "2026-12-06:30" the date
-    // wins). Blanking keeps byte positions, so the two passes compose.
-    work.assign(line);
-    blankMatches(work, dateMatchAt);
-    blankMatches(work, timeMatchAt);
+// Reads one line (without its line end) and returns whether it holds a
+// draw. `work` is scratch space kept between lines; the issue is left as
+// a view into the line or into `work`, the draw's digits in `number`.
+bool readLine(std::string_view line, std::string& work, std::string_view& issue, char (&number)[3]) {
+    const std::string_view s = withoutDates(line, work);
 
-    const std::string_view s = work;
+    // The time search runs along with the search for runs: a stretch of
+    // digits that ends a time keeps only what comes before the time.
     bool firstRun = true;
     int ones = 0;  // how many one-digit runs came last, in a row
     char last[3] = {0, 0, 0};
@@ -114,18 +135,27 @@ bool readLine(std::string_view line, std::string& work, std::string& issue, std:
         }
         std::size_t end = i + 1;
         while (end < s.size() && isAsciiDigit(s[end])) ++end;
-        const std::string_view run = s.substr(i, end - i);
-        i = end;
+        std::size_t runEnd = end, next = end;
+        if (end < s.size() && s[end] == ':') {
+            const std::size_t start = end - std::min<std::size_t>(end - i, 2);
+            if (const std::size_t n = timeMatchAt(s, start)) {
+                runEnd = start;
+                next = start + n;
+            }
+        }
+        const std::string_view run = s.substr(i, runEnd - i);
+        i = next;
+        if (run.empty()) continue;
 
         if (firstRun) {
             firstRun = false;
             if (run.size() >= 5) {
-                issue.assign(run);
+                issue = run;
                 continue;
             }
         }
         if (run.size() == 3) {
-            number.assign(run);
+            std::memcpy(number, run.data(), 3);
             return true;
         }
         if (run.size() != 1) {
@@ -139,7 +169,7 @@ bool readLine(std::string_view line, std::string& work, std::string& issue, std:
         last[1] = last[2];
         last[2] = run[0];
         if (++ones >= 3) {
-            number.assign(last, 3);
+            std::memcpy(number, last, 3);
             return true;
         }
     }
@@ -187,6 +217,21 @@ std::string gb18030ToUtf8(std::string_view in) {
     iconv_close(cd);
     out.resize(used);
     return out;
+}
+
+// The position of the next CR or LF at or after `pos` (or the text's end),
+// looking at eight bytes a step.
+std::size_t nextLineEnd(std::string_view text, std::size_t pos) {
+    constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    auto hasZeroByte = [](std::uint64_t v) { return ((v - ones) & ~v & highs) != 0; };
+    while (pos + 8 <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + pos, 8);
+        if (hasZeroByte(word ^ (ones * '\n')) || hasZeroByte(word ^ (ones * '\r'))) break;
+        pos += 8;
+    }
+    while (pos < text.size() && text[pos] != '\n' && text[pos] != '\r') ++pos;
+    return pos;
 }
 
 std::string_view withoutByteOrderMark(std::string_view text) {
@@ -256,17 +301,25 @@ History readHistory(std::string_view bytes) {
 
 History readHistoryText(std::string_view text) {
     History history;
-    std::string work, issue, number;
+    // One pass over the line ends first saves moving the draws as they grow.
+    const auto lineEnds = std::max(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r'));
+    history.draws.reserve(static_cast<std::size_t>(lineEnds) + 1);
+    std::string work;
+    std::string_view issue;
+    char number[3];
     int lineNumber = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = pos;
-        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+        const std::size_t end = nextLineEnd(text, pos);
         const std::string_view line = text.substr(pos, end - pos);
         ++lineNumber;
-        issue.clear();
-        if (readLine(line, work, issue, number))
-            history.draws.push_back(Draw{lineNumber, issue, number});
+        issue = {};
+        if (readLine(line, work, issue, number)) {
+            Draw& draw = history.draws.emplace_back();
+            draw.line = lineNumber;
+            draw.issue.assign(issue);
+            draw.number.assign(number, 3);
+        }
         else if (!isBlank(line))
             history.skipped.push_back(lineNumber);
         // A line end is CR LF, CR or LF; text after the last one, if any,
