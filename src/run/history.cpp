@@ -74,9 +74,10 @@ std::size_t timeMatchAt(std::string_view s, std::size_t i) {
 
 // The patterns are applied as a global regex replacement applies one:
 // leftmost match first, the search going on after it, each match replaced
-// by as many spaces as it has bytes (so byte positions stay). Dates are
-// replaced first, then times in what is left: a time can never take digits
-// a date has taken ("2026-12-06:30" is a date, ":30" remains).
+// by as many spaces as it has bytes. Dates are replaced first, then times
+// in what is left: a time can never take digits a date has taken
+// ("2026-12-06:30" is a date and ":30" remains; in "12:2026-1-5" the date
+// takes the digits the minutes would need, so there is no time).
 //
 // Both patterns open with digits that must be followed by a non-digit (the
 // date's four by a separator, the time's one or two by ':'), so within a
@@ -84,31 +85,31 @@ std::size_t timeMatchAt(std::string_view s, std::size_t i) {
 // can start a match: earlier starts fail, and so would a one-digit hour
 // where the two-digit one failed, the rest to match being the same.
 //
-// Matching only reads at and after the point the search has reached, which
-// blanking never touches, so it can read the unblanked text.
+// All three searches (dates, times, runs) go along the line together; each
+// only reads at or after the point reached, which no replacement has
+// touched yet, so the line itself is read and nothing is copied.
 
-// The line with its dates blanked: the line itself when it has none,
-// otherwise `work` holding the blanked copy.
-std::string_view withoutDates(std::string_view line, std::string& work) {
-    bool copied = false;
-    for (std::size_t i = 0; i < line.size();) {
-        if (!isAsciiDigit(line[i])) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i + 1;
-        while (end < line.size() && isAsciiDigit(line[end])) ++end;
-        const std::size_t n = end - i >= 4 ? dateMatchAt(line, end - 4) : 0;
-        if (n == 0) {
-            i = end;
-            continue;
-        }
-        if (!copied) work.assign(line);
-        copied = true;
-        std::memset(work.data() + (end - 4), ' ', n);
-        i = end - 4 + n;
-    }
-    return copied ? std::string_view(work) : line;
+std::size_t digitsEnd(std::string_view s, std::size_t p) {
+    while (p < s.size() && isAsciiDigit(s[p])) ++p;
+    return p;
+}
+
+// Whether the date search, looking at the stretch of digits that starts at
+// `from` (just after a non-digit), finds a date starting at or before
+// `upTo`.
+bool dateStartsBy(std::string_view s, std::size_t from, std::size_t upTo) {
+    const std::size_t end = digitsEnd(s, from);
+    return end - from >= 4 && end - 4 <= upTo && dateMatchAt(s, end - 4) > 0;
+}
+
+// The time match at `start`, whose hour ends at `colon`, as found after
+// the dates are replaced: none when a date takes a digit of the minutes,
+// no seconds when a date takes a digit of those.
+std::size_t timeAfterDatesAt(std::string_view s, std::size_t start, std::size_t colon) {
+    const std::size_t n = timeMatchAt(s, start);
+    if (n == 0 || dateStartsBy(s, colon + 1, colon + 2)) return 0;
+    if (start + n == colon + 6 && dateStartsBy(s, colon + 4, colon + 5)) return n - 3;
+    return n;
 }
 
 bool isBlank(std::string_view line) {
@@ -118,13 +119,9 @@ bool isBlank(std::string_view line) {
 }
 
 // Reads one line (without its line end) and returns whether it holds a
-// draw. `work` is scratch space kept between lines; the issue is left as
-// a view into the line or into `work`, the draw's digits in `number`.
-bool readLine(std::string_view line, std::string& work, std::string_view& issue, char (&number)[3]) {
-    const std::string_view s = withoutDates(line, work);
-
-    // The time search runs along with the search for runs: a stretch of
-    // digits that ends a time keeps only what comes before the time.
+// draw: the issue is left as a view into the line, the draw's digits in
+// `number`.
+bool readLine(std::string_view s, std::string_view& issue, char (&number)[3]) {
     bool firstRun = true;
     int ones = 0;  // how many one-digit runs came last, in a row
     char last[3] = {0, 0, 0};
@@ -133,14 +130,18 @@ bool readLine(std::string_view line, std::string& work, std::string_view& issue,
             ++i;
             continue;
         }
-        std::size_t end = i + 1;
-        while (end < s.size() && isAsciiDigit(s[end])) ++end;
+        // A stretch of digits keeps what comes before a date or time that
+        // starts in it; the searches go on after that match.
+        const std::size_t end = digitsEnd(s, i + 1);
         std::size_t runEnd = end, next = end;
-        if (end < s.size() && s[end] == ':') {
+        if (const std::size_t n = end - i >= 4 ? dateMatchAt(s, end - 4) : 0) {
+            runEnd = end - 4;
+            next = runEnd + n;
+        } else if (end < s.size() && s[end] == ':') {
             const std::size_t start = end - std::min<std::size_t>(end - i, 2);
-            if (const std::size_t n = timeMatchAt(s, start)) {
+            if (const std::size_t t = timeAfterDatesAt(s, start, end)) {
                 runEnd = start;
-                next = start + n;
+                next = start + t;
             }
         }
         const std::string_view run = s.substr(i, runEnd - i);
@@ -302,9 +303,9 @@ History readHistory(std::string_view bytes) {
 History readHistoryText(std::string_view text) {
     History history;
     // One pass over the line ends first saves moving the draws as they grow.
-    const auto lineEnds = std::max(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r'));
+    auto lineEnds = std::count(text.begin(), text.end(), '\n');
+    if (lineEnds == 0) lineEnds = std::count(text.begin(), text.end(), '\r');
     history.draws.reserve(static_cast<std::size_t>(lineEnds) + 1);
-    std::string work;
     std::string_view issue;
     char number[3];
     int lineNumber = 0;
@@ -314,7 +315,7 @@ History readHistoryText(std::string_view text) {
         const std::string_view line = text.substr(pos, end - pos);
         ++lineNumber;
         issue = {};
-        if (readLine(line, work, issue, number)) {
+        if (readLine(line, issue, number)) {
             Draw& draw = history.draws.emplace_back();
             draw.line = lineNumber;
             draw.issue.assign(issue);

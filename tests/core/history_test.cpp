@@ -168,6 +168,8 @@ public:
                 s += dateLike();
             else if (kind == 5)
                 s += timeLike();
+            else if (kind == 6)
+                s += timeLike() + dateLike();  // a date may take the time's digits
             else
                 s += pieces[below(18)];
         }
