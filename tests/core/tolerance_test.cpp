@@ -104,7 +104,9 @@ TEST(RowIsSet, RowsWithoutInputsKillNothing) {
         const ShrinkInputs in = shrinkInputs(make.main(0.05));
         const RowKills kills = computeRowKills(in);
         for (int row = kFirstSourceRow; row <= kLastConditionRow; ++row)
-            if (!rowIsSet(row, in)) EXPECT_TRUE(kills.row(row).none()) << "round " << round << " row " << row;
+            if (!rowIsSet(row, in)) {
+                EXPECT_TRUE(kills.row(row).none()) << "round " << round << " row " << row;
+            }
     }
     EXPECT_FALSE(rowIsSet(18, shrinkInputs(MainConditions{})));  // the sum box's opening hint is no condition
 }
