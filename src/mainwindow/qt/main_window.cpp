@@ -91,8 +91,9 @@ void MainWindow::conditionsSettled() {
 }
 
 void MainWindow::updateForecast() {
+    const MainConditions& now = conditions();
     NumberPool scratch;
-    const ShrinkResult would = runWithTolerance(scratch, shrinkInputs(conditions()), state_.tolerance);
+    const ShrinkResult would = runWithTolerance(scratch, shrinkInputs(now), now.tolerance);
     forecast_->setText(forecastText(would.count));
 }
 
