@@ -12,11 +12,15 @@
 // Lines without a draw are skipped: blank ones (empty, or only spaces and
 // tabs) silently, any other by its line number.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tarnel {
+
+// The largest history file read (a few hundred thousand draws).
+inline constexpr std::size_t kHistoryMaxBytes = std::size_t(64) << 20;
 
 struct Draw {
     int line = 0;        // 1-based line number in the text
