@@ -174,9 +174,22 @@ ShrinkResult runWithTolerance(NumberPool& pool, const ShrinkInputs& in, int tole
     std::array<std::uint8_t, NumberPool::kSize> counts{};
     NumberSet buried;
     ShrinkResult result;
-    for (int row = 0; row < kStageCount; ++row) {
+    // Each row decides a number on its own, so the order of the rows does not
+    // change who survives. The pool sources go first, then the rows that are
+    // one table lookup, so that the slower rows see fewer numbers.
+    std::array<int, kStageCount> order{};
+    int next = 0;
+    for (int row = 0; row < kFirstConditionRow - 1; ++row) order[std::size_t(next++)] = row;
+    std::array<std::optional<NumberSet>, kStageCount> measured;
+    for (int row = kFirstConditionRow - 1; row < kStageCount - 1; ++row)
+        if ((measured[std::size_t(row)] = measureRowKills(row, in))) order[std::size_t(next++)] = row;
+    for (int row = kFirstConditionRow - 1; row < kStageCount - 1; ++row)
+        if (!measured[std::size_t(row)]) order[std::size_t(next++)] = row;
+    order[std::size_t(next)] = kStageCount - 1;
+
+    for (int row : order) {
         if (row > 0 && row < kStageCount - 1) {
-            std::optional<NumberSet> killed = measureRowKills(row, in);
+            std::optional<NumberSet>& killed = measured[std::size_t(row)];
             if (killed) {
                 *killed &= ~buried;
             } else {
