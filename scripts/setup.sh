@@ -3,12 +3,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-noto-cjk
-<<<<<<< HEAD
-          libgtest-dev libbenchmark-dev nlohmann-json3-dev)
-=======
-          libgtest-dev libbenchmark-dev
+          libgtest-dev libbenchmark-dev nlohmann-json3-dev qt6-charts-dev
           desktop-file-utils appstream shared-mime-info dpkg-dev file)
->>>>>>> issue-15
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
