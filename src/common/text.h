@@ -53,7 +53,7 @@ public:
         }
     }
 
-    bool contains(int value) const { return set_.test(static_cast<std::size_t>(value)); }
+    bool contains(int value) const { return set_[static_cast<std::size_t>(value)]; }
     bool empty() const { return set_.none(); }
     std::size_t size() const { return set_.count(); }
 

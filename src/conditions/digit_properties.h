@@ -8,6 +8,7 @@
 // matches against, the captions are kept here and the panel shows them.
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -64,6 +65,31 @@ struct DigitPropertyInputs {
 
 // AC value: the number of distinct gaps among |a−b|, |a−c|, |b−c| (1..3).
 int acValue(int a, int b, int c);
+
+// ---- the conditions as values of a measure -----------------------------------
+// Most of these conditions kill a number exactly when one measure of its
+// digits takes one of a set of values. A measure's values are small indexes;
+// a set of values is a bit mask. The stages below use the same functions.
+
+enum class Measure { SumTail, Span, Sum, Ac, BigSmall, OddEven, PrimeComposite, Road, Repetition, Consecutive, Shape };
+inline constexpr int kMeasureCount = 11;
+
+// The value of a measure for the digits a, b, c (hundreds, tens, units).
+int measureOf(Measure measure, int a, int b, int c);
+// The value of a measure for every number 000..999, worked out once.
+const std::array<std::uint8_t, 1000>& measureTable(Measure measure);
+// The values a row of inputs kills (0 when the row kills nothing).
+std::uint32_t killedSumTails(const DigitPropertyInputs& in);
+std::uint32_t killedSpans(const DigitPropertyInputs& in);
+std::uint32_t killedSums(const DigitPropertyInputs& in);  // range and list together
+std::uint32_t killedAcValues(const DigitPropertyInputs& in);
+std::uint32_t killedBigSmall(const DigitPropertyInputs& in);
+std::uint32_t killedOddEven(const DigitPropertyInputs& in);
+std::uint32_t killedPrimeComposite(const DigitPropertyInputs& in);
+std::uint32_t killedRoads(const DigitPropertyInputs& in);
+std::uint32_t killedRepetitionForms(const DigitPropertyInputs& in);   // 豹子, 组三, 组六
+std::uint32_t killedConsecutiveForms(const DigitPropertyInputs& in);  // 不连, 2连, 3连, neither
+std::uint32_t killedShapes(const DigitPropertyInputs& in);            // 上, 下, 凹, 凸, none
 
 void killBySumTail(NumberPool& pool, const DigitPropertyInputs& in);          // 杀和尾
 void killBySpan(NumberPool& pool, const DigitPropertyInputs& in);             // 杀跨度

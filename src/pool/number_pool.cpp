@@ -16,7 +16,7 @@ NumberSet NumberPool::takeKilled() {
     if (kills_ == 0) return killed;
     for (int n = 0; n < kSize; ++n) {
         auto& e = entries_[static_cast<std::size_t>(n)];
-        if (e.killed == 0) continue;
+        if (e.killed != 1) continue;
         killed.set(static_cast<std::size_t>(n));
         e.killed = 0;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <optional>
 
 #include "common/text.h"
 
@@ -80,13 +81,51 @@ NumberSet rowKillSet(int row, const ShrinkInputs& in) {
     return killed;
 }
 
+namespace {
+
+NumberSet numbersWhose(Measure measure, std::uint32_t values) {
+    NumberSet set;
+    if (!values) return set;
+    const auto& table = measureTable(measure);
+    for (std::size_t n = 0; n < table.size(); ++n)
+        if ((values >> table[n]) & 1u) set.set(n);
+    return set;
+}
+
+// The rows that kill by the value of one measure, as a set straight from
+// the table: the same numbers as their stages kill, without a pool.
+std::optional<NumberSet> measureRowKills(int row, const ShrinkInputs& in) {
+    const DigitPropertyInputs& d = in.digits;
+    switch (row + 1) {
+        case 15: return numbersWhose(Measure::SumTail, killedSumTails(d));
+        case 16: return numbersWhose(Measure::Span, killedSpans(d));
+        case 18: return numbersWhose(Measure::Sum, killedSums(d));
+        case 22: return numbersWhose(Measure::Ac, killedAcValues(d));
+        case 23: return numbersWhose(Measure::BigSmall, killedBigSmall(d));
+        case 24: return numbersWhose(Measure::OddEven, killedOddEven(d));
+        case 25: return numbersWhose(Measure::PrimeComposite, killedPrimeComposite(d));
+        case 26: return numbersWhose(Measure::Road, killedRoads(d));
+        case 27:
+            return numbersWhose(Measure::Repetition, killedRepetitionForms(d)) |
+                   numbersWhose(Measure::Consecutive, killedConsecutiveForms(d));
+        case 28: return numbersWhose(Measure::Shape, killedShapes(d));
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
 RowKills computeRowKills(const ShrinkInputs& in, const std::function<void(int)>& afterRow) {
     RowKills kills;
     NumberPool pool;
     ShrinkResult unused;
     for (int row = 0; row < kStageCount - 1; ++row) {
-        kStageTable[static_cast<std::size_t>(row)].run(pool, in, unused);
-        kills.byRow[static_cast<std::size_t>(row)] = pool.takeKilled();
+        if (auto set = measureRowKills(row, in)) {
+            kills.byRow[static_cast<std::size_t>(row)] = *set;
+        } else {
+            kStageTable[static_cast<std::size_t>(row)].run(pool, in, unused);
+            kills.byRow[static_cast<std::size_t>(row)] = pool.takeKilled();
+        }
         if (afterRow) afterRow(row);
     }
     return kills;
@@ -128,16 +167,57 @@ bool survivesWithTolerance(const RowKills& kills, int number, int tolerance) {
     return count <= std::max(tolerance, 0);
 }
 
+ShrinkResult runWithTolerance(NumberPool& pool, const ShrinkInputs& in, int tolerance,
+                              const std::function<void(int)>& afterStage) {
+    if (tolerance <= 0) return runShrink(pool, in, afterStage);
+    pool.reset();
+    std::array<std::uint8_t, NumberPool::kSize> counts{};
+    NumberSet buried;
+    ShrinkResult result;
+    // Each row decides a number on its own, so the order of the rows does not
+    // change who survives. The pool sources go first, then the rows that are
+    // one table lookup, so that the slower rows see fewer numbers.
+    std::array<int, kStageCount> order{};
+    int next = 0;
+    for (int row = 0; row < kFirstConditionRow - 1; ++row) order[std::size_t(next++)] = row;
+    std::array<std::optional<NumberSet>, kStageCount> measured;
+    for (int row = kFirstConditionRow - 1; row < kStageCount - 1; ++row)
+        if ((measured[std::size_t(row)] = measureRowKills(row, in))) order[std::size_t(next++)] = row;
+    for (int row = kFirstConditionRow - 1; row < kStageCount - 1; ++row)
+        if (!measured[std::size_t(row)]) order[std::size_t(next++)] = row;
+    order[std::size_t(next)] = kStageCount - 1;
+
+    for (int row : order) {
+        if (row > 0 && row < kStageCount - 1) {
+            std::optional<NumberSet>& killed = measured[std::size_t(row)];
+            if (killed) {
+                *killed &= ~buried;
+            } else {
+                kStageTable[static_cast<std::size_t>(row)].run(pool, in, result);
+                killed = pool.takeKilled();
+            }
+            // Killed numbers come back unless this was a pool source or one condition too many.
+            const bool source = row + 1 < kFirstConditionRow;
+            for (std::size_t n = killed->_Find_first(); n < killed->size(); n = killed->_Find_next(n))
+                if (source || ++counts[n] > tolerance) {
+                    pool.bury(static_cast<int>(n));
+                    buried.set(n);
+                }
+        } else {
+            kStageTable[static_cast<std::size_t>(row)].run(pool, in, result);
+        }
+        if (afterStage) afterStage(row);
+    }
+    return result;
+}
+
 MainRun runMain(NumberPool& pool, const MainConditions& conditions, const std::function<void(int)>& afterStage) {
-    const ShrinkInputs in = shrinkInputs(conditions);
     MainRun run;
-    run.pairValueTexts = in.lists.pairValues;
-    run.pairListTexts = in.positional.pairLists;
-    run.kills = computeRowKills(in, afterStage);
-    run.survivors = survivorsWithTolerance(run.kills, conditions.tolerance);
-    pool.resetTo(run.survivors);
-    run.result = outputResult(pool);
-    if (afterStage) afterStage(kStageCount - 1);
+    run.inputs = shrinkInputs(conditions);
+    run.tolerance = conditions.tolerance;
+    run.pairValueTexts = run.inputs.lists.pairValues;
+    run.pairListTexts = run.inputs.positional.pairLists;
+    run.result = runWithTolerance(pool, run.inputs, conditions.tolerance, afterStage);
     return run;
 }
 

@@ -91,6 +91,12 @@ RowKills computeRowKills(const ShrinkInputs& in, const std::function<void(int)>&
 // With tolerance k a number survives when both pool sources keep it and at
 // most k of the 25 conditions rule it out; k = 0 is the plain run.
 NumberSet survivorsWithTolerance(const RowKills& kills, int tolerance);
+
+// The run with tolerance k, as the start button performs it: the stage
+// table in order, where a number leaves the pool once a pool source or
+// more than k conditions have ruled it out. With k = 0 it is runShrink.
+ShrinkResult runWithTolerance(NumberPool& pool, const ShrinkInputs& in, int tolerance,
+                              const std::function<void(int)>& afterStage = {});
 bool survivesWithTolerance(const RowKills& kills, int number, int tolerance);
 
 // Row r (0-based index into the stage table) applied alone to a fresh full
@@ -106,13 +112,13 @@ bool rowIsSet(int row1, const ShrinkInputs& in);
 
 // ---- a run from the condition state ------------------------------------------
 
-// A whole run as the start button performs it: the result, what each row
-// rules out, and the texts of the boxes a run rewrites, which the window
-// writes back.
+// A whole run as the start button performs it: the result, the stage inputs
+// it read (for statistics and explanations), and the texts of the boxes a
+// run rewrites, which the window writes back.
 struct MainRun {
     ShrinkResult result;
-    RowKills kills;
-    NumberSet survivors;
+    ShrinkInputs inputs;
+    int tolerance = 0;
     std::array<std::string, kPairValueBoxes> pairValueTexts;  // T_lm_he, cleaned
     std::array<std::string, 3> pairListTexts;                 // T_main_dw2m, cleaned
 };

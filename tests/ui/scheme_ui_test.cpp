@@ -16,7 +16,10 @@
 #include "common/qt/controls.h"
 #include "main_window_fixture.h"
 #include "support/random_state.h"
+#include "common/text.h"
+#include "run/shrink.h"
 #include "twostar/qt/two_star_window.h"
+#include <QLabel>
 
 namespace tarnel {
 namespace {
@@ -290,6 +293,99 @@ TEST_F(SchemeUi, DroppingASchemeOpensIt) {
     QCoreApplication::sendEvent(&w, &drop);
     EXPECT_TRUE(w.conditions() == state);
     EXPECT_EQ(w.schemePath(), path("drop.tarnel"));
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+std::pair<int, std::string> runCli(const QStringList& args, const QByteArray& input = {}) {
+    QProcess cli;
+    cli.start(QStringLiteral(TARNEL_CLI), args);
+    cli.write(input);
+    cli.closeWriteChannel();
+    if (!cli.waitForFinished(20000)) return {-1, {}};
+    const QByteArray out = cli.exitCode() == 0 ? cli.readAllStandardOutput() : cli.readAllStandardError();
+    return {cli.exitCode(), out.toStdString()};
+}
+
+TEST_F(SchemeUi, CliExplainsWhatTheEngineRulesOut) {
+    StateMaker make(44);
+    const QString file = path("explain.tarnel");
+    for (int round = 0; round < 6; ++round) {
+        const MainConditions state = make.main(0.1);
+        write(file, writeScheme(state, nullptr));
+        const RowKills kills = computeRowKills(shrinkInputs(state));
+        QStringList args = {QStringLiteral("explain"), file};
+        std::vector<int> numbers;
+        for (int i = 0; i < 20; ++i) numbers.push_back(make.below(1000));
+        for (int n : numbers) args << QString::fromStdString(numberText(n, 3));
+        const int k = make.below(4);
+        args << QStringLiteral("--tolerance") << QString::number(k);
+        const auto [code, out] = runCli(args);
+        ASSERT_EQ(code, 0) << out;
+        const auto doc = nlohmann::json::parse(out);
+        ASSERT_EQ(doc["numbers"].size(), numbers.size());
+        for (std::size_t i = 0; i < numbers.size(); ++i) {
+            const auto& entry = doc["numbers"][i];
+            EXPECT_EQ(entry["number"], numberText(numbers[i], 3));
+            EXPECT_EQ(entry["killed_by"].get<std::vector<int>>(), kills.killedBy(numbers[i]));
+            EXPECT_EQ(entry["survives"].get<bool>(), survivesWithTolerance(kills, numbers[i], k));
+        }
+    }
+}
+
+TEST_F(SchemeUi, CliRefusesBadArgumentsWithOneLine) {
+    const QString file = path("ok.tarnel");
+    write(file, writeScheme(MainConditions{}, nullptr));
+    const std::vector<QStringList> bad = {
+        {},
+        {QStringLiteral("walk"), file},
+        {QStringLiteral("run")},
+        {QStringLiteral("run"), file, QStringLiteral("--tolerance"), QStringLiteral("26")},
+        {QStringLiteral("run"), file, QStringLiteral("--tolerance"), QStringLiteral("x")},
+        {QStringLiteral("run"), file, QStringLiteral("--tolerance")},
+        {QStringLiteral("run"), file, QStringLiteral("--window"), QStringLiteral("F3d")},
+        {QStringLiteral("run"), file, QStringLiteral("--window"), QStringLiteral("F2d")},  // no F2d object
+        {QStringLiteral("run"), path("missing.tarnel")},
+        {QStringLiteral("run"), dir.path()},
+        {QStringLiteral("explain"), file, QStringLiteral("12")},
+        {QStringLiteral("explain"), file, QStringLiteral("1234")},
+        {QStringLiteral("explain"), file, QStringLiteral("１２３")},
+        {QStringLiteral("explain"), file},
+    };
+    for (const QStringList& args : bad) {
+        const auto [code, err] = runCli(args);
+        EXPECT_EQ(code, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(err.rfind("tarnel-cli: ", 0), 0u) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+    const auto [code, out] = runCli({QStringLiteral("run"), QStringLiteral("-")},
+                                    QByteArray::fromStdString(writeScheme(MainConditions{}, nullptr)));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(nlohmann::json::parse(out)["count"], 1000);
+    EXPECT_EQ(runCli({QStringLiteral("run"), QStringLiteral("-")}, "{").first, 2);
+}
+
+TEST_F(SchemeUi, ForecastFollowsEveryChangeWithoutTouchingTheBoxes) {
+    StateMaker make(52);
+    auto* start = get<QAbstractButton>("C_guolv_ks");
+    auto* forecast = get<QLabel>("L_yuji_zhushu");
+    for (int round = 0; round < 10; ++round) {
+        const MainConditions state = make.main(0.08);
+        const QString output = get<MultiLineBox>("T_dadi_output")->text();
+        w.applyConditions(state);
+        QTest::qWait(150);
+        NumberPool pool;
+        const int expected = runMain(pool, state).result.count;
+        EXPECT_TRUE(forecast->text().startsWith(QStringLiteral("预计注数 %1").arg(expected))) << round;
+        EXPECT_EQ(get<MultiLineBox>("T_dadi_output")->text(), output);
+        EXPECT_TRUE(w.conditions() == state);  // nothing rewritten, nothing run
+        start->click();
+        EXPECT_EQ(forecast->text(), QStringLiteral("预计注数 %1").arg(expected));
+    }
 }
 
 }  // namespace

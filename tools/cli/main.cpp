@@ -12,6 +12,7 @@
 
 #include "common/text.h"
 #include "pool/pair_pool.h"
+#include "run/backtest.h"
 #include "run/scheme.h"
 #include "run/shrink.h"
 #include "twostar/two_star_run.h"
@@ -24,7 +25,8 @@ using OrderedJson = nlohmann::ordered_json;
 
 constexpr const char* kUsage =
     "用法：tarnel-cli run SCHEME [--window Fmain|F2d] [--tolerance K] | "
-    "tarnel-cli explain SCHEME NUMBER... [--tolerance K]（SCHEME 为方案文件，- 表示标准输入）";
+    "tarnel-cli explain SCHEME NUMBER... [--tolerance K] | "
+    "tarnel-cli backtest SCHEME HISTORY [--window Fmain|F2d] [--tolerance K]（SCHEME 为方案文件，- 表示标准输入）";
 
 struct Failure {
     std::string reason;
@@ -146,6 +148,44 @@ OrderedJson explainCommand(const Options& o) {
     return out;
 }
 
+OrderedJson backtestCommand(const Options& o) {
+    if (o.positional.size() != 2) fail(kUsage);
+    if (o.positional[0] == "-" && o.positional[1] == "-") fail("方案和开奖历史不能都从标准输入读取");
+    const Scheme scheme = loadScheme(o.positional[0], o);
+    std::string bytes;
+    if (o.positional[1] == "-") {
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    } else {
+        FileBytes file = readFileBytes(o.positional[1], kHistoryMaxBytes);
+        if (!file.bytes) fail(file.error);
+        bytes = std::move(*file.bytes);
+    }
+    const History history = readHistory(bytes);
+    Backtest result;
+    if (o.window == "F2d") {
+        if (!scheme.twoStar) fail("方案中没有二星窗口（F2d）的条件");
+        result = backtestTwoStar(*scheme.twoStar, history);
+    } else {
+        result = backtestMain(shrinkInputs(scheme.main), scheme.main.tolerance, history);
+    }
+    OrderedJson draws = OrderedJson::array();
+    for (const DrawCheck& d : result.draws) {
+        OrderedJson entry = OrderedJson::object();
+        entry["line"] = d.draw.line;
+        entry["issue"] = d.draw.issue;
+        entry["number"] = d.number;
+        entry["survives"] = d.survives;
+        entry["killed_by"] = d.killedBy;
+        draws.push_back(std::move(entry));
+    }
+    OrderedJson out = OrderedJson::object();
+    out["total"] = result.draws.size();
+    out["kept"] = result.kept;
+    out["draws"] = std::move(draws);
+    out["skipped"] = result.skipped;
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -159,6 +199,8 @@ int main(int argc, char** argv) {
             out = runCommand(options);
         else if (command == "explain")
             out = explainCommand(options);
+        else if (command == "backtest")
+            out = backtestCommand(options);
         else
             fail("未知命令 \"" + command + "\"；" + kUsage);
         const std::string line = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';

@@ -91,8 +91,10 @@ void MainWindow::conditionsSettled() {
 }
 
 void MainWindow::updateForecast() {
-    const RowKills kills = computeRowKills(shrinkInputs(conditions()));
-    forecast_->setText(forecastText(int(survivorsWithTolerance(kills, state_.tolerance).count())));
+    const MainConditions& now = conditions();
+    NumberPool scratch;
+    const ShrinkResult would = runWithTolerance(scratch, shrinkInputs(now), now.tolerance);
+    forecast_->setText(forecastText(would.count));
 }
 
 QString MainWindow::forecastText(int count) const {

@@ -75,6 +75,9 @@ public:
     // True when a scheme file is open and its conditions changed since it was opened or saved.
     bool schemeModified();
     QMenuBar* menuBar() const { return menuBar_; }
+    // Brings the title and the forecast count up to date; the window does it
+    // by itself once a burst of changes has settled (100 ms of quiet).
+    void conditionsSettled();
     // The last run of the start button, with what each row ruled out.
     const std::optional<MainRun>& lastRun() const { return lastRun_; }
 
@@ -98,8 +101,6 @@ private:
     void markSaved(const QString& path);
     void updateTitle();
     Scheme currentScheme();
-    // After a burst of changes has settled: the title and the forecast count.
-    void conditionsSettled();
     void updateForecast();
     QString forecastText(int count) const;
     void startShrink();      // C_guolv_ks

@@ -1,0 +1,55 @@
+#pragma once
+// Reading past draws from a history text that players paste or save: rows
+// of results tables, one draw a line, with an issue number, dates, times and
+// further columns (test numbers, sales) around the draw.
+//
+// Reading a line: only ASCII digits count. Dates (2026-12-06, 2026/1/2,
+// 2026.12.6, 2026年12月06日) and times (9:30, 21:30:05) separate like
+// spaces. The line's digit runs are what remains; the first run is the
+// issue when it has five or more digits. The draw is the first, after the
+// issue (or from the first run when there is none), of a run of exactly
+// three digits or three consecutive one-digit runs ("5 8 2", "5,8,2").
+// Lines without a draw are skipped: blank ones (empty, or only spaces and
+// tabs) silently, any other by its line number.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnel {
+
+// The largest history file read (a few hundred thousand draws).
+inline constexpr std::size_t kHistoryMaxBytes = std::size_t(64) << 20;
+
+struct Draw {
+    int line = 0;        // 1-based line number in the text
+    std::string issue;   // five or more ASCII digits; empty when the line has none
+    std::string number;  // three ASCII digits
+};
+
+struct History {
+    std::vector<Draw> draws;   // in line order
+    std::vector<int> skipped;  // 1-based numbers of the non-blank lines without a draw
+    bool convertedFromGb18030 = false;
+};
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF,
+// no truncated sequence.
+bool isValidUtf8(std::string_view bytes);
+
+// The text as UTF-8: valid UTF-8 as it is, anything else read as GB18030
+// (undecodable bytes become U+FFFD). One leading byte order mark is dropped.
+// `converted`, when given, tells whether the GB18030 reading was used.
+std::string decodeHistoryText(std::string_view bytes, bool* converted = nullptr);
+
+// Decodes (as decodeHistoryText) and reads the lines.
+History readHistory(std::string_view bytes);
+
+// Reads the lines of a text already in UTF-8, without decoding.
+History readHistoryText(std::string_view utf8);
+
+// The draw as the two-star window takes it: its last two digits.
+std::string twoStarDraw(const Draw& draw);
+
+}  // namespace tarnel
