@@ -25,7 +25,10 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "analysis/qt/diagnosis_dialog.h"
+#include "analysis/qt/statistics_window.h"
 #include "common/qt/controls.h"
+#include "common/qt/text_menu.h"
 #include "common/qt/ui_services.h"
 #include "conditions/qt/digit_properties_panel.h"
 #include "conditions/qt/number_lists_panel.h"
@@ -470,6 +473,7 @@ void MainWindow::buildMenus() {
     QAction* quit = file->addAction(QStringLiteral("退出"), this, &QWidget::close);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     for (QAction* a : {open, save, saveAs, quit}) a->setShortcutContext(Qt::WindowShortcut);
+    buildToolsMenu();
 }
 
 void MainWindow::rebuildRecentMenu() {
@@ -584,6 +588,61 @@ void MainWindow::dropEvent(QDropEvent* event) {
             openSchemeFile(url.toLocalFile());
             return;
         }
+}
+
+// ---- 工具: statistics and number diagnosis ---------------------------------------
+
+void MainWindow::buildToolsMenu() {
+    QMenu* tools = menuBar_->addMenu(QStringLiteral("工具(&T)"));
+    tools->addAction(QStringLiteral("条件统计"), this, &MainWindow::openStatistics);
+    tools->addAction(QStringLiteral("号码诊断…"), this, &MainWindow::openDiagnosis);
+
+    output_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(output_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu* menu = resultContextMenu(pos);
+        menu->exec(output_->viewport()->mapToGlobal(pos));
+        delete menu;
+    });
+    connect(this, &MainWindow::ran, this, [this] {
+        if (statistics_ && statistics_->isVisible())
+            statistics_->showStatistics(lastRun_->inputs, lastRun_->tolerance, true);
+        if (diagnosis_ && diagnosis_->isVisible()) diagnosis_->refresh();
+    });
+}
+
+StatisticsWindow* MainWindow::openStatistics() {
+    if (!statistics_) {
+        statistics_ = new StatisticsWindow(this);
+        // Until the first run the statistics follow the conditions as they change.
+        connect(changeTimer_, &QTimer::timeout, statistics_, [this] {
+            if (!lastRun_ && statistics_->isVisible())
+                statistics_->showStatistics(shrinkInputs(conditions()), state_.tolerance, false);
+        });
+    }
+    if (lastRun_)
+        statistics_->showStatistics(lastRun_->inputs, lastRun_->tolerance, true);
+    else
+        statistics_->showStatistics(shrinkInputs(conditions()), state_.tolerance, false);
+    statistics_->show();
+    statistics_->raise();
+    statistics_->activateWindow();
+    return statistics_;
+}
+
+DiagnosisDialog* MainWindow::openDiagnosis() {
+    if (!diagnosis_)
+        diagnosis_ = new DiagnosisDialog([this]() -> const MainConditions& { return conditions(); }, this);
+    diagnosis_->show();
+    diagnosis_->raise();
+    diagnosis_->activateWindow();
+    return diagnosis_;
+}
+
+QMenu* MainWindow::resultContextMenu(const QPoint& pos) {
+    QMenu* menu = output_->createStandardContextMenu(pos);
+    useChineseCaptions(menu);
+    addDiagnoseAction(menu, output_, pos, [this](const QString& numbers) { openDiagnosis()->diagnoseText(numbers); });
+    return menu;
 }
 
 }  // namespace tarnel

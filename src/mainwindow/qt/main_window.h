@@ -24,12 +24,14 @@ class QTimer;
 
 namespace tarnel {
 
+class DiagnosisDialog;
 class DigitPropertyPanel;
 class MultiLineBox;
 class LineBox;
 class NumberListPanel;
 class PoolSourcePanel;
 class PositionalPanel;
+class StatisticsWindow;
 class TwoStarWindow;
 class UiServices;
 
@@ -80,6 +82,15 @@ public:
     void conditionsSettled();
     // The last run of the start button, with what each row ruled out.
     const std::optional<MainRun>& lastRun() const { return lastRun_; }
+
+    // 工具 menu: the statistics window (条件统计) and the number diagnosis
+    // (号码诊断), one of each, made when first opened, following every run.
+    StatisticsWindow* openStatistics();
+    DiagnosisDialog* openDiagnosis();
+    // The result box's context menu at a point of its viewport: the standard
+    // actions and 诊断号码 for the number there or the selected numbers.
+    // The caller owns the menu.
+    QMenu* resultContextMenu(const QPoint& pos);
 
 signals:
     // A run of the start button has finished and its result is shown.
@@ -137,6 +148,11 @@ private:
     QComboBox* tolerance_ = nullptr;     // Combo_rongcuo
     QLabel* forecast_ = nullptr;         // 预计注数
     std::optional<MainRun> lastRun_;
+
+    // 工具 menu
+    void buildToolsMenu();
+    QPointer<StatisticsWindow> statistics_;
+    QPointer<DiagnosisDialog> diagnosis_;
 };
 
 }  // namespace tarnel
