@@ -206,8 +206,7 @@ TEST_F(SchemeUi, ChangedSchemeIsAskedAboutOnClose) {
 
     w.show();
     get<QCheckBox>("Check_ac[1]")->click();
-    QTest::qWait(150);
-    EXPECT_TRUE(w.isWindowModified());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.isWindowModified(); }, 5000));  // once the changes have settled
     services.setSaveChoice(SaveChoice::Cancel);
     w.close();
     EXPECT_TRUE(w.isVisible());
@@ -377,7 +376,7 @@ TEST_F(SchemeUi, ForecastFollowsEveryChangeWithoutTouchingTheBoxes) {
         const MainConditions state = make.main(0.08);
         const QString output = get<MultiLineBox>("T_dadi_output")->text();
         w.applyConditions(state);
-        QTest::qWait(150);
+        w.conditionsSettled();  // as the window does after 100 ms of quiet
         NumberPool pool;
         const int expected = runMain(pool, state).result.count;
         EXPECT_TRUE(forecast->text().startsWith(QStringLiteral("预计注数 %1").arg(expected))) << round;
