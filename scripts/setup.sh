@@ -2,13 +2,9 @@
 # Installs the Debian packages the build needs, when they are missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-noto-cjk
-<<<<<<< HEAD
-          libgtest-dev libbenchmark-dev nlohmann-json3-dev)
-=======
-          libgtest-dev libbenchmark-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-dev fonts-noto-cjk
+          libgtest-dev libbenchmark-dev nlohmann-json3-dev
           desktop-file-utils appstream shared-mime-info dpkg-dev file)
->>>>>>> issue-15
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
