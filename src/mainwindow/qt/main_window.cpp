@@ -34,6 +34,7 @@
 #include "mainwindow/qt/set_tool_panel.h"
 #include "conditions/qt/pool_source_panel.h"
 #include "twostar/qt/two_star_window.h"
+#include "run/qt/history_window.h"
 
 namespace tarnel {
 
@@ -208,6 +209,13 @@ void MainWindow::buildLayout() {
     connect(toGroup, &QPushButton::clicked, this, &MainWindow::convertToGroup);
     connect(copy, &QPushButton::clicked, this, &MainWindow::copyResult);
     connect(clearAll, &QPushButton::clicked, this, &MainWindow::restoreAll);
+
+    // 开奖历史: past draws, backtest and trends, beside the start button.
+    auto* history = makeButton(QStringLiteral("C_lishi"), QStringLiteral("开奖历史 / 历史验证"),
+                               colors::kLightYellow, lowerRight);
+    history->setToolTip(QStringLiteral("打开开奖历史：历史验证当前条件、走势统计"));
+    lrLayout->addWidget(history);
+    connect(history, &QPushButton::clicked, this, &MainWindow::openHistory);
 
     new SetToolPanel(regions_.pages[4], state_.setLists, binding_, services_, this);
 
@@ -421,6 +429,16 @@ TwoStarWindow* MainWindow::openTwoStar() {
     return twoStar_;
 }
 
+// ---- the history window ------------------------------------------------------
+
+HistoryWindow* MainWindow::openHistory() {
+    if (!history_) history_ = new HistoryWindow(*this, services_);
+    history_->show();
+    history_->raise();
+    history_->activateWindow();
+    return history_;
+}
+
 // ---- schemes ----------------------------------------------------------------------
 
 Scheme MainWindow::currentScheme() {
@@ -470,6 +488,11 @@ void MainWindow::buildMenus() {
     QAction* quit = file->addAction(QStringLiteral("退出"), this, &QWidget::close);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     for (QAction* a : {open, save, saveAs, quit}) a->setShortcutContext(Qt::WindowShortcut);
+
+    // 历史 menu: past draws, backtest of the conditions, trend statistics.
+    QMenu* historyMenu = menuBar_->addMenu(QStringLiteral("历史(&H)"));
+    historyMenu->setObjectName(QStringLiteral("Menu_lishi"));
+    historyMenu->addAction(QStringLiteral("开奖历史…"), this, &MainWindow::openHistory);
 }
 
 void MainWindow::rebuildRecentMenu() {
