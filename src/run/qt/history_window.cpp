@@ -44,6 +44,9 @@ const QString kHistoryFilter = QStringLiteral("文本文件 (*.txt *.csv);;所�
 constexpr int kRereadPauseMs = 300;
 // Files from this size on are read under a busy cursor.
 constexpr qint64 kBigFileBytes = qint64(1) << 20;
+// The largest history the window takes: a few hundred thousand draws stay
+// quick to show and to edit.
+constexpr std::size_t kWindowMaxBytes = std::size_t(16) << 20;
 // At most this many skipped lines are named in the status line.
 constexpr int kSkippedNamed = 30;
 
@@ -274,7 +277,7 @@ HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
     connect(&main_, &MainWindow::ran, this, &HistoryWindow::refreshBacktests);
 
     // The remembered history, read as a file the player opened (it is UTF-8).
-    const FileBytes file = readFileBytes(toStd(storagePath()), kHistoryMaxBytes);
+    const FileBytes file = readFileBytes(toStd(storagePath()), kWindowMaxBytes);
     if (file.bytes) savedText_ = QString::fromUtf8(*file.bytes);
     {
         const QSignalBlocker block(text_);
@@ -439,7 +442,7 @@ bool HistoryWindow::openHistoryFile(const QString& path) {
     const auto restoreCursor = [big] {
         if (big) QApplication::restoreOverrideCursor();
     };
-    const FileBytes file = readFileBytes(toStd(path), kHistoryMaxBytes);
+    const FileBytes file = readFileBytes(toStd(path), kWindowMaxBytes);
     if (!file.bytes) {
         restoreCursor();
         services_.showMessage(this, kErrorTitle, fromStd(file.error));
