@@ -274,7 +274,10 @@ TEST_F(HistoryWindowTest, DoubleClickOnATrendValueTicksItsKillBox) {
     h->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(h));
     h->findChild<QTabWidget*>(QStringLiteral("Tab_lishi"))->setCurrentIndex(3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->isVisible() && grid->viewport()->height() > 0; }));
     const QRect cell = grid->visualRect(grid->model()->index(3, 1));
+    ASSERT_TRUE(grid->viewport()->rect().contains(cell.center()));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_TRUE(w.conditions().digits.sumTailKill[3]);
     EXPECT_EQ(std::count(w.conditions().digits.sumTailKill.begin(), w.conditions().digits.sumTailKill.end(), true), 1);
