@@ -201,20 +201,24 @@ void MainWindow::buildLayout() {
     auto* toGroup = makeButton(QStringLiteral("C_zhi_zu"), QStringLiteral("转为组选"), colors::kLightYellow, lowerRight);
     auto* clearAll = makeButton(QStringLiteral("C_all_cls"), QStringLiteral("清空所有条件"),
                                 colors::kLightYellow, lowerRight);
-    for (auto* b : {start_, copy, toGroup, clearAll}) {
+    for (auto* b : {start_, copy, toGroup}) {
         b->setMinimumHeight(28);
         lrLayout->addWidget(b);
     }
+    clearAll->setMinimumHeight(28);
+    auto* lastRow = new QHBoxLayout;  // 清空所有条件 shares its row with 开奖历史
+    lastRow->addWidget(clearAll, 1);
+    lrLayout->addLayout(lastRow);
     connect(start_, &QPushButton::clicked, this, &MainWindow::startShrink);
     connect(toGroup, &QPushButton::clicked, this, &MainWindow::convertToGroup);
     connect(copy, &QPushButton::clicked, this, &MainWindow::copyResult);
     connect(clearAll, &QPushButton::clicked, this, &MainWindow::restoreAll);
 
     // 开奖历史: past draws, backtest and trends, beside the start button.
-    auto* history = makeButton(QStringLiteral("C_lishi"), QStringLiteral("开奖历史 / 历史验证"),
-                               colors::kLightYellow, lowerRight);
+    auto* history = makeButton(QStringLiteral("C_lishi"), QStringLiteral("开奖历史"), colors::kLightYellow, lowerRight);
     history->setToolTip(QStringLiteral("打开开奖历史：历史验证当前条件、走势统计"));
-    lrLayout->addWidget(history);
+    history->setMinimumHeight(28);
+    lastRow->addWidget(history);
     connect(history, &QPushButton::clicked, this, &MainWindow::openHistory);
 
     new SetToolPanel(regions_.pages[4], state_.setLists, binding_, services_, this);

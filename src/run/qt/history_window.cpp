@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QComboBox>
 #include <QDir>
+#include <QFont>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -284,7 +285,7 @@ HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
         text_->setPlainText(savedText_);
     }
     rereadNow();
-    resize(1000, 640);
+    resize(1100, 660);
 }
 
 HistoryWindow::~HistoryWindow() {
@@ -367,6 +368,9 @@ QWidget* HistoryWindow::buildTrendTab() {
     split->addWidget(view);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
+    split->setSizes({420, 700});  // the chart gets room for 28 values side by side
+    trendTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    trendTable_->verticalHeader()->setDefaultSectionSize(trendTable_->fontMetrics().height() + 6);
     layout->addWidget(split, 1);
 
     connect(trendMeasure_, &QComboBox::currentIndexChanged, this, [this] { refreshTrend(); });
@@ -567,6 +571,9 @@ void HistoryWindow::refreshTrend() {
     trendChart_->addSeries(series);
     auto* axisX = new QBarCategoryAxis;
     axisX->append(captions);
+    QFont small = axisX->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    axisX->setLabelsFont(small);
     if (measure == TrendMeasure::Road) axisX->setLabelsAngle(-90);
     trendChart_->addAxis(axisX, Qt::AlignBottom);
     series->attachAxis(axisX);
