@@ -565,26 +565,39 @@ void HistoryWindow::refreshTrend() {
         delete axis;
     }
     trendChart_->setTitle(QStringLiteral("%1：%2 期").arg(fromStd(trendMeasureName(measure))).arg(trend_.draws));
-    auto* series = new QBarSeries;
+    // Three-digit captions (012 road) are too wide side by side: their bars run across, the first on top.
+    const bool across = measure == TrendMeasure::Road;
+    QAbstractBarSeries* series = across ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
+                                        : static_cast<QAbstractBarSeries*>(new QBarSeries);
+    if (across) {
+        std::reverse(captions.begin(), captions.end());
+        for (QBarSet* set : {hits, omission}) {
+            QList<qreal> values;
+            for (int i = set->count() - 1; i >= 0; --i) values << set->at(i);
+            set->remove(0, set->count());
+            set->append(values);
+        }
+    }
     series->append(hits);
     series->append(omission);
     trendChart_->addSeries(series);
-    auto* axisX = new QBarCategoryAxis;
-    axisX->append(captions);
-    QFont small = axisX->labelsFont();
-    small.setPointSizeF(small.pointSizeF() * 0.8);
-    axisX->setLabelsFont(small);
-    if (measure == TrendMeasure::Road) axisX->setLabelsAngle(-90);
-    trendChart_->addAxis(axisX, Qt::AlignBottom);
-    series->attachAxis(axisX);
-    auto* axisY = new QValueAxis;
-    axisY->setLabelFormat(QStringLiteral("%d"));
+    auto* categories = new QBarCategoryAxis;
+    categories->append(captions);
+    if (!across) {  // 28 sums side by side
+        QFont small = categories->labelsFont();
+        small.setPointSizeF(small.pointSizeF() * 0.8);
+        categories->setLabelsFont(small);
+    }
+    trendChart_->addAxis(categories, across ? Qt::AlignLeft : Qt::AlignBottom);
+    series->attachAxis(categories);
+    auto* counts = new QValueAxis;
+    counts->setLabelFormat(QStringLiteral("%d"));
     int top = 1;
     for (const TrendValue& t : trend_.values) top = std::max({top, t.hits, t.currentOmission});
-    axisY->setRange(0, top);
-    axisY->applyNiceNumbers();
-    trendChart_->addAxis(axisY, Qt::AlignLeft);
-    series->attachAxis(axisY);
+    counts->setRange(0, top);
+    counts->applyNiceNumbers();
+    trendChart_->addAxis(counts, across ? Qt::AlignBottom : Qt::AlignLeft);
+    series->attachAxis(counts);
 }
 
 void HistoryWindow::pickTrendValue(int value) {
