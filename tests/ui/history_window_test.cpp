@@ -47,10 +47,15 @@ History coreRead(const QString& text) {
     return readHistoryText(std::string_view(utf8.constData(), std::size_t(utf8.size())));
 }
 
-class HistoryWindowTest : public MainWindowFixture {
+// Declared before the main window, so the folder outlives it.
+struct HistoryStore {
+    QTemporaryDir store;
+};
+
+class HistoryWindowTest : public HistoryStore, public MainWindowFixture {
 protected:
-    HistoryWindowTest() { QFile::remove(HistoryWindow::storagePath()); }
-    ~HistoryWindowTest() override { QFile::remove(HistoryWindow::storagePath()); }
+    // Each test remembers its history in its own folder: ctest runs tests side by side.
+    HistoryWindowTest() { HistoryWindow::setStoragePath(store.filePath(QStringLiteral("data/history.txt"))); }
 
     HistoryWindow* open() { return w.openHistory(); }
 

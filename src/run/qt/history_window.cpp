@@ -243,6 +243,7 @@ void BacktestView::fillChart(const Backtest& b) {
     auto* counts = new QValueAxis;
     counts->setLabelFormat(QStringLiteral("%d"));
     counts->setRange(0, *std::max_element(values.begin(), values.end()) * 1.1 + 1);
+    counts->applyNiceNumbers();
     chart_->addAxis(counts, Qt::AlignBottom);
     series->attachAxis(counts);
 }
@@ -293,9 +294,19 @@ HistoryWindow::~HistoryWindow() {
     if (rereadTimer_->isActive()) remember();
 }
 
+namespace {
+QString& storageOverride() {
+    static QString path;
+    return path;
+}
+}  // namespace
+
 QString HistoryWindow::storagePath() {
+    if (!storageOverride().isEmpty()) return storageOverride();
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/history.txt");
 }
+
+void HistoryWindow::setStoragePath(const QString& path) { storageOverride() = path; }
 
 QWidget* HistoryWindow::buildInputTab() {
     auto* page = new QWidget;

@@ -77,8 +77,11 @@ public:
     HistoryWindow(MainWindow& main, UiServices& services);
     ~HistoryWindow() override;
 
-    // Where the history is remembered between program starts.
+    // Where the history is remembered between program starts: history.txt in
+    // the program's data folder, unless set otherwise (tests running side by
+    // side each take their own file).
     static QString storagePath();
+    static void setStoragePath(const QString& path);
 
     // The text in the box, exactly as the player left it.
     QString historyText() const;
