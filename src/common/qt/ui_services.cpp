@@ -59,6 +59,16 @@ SaveChoice DesktopUiServices::askSaveChanges(QWidget* parent, const QString& tit
     return SaveChoice::Cancel;
 }
 
+bool DesktopUiServices::askYesNo(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 void RecordingUiServices::showMessage(QWidget*, const QString& title, const QString& text) {
     messages_.push_back({title, text});
 }
@@ -81,6 +91,11 @@ QString RecordingUiServices::chooseSavePath(QWidget*, const QString&, const QStr
 SaveChoice RecordingUiServices::askSaveChanges(QWidget*, const QString& title, const QString& text) {
     messages_.push_back({title, text});
     return saveChoice_;
+}
+
+bool RecordingUiServices::askYesNo(QWidget*, const QString& title, const QString& text) {
+    messages_.push_back({title, text});
+    return yes_;
 }
 
 QVector<ShownMessage> RecordingUiServices::takeMessages() { return std::exchange(messages_, {}); }

@@ -36,6 +36,8 @@ public:
                                    const QString& filter) = 0;
     // A question with the buttons 保存, 不保存 and 取消.
     virtual SaveChoice askSaveChanges(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A question with the buttons 是 and 否; true for 是.
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
 
     // A copy button's whole action: the text onto the clipboard and the
     // notice, or the error message when the clipboard could not be set.
@@ -53,12 +55,13 @@ public:
     QString chooseSavePath(QWidget* parent, const QString& title, const QString& suggested,
                            const QString& filter) override;
     SaveChoice askSaveChanges(QWidget* parent, const QString& title, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;
 };
 
 // Records what would have been shown and answers at once: OK, the path
 // given beforehand for a file dialog (cancel when none), and the answer
-// set for the save question (不保存 unless told otherwise). The question
-// is recorded among the messages.
+// set for the save question (不保存 unless told otherwise) and for yes/no
+// questions (是 unless told otherwise). Questions are recorded among the messages.
 class RecordingUiServices : public UiServices {
 public:
     void showMessage(QWidget* parent, const QString& title, const QString& text) override;
@@ -68,10 +71,12 @@ public:
     QString chooseSavePath(QWidget* parent, const QString& title, const QString& suggested,
                            const QString& filter) override;
     SaveChoice askSaveChanges(QWidget* parent, const QString& title, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;
 
     // The answer to the next file dialog (used once).
     void setNextPath(const QString& path) { nextPath_ = path; }
     void setSaveChoice(SaveChoice choice) { saveChoice_ = choice; }
+    void setYesNoAnswer(bool yes) { yes_ = yes; }
 
     QVector<ShownMessage> takeMessages();
     QStringList takeNotices();
@@ -86,6 +91,7 @@ private:
     bool clipboardFails_ = false;
     QString nextPath_;
     SaveChoice saveChoice_ = SaveChoice::Discard;
+    bool yes_ = true;
 };
 
 }  // namespace tarnel

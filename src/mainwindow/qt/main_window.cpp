@@ -37,6 +37,7 @@
 #include "mainwindow/qt/set_tool_panel.h"
 #include "conditions/qt/pool_source_panel.h"
 #include "twostar/qt/two_star_window.h"
+#include "run/qt/history_window.h"
 
 namespace tarnel {
 
@@ -203,14 +204,25 @@ void MainWindow::buildLayout() {
     auto* toGroup = makeButton(QStringLiteral("C_zhi_zu"), QStringLiteral("转为组选"), colors::kLightYellow, lowerRight);
     auto* clearAll = makeButton(QStringLiteral("C_all_cls"), QStringLiteral("清空所有条件"),
                                 colors::kLightYellow, lowerRight);
-    for (auto* b : {start_, copy, toGroup, clearAll}) {
+    for (auto* b : {start_, copy, toGroup}) {
         b->setMinimumHeight(28);
         lrLayout->addWidget(b);
     }
+    clearAll->setMinimumHeight(28);
+    auto* lastRow = new QHBoxLayout;  // 清空所有条件 shares its row with 开奖历史
+    lastRow->addWidget(clearAll, 1);
+    lrLayout->addLayout(lastRow);
     connect(start_, &QPushButton::clicked, this, &MainWindow::startShrink);
     connect(toGroup, &QPushButton::clicked, this, &MainWindow::convertToGroup);
     connect(copy, &QPushButton::clicked, this, &MainWindow::copyResult);
     connect(clearAll, &QPushButton::clicked, this, &MainWindow::restoreAll);
+
+    // 开奖历史: past draws, backtest and trends, beside the start button.
+    auto* history = makeButton(QStringLiteral("C_lishi"), QStringLiteral("开奖历史"), colors::kLightYellow, lowerRight);
+    history->setToolTip(QStringLiteral("打开开奖历史：历史验证当前条件、走势统计"));
+    history->setMinimumHeight(28);
+    lastRow->addWidget(history);
+    connect(history, &QPushButton::clicked, this, &MainWindow::openHistory);
 
     new SetToolPanel(regions_.pages[4], state_.setLists, binding_, services_, this);
 
@@ -424,6 +436,16 @@ TwoStarWindow* MainWindow::openTwoStar() {
     return twoStar_;
 }
 
+// ---- the history window ------------------------------------------------------
+
+HistoryWindow* MainWindow::openHistory() {
+    if (!history_) history_ = new HistoryWindow(*this, services_);
+    history_->show();
+    history_->raise();
+    history_->activateWindow();
+    return history_;
+}
+
 // ---- schemes ----------------------------------------------------------------------
 
 Scheme MainWindow::currentScheme() {
@@ -474,6 +496,11 @@ void MainWindow::buildMenus() {
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     for (QAction* a : {open, save, saveAs, quit}) a->setShortcutContext(Qt::WindowShortcut);
     buildToolsMenu();
+
+    // 历史 menu: past draws, backtest of the conditions, trend statistics.
+    QMenu* historyMenu = menuBar_->addMenu(QStringLiteral("历史(&H)"));
+    historyMenu->setObjectName(QStringLiteral("Menu_lishi"));
+    historyMenu->addAction(QStringLiteral("开奖历史…"), this, &MainWindow::openHistory);
 }
 
 void MainWindow::rebuildRecentMenu() {

@@ -26,6 +26,7 @@ namespace tarnel {
 
 class DiagnosisDialog;
 class DigitPropertyPanel;
+class HistoryWindow;
 class MultiLineBox;
 class LineBox;
 class NumberListPanel;
@@ -58,6 +59,8 @@ public:
     TwoStarWindow* twoStarWindow() const;
     // Opens the two-star window, creating it when it is closed.
     TwoStarWindow* openTwoStar();
+    // 开奖历史: opens the window of past draws (one at a time, kept while the program runs).
+    HistoryWindow* openHistory();
 
     // Shows page `index` of the tab area and marks its tab button.
     void showTab(int index);
@@ -139,6 +142,7 @@ private:
     QList<QWidget*> hoverButtons_;
     QScrollArea* scroll_ = nullptr;
     QPointer<TwoStarWindow> twoStar_;
+    QPointer<HistoryWindow> history_;  // 开奖历史, made when first opened
 
     QMenuBar* menuBar_ = nullptr;
     QMenu* recentMenu_ = nullptr;
