@@ -170,44 +170,12 @@ bool survivesWithTolerance(const RowKills& kills, int number, int tolerance) {
 ShrinkResult runWithTolerance(NumberPool& pool, const ShrinkInputs& in, int tolerance,
                               const std::function<void(int)>& afterStage) {
     if (tolerance <= 0) return runShrink(pool, in, afterStage);
-    pool.reset();
-    std::array<std::uint8_t, NumberPool::kSize> counts{};
-    NumberSet buried;
-    ShrinkResult result;
-    // Each row decides a number on its own, so the order of the rows does not
-    // change who survives. The pool sources go first, then the rows that are
-    // one table lookup, so that the slower rows see fewer numbers.
-    std::array<int, kStageCount> order{};
-    int next = 0;
-    for (int row = 0; row < kFirstConditionRow - 1; ++row) order[std::size_t(next++)] = row;
-    std::array<std::optional<NumberSet>, kStageCount> measured;
-    for (int row = kFirstConditionRow - 1; row < kStageCount - 1; ++row)
-        if ((measured[std::size_t(row)] = measureRowKills(row, in))) order[std::size_t(next++)] = row;
-    for (int row = kFirstConditionRow - 1; row < kStageCount - 1; ++row)
-        if (!measured[std::size_t(row)]) order[std::size_t(next++)] = row;
-    order[std::size_t(next)] = kStageCount - 1;
-
-    for (int row : order) {
-        if (row > 0 && row < kStageCount - 1) {
-            std::optional<NumberSet>& killed = measured[std::size_t(row)];
-            if (killed) {
-                *killed &= ~buried;
-            } else {
-                kStageTable[static_cast<std::size_t>(row)].run(pool, in, result);
-                killed = pool.takeKilled();
-            }
-            // Killed numbers come back unless this was a pool source or one condition too many.
-            const bool source = row + 1 < kFirstConditionRow;
-            for (std::size_t n = killed->_Find_first(); n < killed->size(); n = killed->_Find_next(n))
-                if (source || ++counts[n] > tolerance) {
-                    pool.bury(static_cast<int>(n));
-                    buried.set(n);
-                }
-        } else {
-            kStageTable[static_cast<std::size_t>(row)].run(pool, in, result);
-        }
-        if (afterStage) afterStage(row);
-    }
+    // Each row decides a number on its own, so the tolerant run is every
+    // row's kills taken alone, then counted.
+    const RowKills kills = computeRowKills(in, afterStage);
+    pool.resetTo(survivorsWithTolerance(kills, tolerance));
+    ShrinkResult result = outputResult(pool);
+    if (afterStage) afterStage(kStageCount - 1);
     return result;
 }
 

@@ -92,9 +92,8 @@ RowKills computeRowKills(const ShrinkInputs& in, const std::function<void(int)>&
 // most k of the 25 conditions rule it out; k = 0 is the plain run.
 NumberSet survivorsWithTolerance(const RowKills& kills, int tolerance);
 
-// The run with tolerance k, as the start button performs it: the stage
-// table in order, where a number leaves the pool once a pool source or
-// more than k conditions have ruled it out. With k = 0 it is runShrink.
+// The run with tolerance k, as the start button performs it. With k = 0 it
+// is runShrink; otherwise the pool keeps survivorsWithTolerance.
 ShrinkResult runWithTolerance(NumberPool& pool, const ShrinkInputs& in, int tolerance,
                               const std::function<void(int)>& afterStage = {});
 bool survivesWithTolerance(const RowKills& kills, int number, int tolerance);
