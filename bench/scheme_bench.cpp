@@ -10,6 +10,7 @@
 #include "common/qt/ui_services.h"
 #include "common/text.h"
 #include "mainwindow/qt/main_window.h"
+#include "run/backtest.h"
 #include "run/scheme.h"
 #include "run/shrink.h"
 
@@ -126,5 +127,20 @@ void BM_WindowForecastAfterChange(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WindowForecastAfterChange)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+namespace {
+
+// 历史验证 of 10,000 draws with every condition set.
+void BM_Backtest10kDraws(benchmark::State& state) {
+    std::mt19937 rng(9);
+    std::string text;
+    for (int i = 0; i < 10000; ++i) text += std::to_string(2026000 + i) + " " + tarnel::numberText(int(rng() % 1000), 3) + "\r\n";
+    const tarnel::History history = tarnel::readHistory(text);
+    const tarnel::ShrinkInputs in = tarnel::shrinkInputs(everyConditionSet());
+    for (auto _ : state) benchmark::DoNotOptimize(tarnel::backtestMain(in, 0, history));
+}
+BENCHMARK(BM_Backtest10kDraws)->Unit(benchmark::kMillisecond);
 
 }  // namespace
