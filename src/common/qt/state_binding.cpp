@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
+#include <utility>
 
 #include "common/qt/controls.h"
 
@@ -29,21 +30,29 @@ void StateBinding::bind(ToggleButton* button, bool& field) {
     connect(button, &ToggleButton::selectionChanged, this, [this, i] { mark(i); });
 }
 
+namespace {
+
+// A text box's text as the field's UTF-8, and back only when it differs.
+template <class Box>
+std::pair<std::function<void()>, std::function<void()>> textAccess(Box* box, std::string& field) {
+    return {[box, &field] { field = toStd(box->text()); },
+            [box, &field] {
+                const QString text = fromStd(field);
+                if (box->text() != text) box->setText(text);
+            }};
+}
+
+}  // namespace
+
 void StateBinding::bind(MultiLineBox* box, std::string& field) {
-    const std::size_t i = add([box, &field] { field = toStd(box->text()); },
-        [box, &field] {
-            const QString text = fromStd(field);
-            if (box->text() != text) box->setText(text);
-        });
+    auto [pull, push] = textAccess(box, field);
+    const std::size_t i = add(std::move(pull), std::move(push));
     connect(box, &QPlainTextEdit::textChanged, this, [this, i] { mark(i); });
 }
 
 void StateBinding::bind(LineBox* box, std::string& field) {
-    const std::size_t i = add([box, &field] { field = toStd(box->text()); },
-        [box, &field] {
-            const QString text = fromStd(field);
-            if (box->text() != text) box->setText(text);
-        });
+    auto [pull, push] = textAccess(box, field);
+    const std::size_t i = add(std::move(pull), std::move(push));
     connect(box, &QLineEdit::textChanged, this, [this, i] { mark(i); });
 }
 
