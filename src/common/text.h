@@ -54,6 +54,8 @@ public:
     }
 
     bool contains(int value) const { return set_[static_cast<std::size_t>(value)]; }
+    // Every value found, bit v for value v.
+    const std::bitset<kCount>& values() const { return set_; }
     bool empty() const { return set_.none(); }
     std::size_t size() const { return set_.count(); }
 

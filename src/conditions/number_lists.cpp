@@ -1,6 +1,7 @@
 #include "conditions/number_lists.h"
 
 #include "common/digits.h"
+#include "conditions/pair_sets.h"
 #include "common/text.h"
 
 namespace tarnel {
@@ -24,6 +25,28 @@ struct ValueBox {
 
 ValueBox valueBox(std::string_view text) {
     return ValueBox{hasAsciiDigit(text), listedPairValues(text)};
+}
+
+// The numbers abc in which pair p is one of ab, ac, ba, bc, ca, cb.
+const std::array<NumberSet, 100>& numbersHoldingPair() {
+    static const auto sets = [] {
+        std::array<NumberSet, 100> s;
+        for (int n = 0; n < 1000; ++n) {
+            const int a = n / 100, b = n / 10 % 10, c = n % 10;
+            for (int p : {pairOf(a, b), pairOf(a, c), pairOf(b, a), pairOf(b, c), pairOf(c, a), pairOf(c, b)})
+                s[static_cast<std::size_t>(p)].set(static_cast<std::size_t>(n));
+        }
+        return s;
+    }();
+    return sets;
+}
+
+// The numbers holding any listed pair, in any two of their places.
+NumberSet numbersHoldingAnyPair(const PairWindows& listed) {
+    NumberSet set;
+    for (int p = 0; p < 100; ++p)
+        if (listed.contains(p)) set |= numbersHoldingPair()[static_cast<std::size_t>(p)];
+    return set;
 }
 
 }  // namespace
@@ -84,7 +107,7 @@ void killDirectNumbers(NumberPool& pool, const NumberListInputs& in) {
     if (text.empty()) return;
     const NumberWindows listed(text);
     if (listed.empty()) return;
-    pool.killWhere([&](int a, int b, int c) { return listed.contains(numberOf(a, b, c)); });
+    pool.killAll(listed.values());
 }
 
 void killJunkCompounds(NumberPool& pool, const NumberListInputs& in) {
@@ -125,11 +148,7 @@ void killTwoDigitCombos(NumberPool& pool, const NumberListInputs& in) {
     if (text.empty()) return;
     const PairWindows listed(text);
     if (listed.empty()) return;
-    pool.killWhere([&](int a, int b, int c) {
-        return listed.contains(pairOf(a, b)) || listed.contains(pairOf(a, c)) ||
-               listed.contains(pairOf(b, a)) || listed.contains(pairOf(b, c)) ||
-               listed.contains(pairOf(c, a)) || listed.contains(pairOf(c, b));
-    });
+    pool.killAll(numbersHoldingAnyPair(listed));
 }
 
 void keepMustContainTwoDigit(NumberPool& pool, const NumberListInputs& in) {
@@ -137,12 +156,7 @@ void keepMustContainTwoDigit(NumberPool& pool, const NumberListInputs& in) {
     // nothing can satisfy it and every entry goes.
     const std::string_view text = trimSpaces(in.mustPairs);
     if (text.empty()) return;
-    const PairWindows listed(text);
-    pool.killWhere([&](int a, int b, int c) {
-        return !(listed.contains(pairOf(a, b)) || listed.contains(pairOf(a, c)) ||
-                 listed.contains(pairOf(b, a)) || listed.contains(pairOf(b, c)) ||
-                 listed.contains(pairOf(c, a)) || listed.contains(pairOf(c, b)));
-    });
+    pool.killAll(~numbersHoldingAnyPair(PairWindows(text)));
 }
 
 void killPositionalPairs(NumberPool& pool, const NumberListInputs& in) {
@@ -150,10 +164,21 @@ void killPositionalPairs(NumberPool& pool, const NumberListInputs& in) {
     const PairWindows hundredsUnits(trimSpaces(in.positionalKill[1]));
     const PairWindows tensUnits(trimSpaces(in.positionalKill[2]));
     if (hundredsTens.empty() && hundredsUnits.empty() && tensUnits.empty()) return;
-    pool.killWhere([&](int a, int b, int c) {
-        return hundredsTens.contains(pairOf(a, b)) || hundredsUnits.contains(pairOf(a, c)) ||
-               tensUnits.contains(pairOf(b, c));
-    });
+    // Each listed pair fixes two places; the third runs through all ten digits.
+    NumberSet killed;
+    auto mark = [&killed](int a, int b, int c) { killed.set(static_cast<std::size_t>(numberOf(a, b, c))); };
+    for (int x = 0; x < 10; ++x)
+        for (int y = 0; y < 10; ++y) {
+            const int p = pairOf(x, y);
+            const bool ht = hundredsTens.contains(p), hu = hundredsUnits.contains(p), tu = tensUnits.contains(p);
+            if (!(ht || hu || tu)) continue;
+            for (int d = 0; d < 10; ++d) {
+                if (ht) mark(x, y, d);
+                if (hu) mark(x, d, y);
+                if (tu) mark(d, x, y);
+            }
+        }
+    pool.killAll(killed);
 }
 
 void filterTwoDigitSumsAndDiffs(NumberPool& pool, const NumberListInputs& in) {
@@ -165,28 +190,21 @@ void filterTwoDigitSumsAndDiffs(NumberPool& pool, const NumberListInputs& in) {
     }
     if (!anyActive) return;
 
-    // Keep row: every active box of the row must hold its pair's value.
-    auto keepFails = [&](int row, const std::array<int, 3>& v) {
+    // Rows 0 and 1 hold sums, 2 and 3 differences; columns are the pairs
+    // (百十), (百个), (十个). A keep row removes a number whose pair value an
+    // active box does not hold; an exclude row one whose value it holds.
+    NumberSet killed;
+    for (int row = 0; row < 4; ++row) {
+        const PairMeasure measure = row < 2 ? PairMeasure::Sum : PairMeasure::Difference;
+        const bool keep = row % 2 == 0;
         for (int col = 0; col < kPairValueColumns; ++col) {
             const ValueBox& box = boxes[static_cast<std::size_t>(row * kPairValueColumns + col)];
-            if (box.active && !box.holds(v[static_cast<std::size_t>(col)])) return true;
+            if (!box.active) continue;
+            const NumberSet holding = numbersWithPairValue(measure, col, box.values);
+            killed |= keep ? ~holding : holding;
         }
-        return false;
-    };
-    // Exclude row: any active box holding its pair's value removes the entry.
-    auto excluded = [&](int row, const std::array<int, 3>& v) {
-        for (int col = 0; col < kPairValueColumns; ++col) {
-            const ValueBox& box = boxes[static_cast<std::size_t>(row * kPairValueColumns + col)];
-            if (box.active && box.holds(v[static_cast<std::size_t>(col)])) return true;
-        }
-        return false;
-    };
-
-    pool.killWhere([&](int a, int b, int c) {
-        const std::array<int, 3> sums = {pairSum(a, b), pairSum(a, c), pairSum(b, c)};
-        const std::array<int, 3> diffs = {pairDiff(a, b), pairDiff(a, c), pairDiff(b, c)};
-        return keepFails(0, sums) || excluded(1, sums) || keepFails(2, diffs) || excluded(3, diffs);
-    });
+    }
+    pool.killAll(killed);
 }
 
 void killTwoDigitSumTails(NumberPool& pool, const NumberListInputs& in) {
@@ -195,10 +213,9 @@ void killTwoDigitSumTails(NumberPool& pool, const NumberListInputs& in) {
     const unsigned tails[3] = {digitSet(in.pairValues[first]), digitSet(in.pairValues[first + 1]),
                                digitSet(in.pairValues[first + 2])};
     if ((tails[0] | tails[1] | tails[2]) == 0) return;
-    pool.killWhere([&](int a, int b, int c) {
-        return hasDigit(tails[0], pairSumTail(a, b)) || hasDigit(tails[1], pairSumTail(a, c)) ||
-               hasDigit(tails[2], pairSumTail(b, c));
-    });
+    pool.killAll(numbersWithPairValue(PairMeasure::SumTail, 0, tails[0]) |
+                 numbersWithPairValue(PairMeasure::SumTail, 1, tails[1]) |
+                 numbersWithPairValue(PairMeasure::SumTail, 2, tails[2]));
 }
 
 }  // namespace tarnel

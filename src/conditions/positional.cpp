@@ -2,6 +2,7 @@
 
 #include "common/digits.h"
 #include "common/text.h"
+#include "conditions/pair_sets.h"
 
 namespace tarnel {
 
@@ -182,10 +183,9 @@ void applyPositionalDigitGrid(NumberPool& pool, const PositionalInputs& in) {
 void keepAnyTwoDigitSumTail(NumberPool& pool, const PositionalInputs& in) {
     if (in.anyTwoSumTails.empty()) return;
     const unsigned tails = digitSet(in.anyTwoSumTails);
-    pool.killWhere([&](int h, int t, int u) {
-        return !inSet(tails, pairSumTail(h, t)) && !inSet(tails, pairSumTail(h, u)) &&
-               !inSet(tails, pairSumTail(t, u));
-    });
+    pool.killAll(~(numbersWithPairValue(PairMeasure::SumTail, PairPlaces::HundredsTens, tails) |
+                   numbersWithPairValue(PairMeasure::SumTail, PairPlaces::HundredsUnits, tails) |
+                   numbersWithPairValue(PairMeasure::SumTail, PairPlaces::TensUnits, tails)));
 }
 
 // ---- 胆组 ------------------------------------------------------------------

@@ -2,25 +2,37 @@
 
 namespace tarnel {
 
+namespace {
+// Entry n holding the number n, alive: what a reset copies.
+const std::array<PoolEntry, NumberPool::kSize>& freshEntries() {
+    static const auto entries = [] {
+        std::array<PoolEntry, NumberPool::kSize> e{};
+        for (int n = 0; n < NumberPool::kSize; ++n) e[static_cast<std::size_t>(n)].digit = {n / 100, n / 10 % 10, n % 10};
+        return e;
+    }();
+    return entries;
+}
+}  // namespace
+
 void NumberPool::reset() {
-    for (int n = 0; n < kSize; ++n) {
-        auto& e = entries_[static_cast<std::size_t>(n)];
-        e.digit = {n / 100, n / 10 % 10, n % 10};
-        e.killed = 0;
+    entries_ = freshEntries();
+    killedSince_.reset();
+}
+
+void NumberPool::killAll(const NumberSet& numbers) {
+    for (std::size_t n = numbers._Find_first(); n < numbers.size(); n = numbers._Find_next(n)) {
+        auto& e = entries_[n];
+        if (e.killed != 0) continue;
+        e.killed = 1;
+        killedSince_.set(n);
     }
-    kills_ = 0;
 }
 
 NumberSet NumberPool::takeKilled() {
-    NumberSet killed;
-    if (kills_ == 0) return killed;
-    for (int n = 0; n < kSize; ++n) {
-        auto& e = entries_[static_cast<std::size_t>(n)];
-        if (e.killed != 1) continue;
-        killed.set(static_cast<std::size_t>(n));
-        e.killed = 0;
-    }
-    kills_ = 0;
+    const NumberSet killed = killedSince_;
+    for (std::size_t n = killed._Find_first(); n < killed.size(); n = killed._Find_next(n))
+        entries_[n].killed = 0;
+    killedSince_.reset();
     return killed;
 }
 
@@ -28,7 +40,6 @@ void NumberPool::resetTo(const NumberSet& alive) {
     reset();
     for (int n = 0; n < kSize; ++n)
         if (!alive.test(static_cast<std::size_t>(n))) entries_[static_cast<std::size_t>(n)].killed = 1;
-    kills_ = 0;
 }
 
 std::string NumberPool::text(int i) const {

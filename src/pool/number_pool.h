@@ -28,9 +28,13 @@ public:
     bool alive(int i) const { return entries_[static_cast<std::size_t>(i)].killed == 0; }
     void kill(int i) {
         auto& e = entries_[static_cast<std::size_t>(i)];
-        kills_ += e.killed == 0;
+        if (e.killed != 0) return;
         e.killed = 1;
+        killedSince_.set(static_cast<std::size_t>(i));
     }
+    // Kills every alive entry whose number is in `numbers`. During a run each
+    // entry holds its own number, so this is killWhere over a ready set.
+    void killAll(const NumberSet& numbers);
     // pos 0 hundreds, 1 tens, 2 units
     int digit(int i, int pos) const {
         return entries_[static_cast<std::size_t>(i)].digit[static_cast<std::size_t>(pos)];
@@ -50,23 +54,28 @@ public:
     // again afterwards: one stage's kills, when it ran alone.
     NumberSet takeKilled();
     // Takes entry i out for good: no stage sees it, no take reports it.
-    void bury(int i) { entries_[static_cast<std::size_t>(i)].killed = 2; }
+    void bury(int i) {
+        entries_[static_cast<std::size_t>(i)].killed = 2;
+        killedSince_.reset(static_cast<std::size_t>(i));
+    }
     // Keeps exactly the numbers of `alive`, with their own digits.
     void resetTo(const NumberSet& alive);
 
     // Kills every alive entry for which pred(a, b, c) is true.
     template <class Pred>
     void killWhere(Pred pred) {
-        for (auto& e : entries_)
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            auto& e = entries_[i];
             if (e.killed == 0 && pred(e.digit[0], e.digit[1], e.digit[2])) {
                 e.killed = 1;
-                ++kills_;
+                killedSince_.set(i);
             }
+        }
     }
 
 private:
     std::array<PoolEntry, kSize> entries_;
-    int kills_ = 0;  // entries killed since the last reset or take
+    NumberSet killedSince_;  // entries killed since the last reset or take
 };
 
 }  // namespace tarnel

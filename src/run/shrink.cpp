@@ -1,6 +1,7 @@
 #include "run/shrink.h"
 
 #include <algorithm>
+#include <bit>
 #include <bitset>
 #include <optional>
 
@@ -83,12 +84,26 @@ NumberSet rowKillSet(int row, const ShrinkInputs& in) {
 
 namespace {
 
+// For every measure and value (below 32: the values are bit masks), the
+// numbers with that value.
+using ValueSets = std::array<NumberSet, 32>;
+const ValueSets& numbersByValue(Measure measure) {
+    static const auto sets = [] {
+        std::array<ValueSets, kMeasureCount> s;
+        for (int m = 0; m < kMeasureCount; ++m) {
+            const auto& table = measureTable(static_cast<Measure>(m));
+            for (std::size_t n = 0; n < table.size(); ++n)
+                if (table[n] < 32) s[static_cast<std::size_t>(m)][table[n]].set(n);
+        }
+        return s;
+    }();
+    return sets[static_cast<std::size_t>(measure)];
+}
+
 NumberSet numbersWhose(Measure measure, std::uint32_t values) {
     NumberSet set;
-    if (!values) return set;
-    const auto& table = measureTable(measure);
-    for (std::size_t n = 0; n < table.size(); ++n)
-        if ((values >> table[n]) & 1u) set.set(n);
+    const ValueSets& byValue = numbersByValue(measure);
+    for (; values; values &= values - 1) set |= byValue[static_cast<std::size_t>(std::countr_zero(values))];
     return set;
 }
 
@@ -153,10 +168,16 @@ NumberSet survivorsWithTolerance(const RowKills& kills, int tolerance) {
         for (int r = kFirstConditionRow; r <= kLastConditionRow; ++r) out &= ~kills.row(r);
         return out;
     }
-    const auto counts = kills.conditionCounts();
-    for (std::size_t n = 0; n < counts.size(); ++n)
-        if (counts[n] > tolerance) out.reset(n);
-    return out;
+    // atLeast[j]: the numbers at least j conditions rule out, for j up to
+    // k + 1, grown row by row without counting number by number.
+    tolerance = std::min(tolerance, kMaxTolerance);
+    std::array<NumberSet, kMaxTolerance + 2> atLeast;
+    atLeast[0].set();
+    for (int r = kFirstConditionRow; r <= kLastConditionRow; ++r) {
+        const NumberSet& row = kills.row(r);
+        for (int j = tolerance + 1; j >= 1; --j) atLeast[std::size_t(j)] |= atLeast[std::size_t(j - 1)] & row;
+    }
+    return out & ~atLeast[std::size_t(tolerance + 1)];
 }
 
 bool survivesWithTolerance(const RowKills& kills, int number, int tolerance) {
