@@ -52,7 +52,7 @@ for name in "${names[@]}"; do
   else
     failures=$((failures + 1))
     printf '  %-14s FAILED  (exit %d)\n' "$name" "$rc"
-    grep -E '^\*\*\* property violated|^    |ERROR: |SUMMARY: |Test unit written to' "$log" | head -20 | sed 's/^/    /'
+    grep -E '^\*\*\* property violated|^    [^#]|ERROR: |SUMMARY: |Test unit written to' "$log" | head -20 | sed 's/^/    /'
     echo "    full log: build-fuzz/artifacts/$name/log.txt"
     cp "$log" "$artifacts/log.txt"
   fi
