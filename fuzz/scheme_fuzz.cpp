@@ -1,9 +1,9 @@
 // Scheme files (*.tarnel): reading any bytes, and writing any state the
 // windows can hold.
 //
-// The input is used twice: as the bytes of a file, and as the material of
-// a state (its NUL-separated texts fill the text controls in table order,
-// its bits the check boxes and buttons).
+// The input is read as the bytes of a file; when that is refused, it is
+// the material of a state instead (its NUL-separated texts fill the text
+// controls in table order, its bits the check boxes and buttons).
 //
 // Properties: a refused file gives a message and nothing else; an accepted
 // one, written again, reads back to the same state with no unknown keys,
@@ -41,16 +41,18 @@ void checkRoundTrip(const Scheme& scheme, const char* what) {
     fuzz::check(rewritten == written, "writing the state read back gives the same bytes", what);
 }
 
-void checkFileBytes(std::string_view bytes) {
+// Returns whether the bytes were accepted as a scheme.
+bool checkFileBytes(std::string_view bytes) {
     const SchemeReading reading = readScheme(bytes);
     if (!reading.scheme) {
         fuzz::check(!reading.error.empty(), "a refused scheme says why");
         fuzz::check(fuzz::validUtf8(reading.error), "the refusal message is UTF-8", fuzz::shown(reading.error));
         fuzz::check(reading.unknownKeys.empty(), "a refused scheme lists no ignored keys");
-        return;
+        return false;
     }
     fuzz::check(reading.error.empty(), "an accepted scheme has no error");
     checkRoundTrip(*reading.scheme, "file read from the input");
+    return true;
 }
 
 void fillControls(std::vector<ControlField> fields, const std::vector<std::string_view>& texts, std::size_t& next,
@@ -120,8 +122,9 @@ void checkBoxTexts(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input = fuzz::asText(data, size);
-    checkFileBytes(input);
-    checkBuiltState(input);
+    // A round trip is the costly part under the sanitizers: one per input,
+    // of the file when it is a scheme, else of a state built from it.
+    if (!checkFileBytes(input)) checkBuiltState(input);
     checkBoxTexts(input);
     return 0;
 }
