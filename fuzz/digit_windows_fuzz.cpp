@@ -1,12 +1,18 @@
 // The one-pass digit-window scan behind every "its text occurs in the
 // list" rule, and the two rules that read a pasted three-digit list: the
-// base list (大底) and the direct numbers to kill (杀直选).
+// base list (大底) and the direct numbers to kill (杀直选); and the three
+// compound digit boxes (复式输入), which read single digits.
 //
 // Properties: for widths 1, 2 and 3, a value is in the windows exactly when
-// its padded text is a substring of the input (checked by a quadratic
-// search); size() counts them; adding a second text adds exactly that
+// its padded text is a substring of the input (every substring of that
+// width read on its own); size() counts them; adding a second text adds exactly that
 // text's windows; the base list keeps exactly the listed numbers (or all
-// when the text has no digit); direct numbers kill exactly the listed ones.
+// when the text has no digit); direct numbers kill exactly the listed ones;
+// compound boxes keep the numbers whose every digit occurs in its box.
+//
+// Input: NUL-separated texts: the list, a second text, three compound boxes.
+
+#include <array>
 
 #include "common/text.h"
 #include "conditions/number_lists.h"
@@ -82,10 +88,26 @@ void checkDirectNumbers(std::string_view text, const std::vector<bool>& listed) 
     }
 }
 
+// 复式输入: three boxes of digits, one per position.
+void checkCompoundDigits(const std::array<std::string_view, 3>& boxes, bool on) {
+    PoolSourceInputs in;
+    in.compoundOn = on;
+    for (std::size_t i = 0; i < 3; ++i) in.compoundDigits[i] = std::string(boxes[i]);
+    NumberPool pool;
+    killByCompoundDigits(pool, in);
+    for (int v = 0; v < NumberPool::kSize; ++v) {
+        const std::string text = fuzz::paddedNumber(v, 3);
+        bool expected = true;
+        for (std::size_t i = 0; i < 3 && on; ++i) expected = expected && boxes[i].find(text[i]) != std::string_view::npos;
+        if (pool.alive(v) != expected)
+            fuzz::fail("compound digits keep the numbers whose every digit is in its box", text);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto parts = fuzz::fields(fuzz::asText(data, size), 2);
+    const auto parts = fuzz::fields(fuzz::asText(data, size), 5);
     const std::string_view text = parts[0], more = parts[1];
     checkWindows<1>(text, more);
     checkWindows<2>(text, more);
@@ -94,5 +116,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<bool> numbers = listedValues<3>(text);
     checkBaseList(text, numbers);
     checkDirectNumbers(text, numbers);
+    checkCompoundDigits({parts[2], parts[3], parts[4]}, size % 2 == 0);
     return 0;
 }
