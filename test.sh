@@ -65,4 +65,10 @@ if [ "${TARNEL_SKIP_SANITIZE:-0}" != 1 ]; then
 else
   phases+=("sanitizer builds and tests skipped (TARNEL_SKIP_SANITIZE=1)")
 fi
+
+if [ "${TARNEL_SKIP_FUZZ:-0}" != 1 ]; then
+  phase "fuzzing" scripts/fuzz.sh || summary
+else
+  phases+=("fuzzing skipped (TARNEL_SKIP_FUZZ=1)")
+fi
 summary

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-noto-cjk
           libgtest-dev libbenchmark-dev nlohmann-json3-dev qt6-charts-dev libqt6opengl6-dev
-          desktop-file-utils appstream shared-mime-info dpkg-dev file)
+          desktop-file-utils appstream shared-mime-info dpkg-dev file
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

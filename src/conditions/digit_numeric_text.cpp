@@ -10,8 +10,9 @@ namespace tarnel {
 
 namespace {
 
-// Enough significant digits to round any decimal text to the nearest
-// double; digits beyond these only shift the exponent.
+// More significant digits than any halfway point between two doubles has
+// (767 at most); digits beyond these only shift the exponent, and whether
+// any of them is non-zero decides a tie.
 constexpr std::size_t kMaxSignificant = 800;
 // Exponents are accumulated with saturation far outside the double range.
 constexpr long long kExponentCap = 1'000'000'000'000LL;
@@ -57,6 +58,7 @@ double leadingNumber(std::string_view text) {
     long long exponent = 0;   // value = significant × 10^exponent
     bool anyDigit = false;
     bool afterPoint = false;
+    bool droppedNonZero = false;  // a digit beyond the significant ones was not 0
     for (int c = in.peek();; c = in.peek()) {
         if (c >= '0' && c <= '9') {
             anyDigit = true;
@@ -65,8 +67,9 @@ double leadingNumber(std::string_view text) {
             } else if (significant.size() < kMaxSignificant) {
                 significant.push_back(static_cast<char>(c));
                 if (afterPoint) exponent = saturatingAdd(exponent, -1);
-            } else if (!afterPoint) {
-                exponent = saturatingAdd(exponent, 1);
+            } else {
+                droppedNonZero = droppedNonZero || c != '0';
+                if (!afterPoint) exponent = saturatingAdd(exponent, 1);
             }
             in.advance();
         } else if (c == '.' && !afterPoint) {
@@ -107,9 +110,13 @@ double leadingNumber(std::string_view text) {
     if (magnitude > 400) return negative ? -inf : inf;
     if (magnitude < -400) return 0.0;
 
+    // The kept digits can land exactly halfway between two doubles; a
+    // dropped non-zero digit means the text lies just above that, so one
+    // extra digit 1 stands for all of them and rounding goes the right way.
     std::string literal = significant;
+    if (droppedNonZero) literal += '1';
     literal += 'e';
-    literal += std::to_string(exponent);
+    literal += std::to_string(droppedNonZero ? exponent - 1 : exponent);
     double value = 0.0;
     const auto [ptr, ec] = std::from_chars(literal.data(), literal.data() + literal.size(), value);
     (void)ptr;

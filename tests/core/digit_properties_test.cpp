@@ -243,6 +243,39 @@ TEST(LeadingNumber, HugeAndTinyValuesAreOrderly) {
     EXPECT_NEAR(leadingNumber("27." + std::string(5000, '9')), 28.0, 1e-12);
 }
 
+// The decimal digits of 5^n, most significant first.
+std::string powerOfFive(int n) {
+    std::vector<int> digits{1};  // least significant first
+    for (int k = 0; k < n; ++k) {
+        int carry = 0;
+        for (int& d : digits) {
+            const int v = d * 5 + carry;
+            d = v % 10;
+            carry = v / 10;
+        }
+        for (; carry > 0; carry /= 10) digits.push_back(carry % 10);
+    }
+    std::string text;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) text += static_cast<char>('0' + *it);
+    return text;
+}
+
+TEST(LeadingNumber, DigitsBeyondTheKeptOnesBreakATie) {
+    // 2^-1075 lies exactly halfway between 0 and the smallest double: 323
+    // zeros after the point, then the 752 digits of 5^1075.
+    const std::string half = "0." + std::string(323, '0') + powerOfFive(1075);
+    EXPECT_EQ(leadingNumber(half), 0.0);  // a tie goes to the even neighbour
+    // A non-zero digit far beyond the kept ones puts the text above the tie.
+    const std::string above = half + std::string(100, '0') + "1";
+    const double smallest = std::numeric_limits<double>::denorm_min();
+    EXPECT_EQ(leadingNumber(above), smallest);
+    EXPECT_EQ(leadingNumber("-" + above), -smallest);
+    EXPECT_EQ(leadingNumber(half + std::string(100, '0')), 0.0);  // zeros alone do not
+    DigitPropertyInputs in;
+    in.sumLower = above;  // above 0, so the sum 0 is out of range
+    EXPECT_EQ(killedSums(in) & 1u, 1u);
+}
+
 struct SumListCase {
     std::string text;
     std::set<int> killedSums;
