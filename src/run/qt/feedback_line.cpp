@@ -19,7 +19,7 @@ FeedbackLine::FeedbackLine(ListBox kind, QWidget* box, StateBinding& binding, co
     : QLabel(parent), kind_(kind), binding_(binding), field_(field) {
     setObjectName(box->objectName() + QStringLiteral(".feedback"));
     setTextFormat(Qt::RichText);
-    setWordWrap(true);
+    setWordWrap(false);  // one line, so the boxes keep their height
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
     setFont(small);
@@ -55,12 +55,13 @@ void FeedbackLine::display(const InputFeedback& feedback) {
         html += QStringLiteral("<span style=\"color:%1\">%2</span>")
                     .arg(QLatin1String(kInfoColor), fromStd(feedback.info).toHtmlEscaped());
     if (!feedback.warning.empty()) {
-        if (!html.isEmpty()) html += QStringLiteral("<br>");
+        if (!html.isEmpty()) html += QStringLiteral("&nbsp;&nbsp;");
         html += QStringLiteral("<span style=\"color:%1\">%2</span>")
                     .arg(QLatin1String(kWarningColor), fromStd(feedback.warning).toHtmlEscaped());
     }
     setText(html);
-    setToolTip(html.isEmpty() ? QString() : text());
+    // A narrow column may cut the line; the tooltip holds all of it.
+    setToolTip(html);
 }
 
 }  // namespace tarnel
