@@ -179,11 +179,15 @@ bool hasDigitRunLongerThan(std::string_view text, int length) {
 
 InputFeedback inputFeedback(ListBox box, std::string_view text) {
     InputFeedback f = readBox(box, text);
-    // Warnings by importance: a box the rule ignores, then what it skips.
-    if (f.warning.empty() && hasFullWidthDigit(text)) f.warning = kFullWidthDigitsWarning;
-    if (f.warning.empty() && (box == ListBox::BaseList || box == ListBox::DirectNumbers) &&
-        hasDigitRunLongerThan(text, 3))
-        f.warning = kLongDigitRunWarning;
+    // Warnings by importance: a box the rule ignores or that rules out
+    // everything, then what the rule skips or reads otherwise than typed.
+    const auto warn = [&f](std::string_view warning) {
+        if (!f.warning.empty()) f.warning += "；";
+        f.warning += warning;
+    };
+    if (hasFullWidthDigit(text)) warn(kFullWidthDigitsWarning);
+    if ((box == ListBox::BaseList || box == ListBox::DirectNumbers) && hasDigitRunLongerThan(text, 3))
+        warn(kLongDigitRunWarning);
     return f;
 }
 

@@ -27,7 +27,8 @@ enum class ListBox {
 struct InputFeedback {
     // What the rule reads, e.g. "识别 315 个号码"; empty when the box sets no condition.
     std::string info;
-    // Something the player should know, e.g. "含全角数字，不会被识别"; empty when none.
+    // What the player should know, e.g. "含全角数字，不会被识别", several
+    // joined by "；"; empty when none.
     std::string warning;
     // The distinct numbers, pairs or sums read (junk compounds: numbers
     // covered); -1 when the box sets no condition.

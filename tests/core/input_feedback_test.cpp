@@ -117,6 +117,9 @@ TEST(InputFeedbackTest, WarningsAppearForTextTheRulesSkip) {
     EXPECT_EQ(longRun.warning, kLongDigitRunWarning);
     EXPECT_EQ(longRun.count, 3);  // 123, 456, 567
     EXPECT_TRUE(inputFeedback(ListBox::BaseList, "123 456 789").warning.empty());
+    EXPECT_EQ(inputFeedback(ListBox::DirectNumbers, "1234 ５").warning,
+              std::string(kFullWidthDigitsWarning) + "；" + std::string(kLongDigitRunWarning));
+    EXPECT_TRUE(inputFeedback(ListBox::KillPairs, "1234").warning.empty());  // pairs read every two digits
 
     // The sum box: its hint alone reads nothing; the hint with numbers switches it off.
     EXPECT_EQ(inputFeedback(ListBox::SumKillList, kSumKillListHint).count, -1);

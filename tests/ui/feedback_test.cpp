@@ -82,6 +82,14 @@ TEST_F(FeedbackTest, TabMarksAndSummaryFollowTheStateOverRandomStates) {
         for (std::size_t k = 0; k < set.size(); ++k) expected += (k ? QStringLiteral("、") : QString()) + fromStd(set[k].name);
         EXPECT_EQ(summary->summaryText(), expected);
     }
+    // Typing marks the page once the burst settles.
+    w.applyConditions(MainConditions{});
+    w.conditionsSettled();
+    EXPECT_FALSE(isTabMarked(tab(2)));
+    QTest::keyClicks(get<MultiLineBox>("T_main_sha_2ma"), QStringLiteral("12"));
+    QTRY_VERIFY_WITH_TIMEOUT(isTabMarked(tab(2)), 2000);
+    EXPECT_TRUE(summary->summaryText().contains(QStringLiteral("杀2码")));
+
     // A name in the summary leads to its page.
     MainConditions rules;
     rules.positional.matchRules = {"百         大于         个"};
