@@ -4,6 +4,7 @@
 #include <QDynamicPropertyChangeEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <limits>
 
@@ -97,6 +98,13 @@ LineBox::LineBox(const QString& name, QWidget* parent) : QLineEdit(parent) {
     });
 }
 
+void LineBox::clearUndoably() {
+    // setText() would also forget the box's undo history.
+    if (text().isEmpty()) return;
+    selectAll();
+    del();
+}
+
 void LineBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QLineEdit::mouseDoubleClickEvent(event);
     emit doubleClicked();
@@ -111,6 +119,15 @@ MultiLineBox::MultiLineBox(const QString& name, QWidget* parent) : QPlainTextEdi
 QString MultiLineBox::text() const { return toCrLf(document()->toRawText()); }
 
 void MultiLineBox::setText(const QString& text) { setPlainText(fromLineBreaks(text)); }
+
+void MultiLineBox::clearUndoably() {
+    // setPlainText() would also forget the box's undo history.
+    if (document()->isEmpty()) return;
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    setTextCursor(cursor);
+}
 
 void MultiLineBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QPlainTextEdit::mouseDoubleClickEvent(event);

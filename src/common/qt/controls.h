@@ -53,6 +53,8 @@ class LineBox : public QLineEdit {
     Q_OBJECT
 public:
     explicit LineBox(const QString& name, QWidget* parent = nullptr);
+    // Empties the box as one edit the player can undo (Ctrl+Z).
+    void clearUndoably();
 signals:
     void doubleClicked();
 
@@ -69,6 +71,8 @@ public:
     QString text() const;
     // Sets the text; CR LF, a lone CR and a lone LF each make one line break.
     void setText(const QString& text);
+    // Empties the box as one edit the player can undo (Ctrl+Z).
+    void clearUndoably();
 signals:
     void doubleClicked();
 

@@ -12,6 +12,7 @@
 
 #include "common/qt/controls.h"
 #include "common/qt/state_binding.h"
+#include "run/qt/feedback_line.h"
 
 namespace tarnel {
 
@@ -117,6 +118,9 @@ void DigitPropertyPanel::bindAll(DigitPropertyInputs& state, StateBinding& bindi
     binding.bind(sumLower_, state.sumLower);
     binding.bind(sumUpper_, state.sumUpper);
     binding.bind(sumList_, state.sumKillList);
+    sumListRow_->addWidget(new FeedbackLine(ListBox::SumKillList, sumList_, binding, state.sumKillList,
+                                            sumList_->parentWidget()),
+                           1);
     bindRow(compound_, state.compoundExclude);
     bindRow(position_, state.positionKill);
     bindRow(ac_, state.acKill);
@@ -174,11 +178,11 @@ void DigitPropertyPanel::buildMiddleLeft(QWidget* region) {
     }
     rangeRow->addSpacing(12);
     rangeRow->addWidget(new QLabel(QStringLiteral("下框输入指定杀的和值"), box));
-    rangeRow->addStretch(1);
+    sumListRow_ = rangeRow;
     v->addLayout(rangeRow);
     sumList_ = new MultiLineBox(QStringLiteral("T__hezhi_zhiding_sha"), box);
     sumList_->setFixedHeight(40);
-    connect(sumList_, &MultiLineBox::doubleClicked, sumList_, [this] { sumList_->setText(QString()); });
+    connect(sumList_, &MultiLineBox::doubleClicked, sumList_, [this] { sumList_->clearUndoably(); });
     v->addWidget(sumList_);
 
     // AC value.

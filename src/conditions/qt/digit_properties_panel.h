@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QGridLayout;
+class QHBoxLayout;
 class QPushButton;
 class QWidget;
 
@@ -48,6 +49,7 @@ private:
     LineBox* sumLower_ = nullptr;
     LineBox* sumUpper_ = nullptr;
     MultiLineBox* sumList_ = nullptr;
+    QHBoxLayout* sumListRow_ = nullptr;  // its label row, where its feedback line goes
     std::array<QCheckBox*, 3> ac_{};
     std::array<ToggleButton*, 30> compound_{};
     std::array<ToggleButton*, 30> position_{};

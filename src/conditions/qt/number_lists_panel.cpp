@@ -8,6 +8,7 @@
 
 #include "common/qt/controls.h"
 #include "common/qt/state_binding.h"
+#include "run/qt/feedback_line.h"
 
 namespace tarnel {
 
@@ -38,16 +39,21 @@ QBoxLayout* pageLayout(const MainRegions& regions, int page) {
 
 MultiLineBox* clearableBox(const QString& name, QWidget* parent) {
     auto* box = new MultiLineBox(name, parent);
-    QObject::connect(box, &MultiLineBox::doubleClicked, box, [box] { box->setText(QString()); });
+    QObject::connect(box, &MultiLineBox::doubleClicked, box, [box] { box->clearUndoably(); });
     return box;
 }
 
-// A page with one list box and its hint labels to the right.
-MultiLineBox* listPage(const MainRegions& regions, int page, const QString& name, const char* const (&hints)[4]) {
+// A page with one list box over its feedback line, and its hint labels to the right.
+MultiLineBox* listPage(const MainRegions& regions, int page, const QString& name, const char* const (&hints)[4],
+                       ListBox kind, std::string& field, StateBinding& binding) {
     QWidget* parent = regions.pages[static_cast<std::size_t>(page)];
     auto* row = new QHBoxLayout;
     auto* box = clearableBox(name, parent);
-    row->addWidget(box, 1);
+    binding.bind(box, field);
+    auto* column = new QVBoxLayout;
+    column->addWidget(box, 1);
+    column->addWidget(new FeedbackLine(kind, box, binding, field, parent));
+    row->addLayout(column, 1);
     row->addLayout(hintColumn(hints, parent));
     pageLayout(regions, page)->addLayout(row);
     return box;
@@ -58,10 +64,14 @@ MultiLineBox* listPage(const MainRegions& regions, int page, const QString& name
 NumberListPanel::NumberListPanel(const MainRegions& regions, NumberListInputs& state, StateBinding& binding,
                                  QObject* parent)
     : QObject(parent) {
-    direct_ = listPage(regions, 0, QStringLiteral("T_main_shazhixuan"), kDirectHints);
-    junk_ = listPage(regions, 1, QStringLiteral("T_main_laji_fushi"), kJunkHints);
-    killPairs_ = listPage(regions, 2, QStringLiteral("T_main_sha_2ma"), kPairHints);
-    mustPairs_ = listPage(regions, 3, QStringLiteral("T_main_bichu_2ma"), kPairHints);
+    direct_ = listPage(regions, 0, QStringLiteral("T_main_shazhixuan"), kDirectHints, ListBox::DirectNumbers,
+                       state.directNumbers, binding);
+    junk_ = listPage(regions, 1, QStringLiteral("T_main_laji_fushi"), kJunkHints, ListBox::JunkCompounds,
+                     state.junkCompounds, binding);
+    killPairs_ = listPage(regions, 2, QStringLiteral("T_main_sha_2ma"), kPairHints, ListBox::KillPairs,
+                          state.killPairs, binding);
+    mustPairs_ = listPage(regions, 3, QStringLiteral("T_main_bichu_2ma"), kPairHints, ListBox::MustPairs,
+                          state.mustPairs, binding);
 
     // 定位杀2码: three boxes under their position labels, hints to the right.
     {
@@ -72,7 +82,11 @@ NumberListPanel::NumberListPanel(const MainRegions& regions, NumberListInputs& s
             column->addWidget(new QLabel(QString::fromUtf8(kPositionalLabels[i]), page));
             positionalKill_[static_cast<std::size_t>(i)] =
                 clearableBox(indexedName(QStringLiteral("T_main_dw_sha"), i), page);
-            column->addWidget(positionalKill_[static_cast<std::size_t>(i)], 1);
+            auto* box = positionalKill_[static_cast<std::size_t>(i)];
+            column->addWidget(box, 1);
+            binding.bind(box, state.positionalKill[static_cast<std::size_t>(i)]);
+            column->addWidget(new FeedbackLine(ListBox::PositionalKill, box, binding,
+                                               state.positionalKill[static_cast<std::size_t>(i)], page));
             row->addLayout(column, 1);
         }
         row->addLayout(hintColumn(kPositionalHints, page));
@@ -92,7 +106,7 @@ NumberListPanel::NumberListPanel(const MainRegions& regions, NumberListInputs& s
                                 1 + col * 2, Qt::AlignRight);
                 auto* box = new LineBox(indexedName(QStringLiteral("T_lm_he"), k), area);
                 box->setMinimumWidth(60);
-                connect(box, &LineBox::doubleClicked, box, [box] { box->setText(QString()); });
+                connect(box, &LineBox::doubleClicked, box, [box] { box->clearUndoably(); });
                 grid->addWidget(box, row, 2 + col * 2);
                 pairValues_[static_cast<std::size_t>(k)] = box;
             }
@@ -103,11 +117,6 @@ NumberListPanel::NumberListPanel(const MainRegions& regions, NumberListInputs& s
         static_cast<QBoxLayout*>(area->layout())->addLayout(grid);
     }
 
-    binding.bind(direct_, state.directNumbers);
-    binding.bind(junk_, state.junkCompounds);
-    binding.bind(killPairs_, state.killPairs);
-    binding.bind(mustPairs_, state.mustPairs);
-    for (std::size_t i = 0; i < positionalKill_.size(); ++i) binding.bind(positionalKill_[i], state.positionalKill[i]);
     for (std::size_t k = 0; k < pairValues_.size(); ++k) binding.bind(pairValues_[k], state.pairValues[k]);
 }
 

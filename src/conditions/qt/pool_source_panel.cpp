@@ -8,6 +8,7 @@
 
 #include "common/qt/controls.h"
 #include "common/qt/state_binding.h"
+#include "run/qt/feedback_line.h"
 
 namespace tarnel {
 
@@ -38,11 +39,12 @@ PoolSourcePanel::PoolSourcePanel(QWidget* sourceFrame, PoolSourceInputs& state, 
     auto* v = new QVBoxLayout(baseFrame_);
     baseList_ = new MultiLineBox(QStringLiteral("T_jichu_dadi"), baseFrame_);
     v->addWidget(baseList_);
-    connect(baseList_, &MultiLineBox::doubleClicked, baseList_, [this] { baseList_->setText(QString()); });
+    connect(baseList_, &MultiLineBox::doubleClicked, baseList_, [this] { baseList_->clearUndoably(); });
 
     binding.bind(compound_, state.compoundOn);
     for (std::size_t i = 0; i < 3; ++i) binding.bind(digits_[i], state.compoundDigits[i]);
     binding.bind(baseList_, state.baseList);
+    v->addWidget(new FeedbackLine(ListBox::BaseList, baseList_, binding, state.baseList, baseFrame_));
 }
 
 }  // namespace tarnel

@@ -14,6 +14,7 @@
 #include "common/qt/controls.h"
 #include "common/qt/state_binding.h"
 #include "common/qt/ui_services.h"
+#include "run/qt/feedback_line.h"
 
 namespace tarnel {
 
@@ -52,7 +53,7 @@ PositionalPanel::PositionalPanel(const MainRegions& regions, PositionalControls&
                                  QObject* parent)
     : QObject(parent), window_(regions.window), services_(regions.services) {
     buildBankerFrame(regions.bottomLeft);
-    buildPairPage(regions.pages[6]);
+    buildPairPage(regions.pages[6], state, binding);
     buildAnyTwoRow(regions.otherPageAnyTwo);
     buildMatchPage(regions.pages[8]);
     buildGridPage(regions.pages[9]);
@@ -63,7 +64,6 @@ PositionalPanel::PositionalPanel(const MainRegions& regions, PositionalControls&
 void PositionalPanel::bindAll(PositionalControls& state, StateBinding& binding) {
     binding.bind(matchList_, state.matchRules);
     for (std::size_t i = 0; i < 3; ++i) binding.bind(matchCombos_[i], state.matchCombos[i]);
-    for (std::size_t i = 0; i < 3; ++i) binding.bind(pairBoxes_[i], state.pairLists[i]);
     for (std::size_t i = 0; i < state.hitGrid.size(); ++i) binding.bind(grid_[i], state.hitGrid[i]);
     for (std::size_t i = 0; i < state.anyTwoTails.size(); ++i) binding.bind(sumTails_[i], state.anyTwoTails[i]);
     binding.bind(bankerOn_, state.bankerOn);
@@ -156,7 +156,7 @@ void PositionalPanel::setBankerGroup(int group, bool selected) {
 
 // ---- 定位2码 ---------------------------------------------------------------
 
-void PositionalPanel::buildPairPage(QWidget* page) {
+void PositionalPanel::buildPairPage(QWidget* page, PositionalControls& state, StateBinding& binding) {
     static const char* const kBoxLabels[3] = {"【定】百十", "【定】百个", "【定】十个"};
     auto* row = new QHBoxLayout;
     for (int i = 0; i < 3; ++i) {
@@ -168,8 +168,11 @@ void PositionalPanel::buildPairPage(QWidget* page) {
         auto* label = new QLabel(QString::fromUtf8(kBoxLabels[i]), page);
         label->setAlignment(Qt::AlignCenter);
         column->addWidget(label);
+        binding.bind(box, state.pairLists[static_cast<std::size_t>(i)]);
+        column->addWidget(new FeedbackLine(ListBox::PositionalPairs, box, binding,
+                                           state.pairLists[static_cast<std::size_t>(i)], page));
         row->addLayout(column, 1);
-        connect(box, &MultiLineBox::doubleClicked, box, [box] { box->setText(QString()); });
+        connect(box, &MultiLineBox::doubleClicked, box, [box] { box->clearUndoably(); });
     }
 
     auto* hints = new QVBoxLayout;

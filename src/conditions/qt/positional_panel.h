@@ -40,7 +40,7 @@ public:
 
 private:
     void buildBankerFrame(QWidget* region);
-    void buildPairPage(QWidget* page);
+    void buildPairPage(QWidget* page, PositionalControls& state, StateBinding& binding);
     void buildAnyTwoRow(QWidget* region);
     void buildMatchPage(QWidget* page);
     void buildGridPage(QWidget* page);

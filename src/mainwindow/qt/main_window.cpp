@@ -33,7 +33,9 @@
 #include "conditions/qt/digit_properties_panel.h"
 #include "conditions/qt/number_lists_panel.h"
 #include "conditions/qt/positional_panel.h"
+#include "mainwindow/condition_marks.h"
 #include "mainwindow/help_texts.h"
+#include "mainwindow/qt/condition_summary.h"
 #include "mainwindow/qt/set_tool_panel.h"
 #include "conditions/qt/pool_source_panel.h"
 #include "twostar/qt/two_star_window.h"
@@ -92,6 +94,14 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent),
 void MainWindow::conditionsSettled() {
     updateTitle();
     updateForecast();
+    showConditionMarks();
+}
+
+void MainWindow::showConditionMarks() {
+    std::vector<SetCondition> set = setConditions(conditions());
+    const auto pages = pagesWithConditions(set);
+    for (int i = 0; i < kTabPageCount; ++i) setTabMarked(tabs_[i], pages[static_cast<std::size_t>(i)]);
+    summary_->setConditions(std::move(set));
 }
 
 void MainWindow::updateForecast() {
@@ -124,6 +134,7 @@ void MainWindow::buildLayout() {
         tabs_[i] = makeButton(indexedName(QStringLiteral("C_ding_anniu"), i),
                               QString::fromUtf8(kTabCaptions[i]), colors::kGrey, upperLeft);
         connect(tabs_[i], &QPushButton::clicked, this, [this, i] { showTab(i); });
+        setTabMarked(tabs_[i], false);
         tabRow->addWidget(tabs_[i]);
     }
     ulLayout->addLayout(tabRow);
@@ -194,6 +205,9 @@ void MainWindow::buildLayout() {
     forecast_->setToolTip(QStringLiteral("按现在的条件缩水将得到的注数，条件一改就更新"));
     toleranceRow->addWidget(forecast_, 1);
     urLayout->addLayout(toleranceRow);
+    summary_ = new ConditionSummary(upperRight);
+    connect(summary_, &ConditionSummary::pageRequested, this, &MainWindow::showTab);
+    urLayout->addWidget(summary_);
 
     // Lower right: the four command buttons.
     auto* lowerRight = new QWidget(this);
@@ -313,7 +327,19 @@ void MainWindow::applyConditions(const MainConditions& state) {
     binding_.push();
 }
 
-void MainWindow::restoreAll() { applyConditions(restoredConditions(conditions())); }
+void MainWindow::restoreAll() {
+    beforeRestore_ = conditions();
+    applyConditions(restoredConditions(*beforeRestore_));
+    if (undoRestore_) undoRestore_->setEnabled(true);
+}
+
+void MainWindow::undoRestoreAll() {
+    if (!beforeRestore_) return;
+    const MainConditions before = std::move(*beforeRestore_);
+    beforeRestore_.reset();
+    undoRestore_->setEnabled(false);
+    applyConditions(before);
+}
 
 void MainWindow::wireHelpAndHover() {
     struct Help {
@@ -495,6 +521,14 @@ void MainWindow::buildMenus() {
     QAction* quit = file->addAction(QStringLiteral("退出"), this, &QWidget::close);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     for (QAction* a : {open, save, saveAs, quit}) a->setShortcutContext(Qt::WindowShortcut);
+
+    // 编辑 menu: a box's own Ctrl+Z undoes its edits; this brings back the
+    // conditions "清空所有条件" cleared.
+    QMenu* edit = menuBar_->addMenu(QStringLiteral("编辑(&E)"));
+    edit->setObjectName(QStringLiteral("Menu_bianji"));
+    undoRestore_ = edit->addAction(QStringLiteral("撤销清空所有条件"), this, &MainWindow::undoRestoreAll);
+    undoRestore_->setObjectName(QStringLiteral("Action_chexiao_qingkong"));
+    undoRestore_->setEnabled(beforeRestore_.has_value());
     buildToolsMenu();
 
     // 历史 menu: past draws, backtest of the conditions, trend statistics.

@@ -14,6 +14,7 @@
 #include "run/scheme.h"
 #include "run/shrink.h"
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -24,6 +25,7 @@ class QTimer;
 
 namespace tarnel {
 
+class ConditionSummary;
 class DiagnosisDialog;
 class DigitPropertyPanel;
 class HistoryWindow;
@@ -66,6 +68,10 @@ public:
     void showTab(int index);
     // C_all_cls: every condition back to neutral (does not run).
     void restoreAll();
+    // 编辑 → 撤销清空所有条件: the whole condition state of just before the
+    // last restore, once; its action is disabled while there is none.
+    void undoRestoreAll();
+    QAction* undoRestoreAction() const { return undoRestore_; }
     QSize sizeHint() const override;
 
     // 文件 menu commands. The file dialogs go through the UI services.
@@ -152,6 +158,12 @@ private:
     QComboBox* tolerance_ = nullptr;     // Combo_rongcuo
     QLabel* forecast_ = nullptr;         // 预计注数
     std::optional<MainRun> lastRun_;
+
+    // Conditions out of sight: tab marks and the summary under the result.
+    void showConditionMarks();
+    ConditionSummary* summary_ = nullptr;
+    QAction* undoRestore_ = nullptr;
+    std::optional<MainConditions> beforeRestore_;  // the state the last restore replaced
 
     // 工具 menu
     void buildToolsMenu();

@@ -14,6 +14,7 @@
 #include "common/qt/controls.h"
 #include "common/qt/ui_services.h"
 #include "common/text.h"
+#include "run/qt/feedback_line.h"
 
 namespace tarnel {
 
@@ -321,8 +322,10 @@ QWidget* TwoStarWindow::buildRightColumn() {
         fl->setContentsMargins(4, 4, 4, 4);
         auto* box = new MultiLineBox(indexedName(QStringLiteral("T_2d_dd"), i), frame);
         box->setMinimumWidth(190);
-        connect(box, &MultiLineBox::doubleClicked, box, [box] { box->setText(QString()); });
+        connect(box, &MultiLineBox::doubleClicked, box, [box] { box->clearUndoably(); });
         fl->addWidget(box);
+        std::string& field = i == 0 ? state_.baseList : state_.killList;
+        fl->addWidget(new FeedbackLine(i == 0 ? ListBox::TwoStarBase : ListBox::TwoStarKill, box, binding_, field, frame));
         boxes_[static_cast<std::size_t>(i)] = box;
         v->addWidget(frame, 1);
     }
