@@ -132,6 +132,10 @@ void setDisplayScale(int percent) {
         QFont f = QApplication::font();
         f.setPointSizeF(base.toDouble() * percent / 100.0);
         QApplication::setFont(f);
+        // Qt tells the controls only once its event loop runs; before that
+        // (at start-up) they are told here. Telling twice changes nothing.
+        QEvent change(QEvent::ApplicationFontChange);
+        for (QWidget* w : QApplication::allWidgets()) QCoreApplication::sendEvent(w, &change);
     }
     for (QWidget* w : QApplication::allWidgets()) scaleWidget(w, percent);
 }

@@ -191,6 +191,7 @@ QPushButton* ResultsView::addTarget(const QString& objectName, const QString& ca
     targetRow_->insertWidget(targets_.size(), b);
     targets_ << b;
     connect(b, &QPushButton::clicked, this, [this, send = std::move(send)] {
+        if (followTimer_->isActive()) refresh();  // the box changed a moment ago
         if (numbers_.empty()) return;
         send(fromStd(formatNumbers(numbers_, width_, NumberSeparator::Space, 0)));
     });
@@ -283,9 +284,13 @@ void ResultsView::rememberChoices() const {
     settings.setValue(kPerLineKey, perLine_->value());
 }
 
-void ResultsView::copyNumbers() { services_.copyWithNotice(this, formattedText()); }
+void ResultsView::copyNumbers() {
+    if (followTimer_->isActive()) refresh();
+    services_.copyWithNotice(this, formattedText());
+}
 
 void ResultsView::exportNumbers() {
+    if (followTimer_->isActive()) refresh();
     QString path = services_.chooseSavePath(this, QStringLiteral("导出号码"), QStringLiteral("号码.txt"),
                                             QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
     if (path.isEmpty()) return;
