@@ -1,6 +1,5 @@
 #include "common/qt/results_view.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -245,22 +244,26 @@ void ResultsView::showChart() {
         delete axis;
     }
     auto* set = new QBarSet(QStringLiteral("注数"));
-    QStringList sums;
     int most = 0;
-    for (std::size_t s = 0; s < summary_.bySum.size(); ++s) {
-        *set << summary_.bySum[s];
-        most = std::max(most, summary_.bySum[s]);
-        sums << QString::number(s);
+    for (int count : summary_.bySum) {
+        *set << count;
+        most = std::max(most, count);
     }
     auto* series = new QBarSeries;
+    series->setBarWidth(0.8);
     series->append(set);
     chart_->addSeries(series);
-    auto* x = new QBarCategoryAxis;
-    x->append(sums);
+    // Bar i stands at i on a value axis, so the sums can be labelled every third one.
+    auto* x = new QValueAxis;
+    x->setRange(-0.5, double(summary_.bySum.size()) - 0.5);
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(0);
+    x->setTickInterval(width_ == 3 ? 3 : 2);
+    x->setLabelFormat(QStringLiteral("%d"));
+    x->setGridLineVisible(false);
     x->setTitleText(QStringLiteral("和值"));
-    x->setLabelsAngle(summary_.bySum.size() > 20 ? -90 : 0);
     QFont small = x->labelsFont();
-    small.setPointSizeF(std::max(6.0, font().pointSizeF() - 2));
+    small.setPointSizeF(std::max(6.0, font().pointSizeF() - 1));
     x->setLabelsFont(small);
     auto* y = new QValueAxis;
     y->setRange(0, std::max(1, most));
