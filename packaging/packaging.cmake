@@ -48,4 +48,6 @@ numbers, and a set tool combines two pasted lists.")
 # by name, so no linker tool can see it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
+# Qt's own Chinese texts (standard buttons, file dialogs); the program names its message box buttons without them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 include(CPack)

@@ -3,6 +3,8 @@
 #include <QIcon>
 
 #include "common/qt/appearance.h"
+#include "common/qt/display_scale.h"
+#include "common/qt/keyboard.h"
 #include "common/qt/ui_services.h"
 #include "mainwindow/qt/main_window.h"
 
@@ -13,6 +15,9 @@ int main(int argc, char** argv) {
     app.setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
     app.setDesktopFileName(QStringLiteral("tarnel"));
     tarnel::applyAppearance(app);
+    tarnel::loadChineseQtTexts(app);  // without them the message boxes still name their buttons in Chinese
+    tarnel::showFocusFrame(app);
+    tarnel::setDisplayScale(tarnel::savedDisplayScale());
     tarnel::DesktopUiServices services;
     tarnel::MainWindow window(services);
     window.resize(window.sizeHint());  // the whole window, not the toolkit's two thirds of the screen

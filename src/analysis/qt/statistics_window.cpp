@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "common/qt/controls.h"
+#include "common/qt/keyboard.h"
 
 namespace tarnel {
 
@@ -55,6 +56,7 @@ SortItem* numberItem(int value) {
 StatisticsWindow::StatisticsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("F_tongji"));
     setWindowTitle(QStringLiteral("条件统计"));
+    closeOnEscape(this);
 
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("L_tongji_zongji"));

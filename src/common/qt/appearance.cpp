@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QStyleFactory>
 
 namespace tarnel {
@@ -18,6 +21,17 @@ void applyAppearance(QApplication& app) {
             break;
         }
     }
+}
+
+bool loadChineseQtTexts(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          dir)) {
+        delete translator;
+        return false;
+    }
+    return QApplication::installTranslator(translator);
 }
 
 }  // namespace tarnel

@@ -29,6 +29,7 @@ void UiServices::copyWithNotice(QWidget* parent, const QString& text) {
 
 void DesktopUiServices::showMessage(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));  // also where Qt's Chinese texts are missing
     box.exec();
 }
 

@@ -23,6 +23,13 @@ PoolSourcePanel::PoolSourcePanel(QWidget* sourceFrame, PoolSourceInputs& state, 
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(labels[i], sourceFrame);
         digits_[i] = new LineBox(indexedName(QStringLiteral("T_dadi_in"), i), sourceFrame);
+        // The hidden boxes keep their room, so ticking 复试输入 moves nothing
+        // else; they share the width the frame has rather than widen it.
+        QSizePolicy keep = digits_[i]->sizePolicy();
+        keep.setHorizontalPolicy(QSizePolicy::Ignored);
+        keep.setRetainSizeWhenHidden(true);
+        digits_[i]->setMinimumWidth(40);
+        digits_[i]->setSizePolicy(keep);
         digits_[i]->setVisible(false);
         label->setBuddy(digits_[i]);
         grid->addWidget(label, 1, i * 2);

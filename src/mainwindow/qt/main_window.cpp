@@ -78,6 +78,7 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent),
     setAcceptDrops(true);
     buildLayout();
     buildMenus();
+    buildViewExtras();
     wireHelpAndHover();
     showTab(0);
     binding_.push();  // the start-up state
@@ -181,6 +182,7 @@ void MainWindow::buildLayout() {
     count_->setText(QStringLiteral("0"));
     count_->setMaximumWidth(80);
     countRow->addWidget(count_);
+    countRow->addWidget(makeResultsButton(upperRight));
     countRow->addStretch(1);
     auto* openTwoStar = makeButton(QStringLiteral("C_op_2d"), QStringLiteral("二星缩水软件"),
                                    colors::kLightGreen, upperRight);

@@ -34,6 +34,7 @@ class LineBox;
 class NumberListPanel;
 class PoolSourcePanel;
 class PositionalPanel;
+class ResultsView;
 class StatisticsWindow;
 class TwoStarWindow;
 class UiServices;
@@ -100,6 +101,13 @@ public:
     // actions and 诊断号码 for the number there or the selected numbers.
     // The caller owns the menu.
     QMenu* resultContextMenu(const QPoint& pos);
+
+    // 查看结果: the results view of the result box, one at a time, following every run.
+    ResultsView* openResults();
+    // 发送到大底 / 发送到交集A / 发送到交集B: puts a text into the base list or
+    // list A (0) or B (1) of the set tool, as the player's own change.
+    void sendToBaseList(const QString& text);
+    void sendToSetList(int list, const QString& text);
 
 signals:
     // A run of the start button has finished and its result is shown.
@@ -169,6 +177,26 @@ private:
     void buildToolsMenu();
     QPointer<StatisticsWindow> statistics_;
     QPointer<DiagnosisDialog> diagnosis_;
+
+    // Results view, run keys, the 视图 menu and the fitting of the window
+    // to small screens (main_window_view.cpp)
+    QPushButton* makeResultsButton(QWidget* parent);
+    void buildViewExtras();
+    void fitLayout();
+    void placeResultColumn(bool beside);
+    QPointer<ResultsView> results_;
+    QWidget* sideColumn_ = nullptr;  // holds the result column when the window is too narrow for the whole grid
+    bool resultColumnBeside_ = false;
+    QSize wideMinimum_;  // the whole grid's minimum size, measured again after a font change
+
+public:
+    // True while the result column stands beside the scrolled conditions
+    // (the window is too narrow for the designed grid).
+    bool resultColumnBeside() const { return resultColumnBeside_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 };
 
 }  // namespace tarnel

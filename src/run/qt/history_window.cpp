@@ -34,6 +34,7 @@
 #include <algorithm>
 
 #include "common/qt/controls.h"
+#include "common/qt/keyboard.h"
 #include "common/qt/ui_services.h"
 #include "mainwindow/qt/main_window.h"
 #include "run/scheme.h"
@@ -303,6 +304,7 @@ HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
     : QWidget(&main, Qt::Window), main_(main), services_(services) {
     setObjectName(QStringLiteral("F_lishi"));
     setWindowTitle(QStringLiteral("开奖历史"));
+    closeOnEscape(this);
 
     rereadTimer_ = new QTimer(this);
     rereadTimer_->setSingleShot(true);

@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 
 #include "common/qt/controls.h"
+#include "common/qt/keyboard.h"
+#include "common/qt/results_view.h"
 #include "common/qt/ui_services.h"
 #include "common/text.h"
 #include "run/qt/feedback_line.h"
@@ -344,6 +346,11 @@ QWidget* TwoStarWindow::buildRightColumn() {
     count_ = new QLabel(QStringLiteral("0"), frame);
     count_->setObjectName(QStringLiteral("L_zhushu"));
     countRow->addWidget(count_, 1);
+    auto* viewResults = makeButton(QStringLiteral("C_2d_chakan"), QStringLiteral("查看结果"), colors::kTwoStarNormal, frame);
+    viewResults->setToolTip(QStringLiteral("分栏查看结果号码、注数、金额和和值分布（双击结果框也可打开）"));
+    connect(viewResults, &QPushButton::clicked, this, &TwoStarWindow::openResults);
+    connect(result, &MultiLineBox::doubleClicked, this, &TwoStarWindow::openResults);
+    countRow->addWidget(viewResults);
     fl->addLayout(countRow);
 
     const QString captions[4] = {QStringLiteral("开始缩水"), QStringLiteral("转为组选"), QStringLiteral("复制号码"),
@@ -357,7 +364,10 @@ QWidget* TwoStarWindow::buildRightColumn() {
         b->setMinimumHeight(28);
         buttons->addWidget(b, cells[i][0], cells[i][1]);
         switch (i) {
-            case 0: connect(b, &QPushButton::clicked, this, &TwoStarWindow::run); break;
+            case 0:
+                connect(b, &QPushButton::clicked, this, &TwoStarWindow::run);
+                addRunShortcuts(this, b);
+                break;
             case 1: connect(b, &QPushButton::clicked, this, &TwoStarWindow::convertToGroups); break;
             case 2: connect(b, &QPushButton::clicked, this, &TwoStarWindow::copyResult); break;
             default: connect(b, &QPushButton::clicked, this, &TwoStarWindow::clearConditions); break;
@@ -433,6 +443,23 @@ void TwoStarWindow::applyRow(int index) {
     };
     set(row.grid, row.first, row.last);
     if (row.firstCount >= 0) set(PairGrid::BankerCount, row.firstCount, row.firstCount + 2);
+}
+
+ResultsView* TwoStarWindow::openResults() {
+    if (!results_) {
+        results_ = new ResultsView(boxes_[2], 2, services_, this);
+        results_->addTarget(QStringLiteral("C_jg_fasong[0]"), QStringLiteral("发送到大底"), [this](const QString& text) {
+            TwoStarConditions next = conditions();
+            next.baseList = toStd(text);
+            applyConditions(next);
+        });
+    } else {
+        results_->refresh();
+    }
+    results_->show();
+    results_->raise();
+    results_->activateWindow();
+    return results_;
 }
 
 void TwoStarWindow::placeOverMainWindow() {

@@ -19,6 +19,7 @@ class QPushButton;
 namespace tarnel {
 
 class MultiLineBox;
+class ResultsView;
 class ToggleButton;
 class UiServices;
 
@@ -34,6 +35,8 @@ public:
     void applyConditions(const TwoStarConditions& state);
     // Closed by the player; the window goes away once control returns to the event loop.
     bool isClosing() const { return closing_; }
+    // 查看结果: the results view of the result box (发送到大底 fills T_2d_dd[0]).
+    ResultsView* openResults();
 
 signals:
     void conditionsChanged();
@@ -70,6 +73,7 @@ private:
     std::array<MultiLineBox*, 3> boxes_{};  // base list, kill list, result
     QLabel* count_ = nullptr;
     MultiLineBox* helpText_ = nullptr;
+    QPointer<ResultsView> results_;
 };
 
 }  // namespace tarnel
