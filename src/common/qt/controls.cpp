@@ -4,6 +4,9 @@
 #include <QDynamicPropertyChangeEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <limits>
 
@@ -57,27 +60,64 @@ std::string toStd(const QString& text) { return text.toStdString(); }
 QString fromStd(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 QString toCrLf(const QString& plain) {
-    QString out;
-    out.reserve(plain.size() + plain.size() / 16);
+    qsizetype breaks = 0;
+    for (QChar c : plain)
+        if (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator || c == QChar::LineSeparator) ++breaks;
+    QString out(plain.size() + breaks, Qt::Uninitialized);
+    QChar* to = out.data();
     for (QChar c : plain) {
-        if (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator)
-            out += QLatin1String("\r\n");
-        else
-            out += c;
+        if (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
+            *to++ = QLatin1Char('\r');
+            *to++ = QLatin1Char('\n');
+        } else {
+            *to++ = c;
+        }
     }
     return out;
 }
 
 QString fromLineBreaks(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
+    if (!text.contains(QLatin1Char('\r'))) return text;
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* to = out.data();
+    const QChar* from = text.constData();
+    const QChar* const end = from + text.size();
+    while (from != end) {
+        const QChar c = *from++;
         if (c == QLatin1Char('\r')) {
-            out += QLatin1Char('\n');
-            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
+            *to++ = QLatin1Char('\n');
+            if (from != end && *from == QLatin1Char('\n')) ++from;
         } else {
-            out += c;
+            *to++ = c;
+        }
+    }
+    out.truncate(to - out.constData());
+    return out;
+}
+
+namespace {
+// Blocks of a grouped text end at the first line break after this many characters.
+constexpr qsizetype kGroupChars = 4096;
+// A block this long wraps anywhere: breaking it at words costs the square of its length.
+constexpr int kWrapAnywhereChars = 2048;
+
+bool isBreak(QChar c) {
+    return c == QLatin1Char('\n') || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+}
+}  // namespace
+
+QString toDocumentText(const QString& plain) {
+    if (plain.size() < kGroupedTextChars) return plain;
+    QString out = plain;
+    QChar* const data = out.data();
+    qsizetype blockStart = 0;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (!isBreak(data[i])) continue;
+        if (i - blockStart >= kGroupChars) {
+            data[i] = QLatin1Char('\n');
+            blockStart = i + 1;
+        } else {
+            data[i] = QChar::LineSeparator;
         }
     }
     return out;
@@ -106,11 +146,49 @@ MultiLineBox::MultiLineBox(const QString& name, QWidget* parent) : QPlainTextEdi
     setObjectName(name);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int from, int, int charsAdded) { contentsChanged(from, charsAdded); });
 }
 
-QString MultiLineBox::text() const { return toCrLf(document()->toRawText()); }
+QString MultiLineBox::text() const {
+    if (!textKnown_) {
+        text_ = toCrLf(document()->toRawText());
+        textKnown_ = true;
+    }
+    return text_;
+}
 
-void MultiLineBox::setText(const QString& text) { setPlainText(fromLineBreaks(text)); }
+void MultiLineBox::setText(const QString& text) { setPlainText(toDocumentText(fromLineBreaks(text))); }
+
+void MultiLineBox::contentsChanged(int from, int charsAdded) {
+    textKnown_ = false;
+    text_ = QString();
+    // Wrap anywhere once a block gets too long to wrap at words; back at
+    // words when the whole text is short again. Looks at the changed blocks only.
+    const QTextDocument* doc = document();
+    if (wordWrapMode() == QTextOption::WrapAnywhere) {
+        if (doc->characterCount() < kWrapAnywhereChars) setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        return;
+    }
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= from + charsAdded; b = b.next()) {
+        if (b.length() > kWrapAnywhereChars) {
+            setWordWrapMode(QTextOption::WrapAnywhere);
+            return;
+        }
+    }
+}
+
+void MultiLineBox::insertFromMimeData(const QMimeData* source) {
+    // A long paste goes in grouped; a short one as Qt would put it.
+    if (isReadOnly() || !source || !source->hasText() || source->text().size() < kGroupedTextChars) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    cursor.insertText(toDocumentText(fromLineBreaks(source->text())));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
 
 void MultiLineBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QPlainTextEdit::mouseDoubleClickEvent(event);

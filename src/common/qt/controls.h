@@ -60,12 +60,26 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
+// How a multi-line box keeps a long text in its document. Qt gives every
+// paragraph its own block, and a document of millions of blocks takes tens
+// of seconds and gigabytes to build; so a long text keeps its line breaks
+// as line separators (U+2028) inside blocks of a few thousand characters,
+// and only every few thousand characters a line break ends a block. Both
+// show as a line break and read back as one. Short texts keep one block per
+// line. `plain` has its line breaks as LF.
+QString toDocumentText(const QString& plain);
+// Texts from this many characters on are kept in grouped blocks.
+inline constexpr qsizetype kGroupedTextChars = 16 * 1024;
+
 // Multi-line text box with a vertical scroll bar and a double-click signal.
+// A paste of any size is kept whole and shown at once: long texts are kept
+// as toDocumentText() says, and a line too long to break at words wraps
+// anywhere (word wrapping a line of a million digits takes minutes).
 class MultiLineBox : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit MultiLineBox(const QString& name, QWidget* parent = nullptr);
-    // The text with every line break as CR LF.
+    // The text with every line break as CR LF. Kept between changes.
     QString text() const;
     // Sets the text; CR LF, a lone CR and a lone LF each make one line break.
     void setText(const QString& text);
@@ -74,6 +88,13 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    void contentsChanged(int from, int charsAdded);
+
+    mutable QString text_;
+    mutable bool textKnown_ = false;
 };
 
 // A command button with a caption and a back colour.
