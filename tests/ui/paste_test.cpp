@@ -114,7 +114,9 @@ TEST_F(LongPasteTest, EveryShapeIsKeptAndRunsAsTheCoreRunsTheSameText) {
             const QString kept = asBoxText(text);
             ASSERT_EQ(box->text().size(), kept.size());
             EXPECT_TRUE(box->text() == kept);
-            EXPECT_TRUE(box->toPlainText() == QString(kept).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+            // Qt's own reading shows a cut line's joins as breaks; lines of a few thousand characters are never cut.
+            if (shape != Shape::DigitRun)
+                EXPECT_TRUE(box->toPlainText() == QString(kept).replace(QLatin1String("\r\n"), QLatin1String("\n")));
 
             MainConditions expected = w.conditions();
             entry.field(expected) = toStd(kept);
@@ -159,14 +161,15 @@ TEST_F(LongPasteTest, EditsAfterALongPasteMatchTheSameEditsOnPlainText) {
     auto* box = get<MultiLineBox>(QStringLiteral("T_jichu_dadi"));
     ASSERT_TRUE(box);
     QRandomGenerator rng(7);
-    for (Shape shape : {Shape::NumberPerLine, Shape::MixedText}) {
+    for (Shape shape : kShapes) {
         const QString text = pasteText(shape, 60'000, rng.generate());
         pasteInto(box, text);
-        QString model = fromLineBreaks(text);  // one character per line break, as the box counts positions
+        QString model = fromLineBreaks(text);
+
         for (int step = 0; step < 300; ++step) {
             QTextCursor c = box->textCursor();
             const int at = int(rng.bounded(quint32(model.size() + 1)));
-            c.setPosition(at);
+            c.setPosition(box->documentPosition(at));
             box->setTextCursor(c);
             switch (rng.bounded(5)) {
                 case 0:
@@ -187,7 +190,7 @@ TEST_F(LongPasteTest, EditsAfterALongPasteMatchTheSameEditsOnPlainText) {
                     break;
                 case 3: {
                     const int len = int(rng.bounded(quint32(qMin<qsizetype>(model.size() - at, 40) + 1)));
-                    c.setPosition(at + len, QTextCursor::KeepAnchor);
+                    c.setPosition(box->documentPosition(at + len), QTextCursor::KeepAnchor);
                     c.removeSelectedText();
                     model.remove(at, len);
                     break;
@@ -197,11 +200,26 @@ TEST_F(LongPasteTest, EditsAfterALongPasteMatchTheSameEditsOnPlainText) {
                     model.insert(at, QStringLiteral("1\n2"));
                     break;
             }
-            if (step % 50 == 0 || step == 299) {
-                ASSERT_TRUE(box->text() == asBoxText(model)) << "after step " << step;
-            }
+            ASSERT_TRUE(box->text() == asBoxText(model)) << "after step " << step;
         }
     }
+}
+
+TEST_F(LongPasteTest, CopyingAcrossACutLineGivesTheTextAsPasted) {
+    w.show();
+    auto* box = get<MultiLineBox>(QStringLiteral("T_jichu_dadi"));
+    ASSERT_TRUE(box);
+    const QString text = pasteText(Shape::DigitRun, 50'000, 11) + QStringLiteral("\n") + pasteText(Shape::MixedText, 30'000, 12);
+    pasteInto(box, text);
+    QTextCursor c = box->textCursor();
+    c.setPosition(box->documentPosition(1000));
+    c.setPosition(box->documentPosition(70'000), QTextCursor::KeepAnchor);
+    box->setTextCursor(c);
+    box->copy();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text() == fromLineBreaks(text).mid(1000, 69'000));
+    // And pasting it back over itself changes nothing.
+    box->paste();
+    EXPECT_TRUE(box->text() == asBoxText(text));
 }
 
 TEST_F(LongPasteTest, UndoTakesALongPasteBackWhole) {
@@ -256,9 +274,14 @@ TEST(LineBreakConversion, MatchesAPlainReferenceOnRandomTexts) {
         reference.replace(QChar::LineSeparator, QLatin1String("\r\n")).replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
         EXPECT_TRUE(toCrLf(plain) == reference);
         // Grouping changes which breaks end blocks, never the text read back.
-        const QString grouped = toDocumentText(plain);
-        EXPECT_EQ(grouped.size(), plain.size());
-        EXPECT_TRUE(toCrLf(grouped) == reference);
+        const DocumentText grouped = toDocumentText(plain);
+        QString unjoined = grouped.text;
+        for (auto j = grouped.joins.rbegin(); j != grouped.joins.rend(); ++j) {
+            ASSERT_EQ(unjoined[*j], QLatin1Char('\n'));
+            unjoined.remove(*j, 1);
+        }
+        EXPECT_EQ(unjoined.size(), plain.size());
+        EXPECT_TRUE(toCrLf(unjoined) == reference);
     }
 }
 

@@ -8,6 +8,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QKeyEvent>
+#include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace tarnel {
@@ -96,8 +99,10 @@ QString fromLineBreaks(const QString& text) {
 }
 
 namespace {
-// Blocks of a grouped text end at the first line break after this many characters.
+// Blocks of a grouped text end at the first line break after this many
+// characters, and a line is cut when its block reaches twice as many.
 constexpr qsizetype kGroupChars = 4096;
+constexpr qsizetype kCutChars = 2 * kGroupChars;
 // A block this long wraps anywhere: breaking it at words costs the square of its length.
 constexpr int kWrapAnywhereChars = 2048;
 
@@ -106,18 +111,28 @@ bool isBreak(QChar c) {
 }
 }  // namespace
 
-QString toDocumentText(const QString& plain) {
-    if (plain.size() < kGroupedTextChars) return plain;
-    QString out = plain;
-    QChar* const data = out.data();
+DocumentText toDocumentText(const QString& plain) {
+    DocumentText out;
+    if (plain.size() < kGroupedTextChars) {
+        out.text = plain;
+        return out;
+    }
+    out.text.reserve(plain.size() + plain.size() / kGroupChars + 1);
     qsizetype blockStart = 0;
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        if (!isBreak(data[i])) continue;
-        if (i - blockStart >= kGroupChars) {
-            data[i] = QLatin1Char('\n');
-            blockStart = i + 1;
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        const QChar c = plain[i];
+        const qsizetype blockLength = out.text.size() - blockStart;
+        if (isBreak(c)) {
+            out.text += blockLength >= kGroupChars ? QChar(QLatin1Char('\n')) : QChar(QChar::LineSeparator);
+            if (blockLength >= kGroupChars) blockStart = out.text.size();
         } else {
-            data[i] = QChar::LineSeparator;
+            // Cut an overlong line, never inside a surrogate pair.
+            if (blockLength >= kCutChars && !c.isLowSurrogate()) {
+                out.joins.push_back(out.text.size());
+                out.text += QLatin1Char('\n');
+                blockStart = out.text.size();
+            }
+            out.text += c;
         }
     }
     return out;
@@ -146,24 +161,103 @@ MultiLineBox::MultiLineBox(const QString& name, QWidget* parent) : QPlainTextEdi
     setObjectName(name);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
-    connect(document(), &QTextDocument::contentsChange, this,
-            [this](int from, int, int charsAdded) { contentsChanged(from, charsAdded); });
+    connect(document(), &QTextDocument::contentsChange, this, &MultiLineBox::contentsChanged);
+}
+
+bool MultiLineBox::isJoin(int position) const {
+    return std::binary_search(joins_.begin(), joins_.end(), position);
+}
+
+QString MultiLineBox::joinedText(int from, int to, QLatin1String lineBreak) const {
+    const QString raw = document()->toRawText();
+    from = qBound(0, from, int(raw.size()));
+    to = qBound(from, to, int(raw.size()));
+    QString out;
+    out.reserve(to - from + (to - from) / 8);
+    auto join = std::lower_bound(joins_.begin(), joins_.end(), from);
+    for (int i = from; i < to; ++i) {
+        const QChar c = raw[i];
+        if (join != joins_.end() && *join == i) {
+            ++join;
+            continue;
+        }
+        if (isBreak(c))
+            out += lineBreak;
+        else
+            out += c;
+    }
+    return out;
+}
+
+int MultiLineBox::documentPosition(qsizetype index) const {
+    qsizetype position = index;
+    for (int join : joins_) {
+        if (join >= position) break;
+        ++position;
+    }
+    return int(position);
 }
 
 QString MultiLineBox::text() const {
     if (!textKnown_) {
-        text_ = toCrLf(document()->toRawText());
+        text_ = joins_.empty() ? toCrLf(document()->toRawText())
+                               : joinedText(0, std::numeric_limits<int>::max(), QLatin1String("\r\n"));
         textKnown_ = true;
     }
     return text_;
 }
 
-void MultiLineBox::setText(const QString& text) { setPlainText(toDocumentText(fromLineBreaks(text))); }
+void MultiLineBox::insertGrouped(QTextCursor& cursor, const QString& plain) {
+    const DocumentText grouped = toDocumentText(plain);
+    // A cut line cannot come back through undo: the document would restore
+    // its block ends as line breaks. So a box holding one keeps no undo steps.
+    if (!grouped.joins.empty()) document()->setUndoRedoEnabled(false);
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    const int at = cursor.position();
+    cursor.insertText(grouped.text);
+    cursor.endEditBlock();
+    std::vector<int> added;
+    added.reserve(grouped.joins.size());
+    for (qsizetype j : grouped.joins) added.push_back(at + int(j));
+    std::vector<int> merged;
+    merged.reserve(joins_.size() + added.size());
+    std::merge(joins_.begin(), joins_.end(), added.begin(), added.end(), std::back_inserter(merged));
+    joins_ = std::move(merged);
+    textKnown_ = false;
+}
 
-void MultiLineBox::contentsChanged(int from, int charsAdded) {
+void MultiLineBox::setText(const QString& text) {
+    const QString plain = fromLineBreaks(text);
+    if (plain.size() < kGroupedTextChars) {
+        setPlainText(plain);
+        return;
+    }
+    setPlainText(QString());
+    QTextCursor cursor(document());
+    insertGrouped(cursor, plain);
+    moveCursor(QTextCursor::Start);
+}
+
+void MultiLineBox::contentsChanged(int from, int charsRemoved, int charsAdded) {
     textKnown_ = false;
     text_ = QString();
-    // Wrap anywhere once a block gets too long to wrap at words; back at
+    if (!joins_.empty()) {
+        // Joins inside the changed range are gone; those after it move.
+        std::vector<int> kept;
+        kept.reserve(joins_.size());
+        const QTextDocument* doc = document();
+        for (int p : joins_) {
+            if (p >= from && p < from + charsRemoved) continue;
+            const int moved = p >= from + charsRemoved ? p + charsAdded - charsRemoved : p;
+            if (doc->characterAt(moved) == QChar::ParagraphSeparator) kept.push_back(moved);
+        }
+        joins_ = std::move(kept);
+        if (joins_.empty())
+            QMetaObject::invokeMethod(this, [this] { if (joins_.empty()) document()->setUndoRedoEnabled(true); },
+                                      Qt::QueuedConnection);
+    }
+    // Wrap anywhere once a line gets too long to wrap at words; back at
     // words when the whole text is short again. Looks at the changed blocks only.
     const QTextDocument* doc = document();
     if (wordWrapMode() == QTextOption::WrapAnywhere) {
@@ -171,7 +265,16 @@ void MultiLineBox::contentsChanged(int from, int charsAdded) {
         return;
     }
     for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= from + charsAdded; b = b.next()) {
-        if (b.length() > kWrapAnywhereChars) {
+        if (b.length() <= kWrapAnywhereChars) continue;
+        qsizetype line = 0;
+        for (QChar c : b.text()) {
+            line = c == QChar::LineSeparator ? 0 : line + 1;
+            if (line > kWrapAnywhereChars) {
+                setWordWrapMode(QTextOption::WrapAnywhere);
+                return;
+            }
+        }
+        if (isJoin(b.position() - 1) || isJoin(b.position() + b.length() - 1)) {
             setWordWrapMode(QTextOption::WrapAnywhere);
             return;
         }
@@ -185,9 +288,36 @@ void MultiLineBox::insertFromMimeData(const QMimeData* source) {
         return;
     }
     QTextCursor cursor = textCursor();
-    cursor.insertText(toDocumentText(fromLineBreaks(source->text())));
+    insertGrouped(cursor, fromLineBreaks(source->text()));
     setTextCursor(cursor);
     ensureCursorVisible();
+}
+
+QMimeData* MultiLineBox::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    const auto join = std::lower_bound(joins_.begin(), joins_.end(), cursor.selectionStart());
+    if (join == joins_.end() || *join >= cursor.selectionEnd()) return QPlainTextEdit::createMimeDataFromSelection();
+    auto* data = new QMimeData;
+    data->setText(joinedText(cursor.selectionStart(), cursor.selectionEnd(), QLatin1String("\n")));
+    return data;
+}
+
+void MultiLineBox::keyPressEvent(QKeyEvent* event) {
+    // Backspace just after a join, or Delete just before one, takes the
+    // character beyond it: the join itself is no character of the text.
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection() && !isReadOnly() && !joins_.empty()) {
+        if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier &&
+            cursor.position() > 1 && isJoin(cursor.position() - 1)) {
+            cursor.setPosition(cursor.position() - 1);
+            setTextCursor(cursor);
+        } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier &&
+                   isJoin(cursor.position())) {
+            cursor.setPosition(cursor.position() + 1);
+            setTextCursor(cursor);
+        }
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void MultiLineBox::mouseDoubleClickEvent(QMouseEvent* event) {
