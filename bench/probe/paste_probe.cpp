@@ -1,4 +1,4 @@
-// tarnel-paste-probe WINDOW BOX SHAPE BYTES
+// tarnel-paste-probe WINDOW BOX SHAPE BYTES [PNG]
 //
 // Pastes BYTES of text of one SHAPE into one box of a shown window, runs the
 // window's start button, shows the box's page again and prints one line:
@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     tarnel::applyAppearance(app);
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: tarnel-paste-probe main|2d BOX run|lines|text BYTES\n");
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: tarnel-paste-probe main|2d BOX run|lines|text BYTES [PNG]\n");
         return 2;
     }
     const QString window = QString::fromLocal8Bit(argv[1]);
@@ -185,6 +185,7 @@ int main(int argc, char** argv) {
     settle(250);  // the settle timer of the forecast, counted in CPU time only
     const double cpu = cpuMs() - cpu0 - readCpu;
 
+    if (argc == 6) win->grab().save(QString::fromLocal8Bit(argv[5]));  // the window as the player sees it
     std::printf("%s %s %s %lld %lld %lld %lld %lld %.0f %ld %s\n", argv[1], argv[2], argv[3],
                 static_cast<long long>(bytes), static_cast<long long>(pasted), static_cast<long long>(ran - pasted),
                 static_cast<long long>(shown - ran), static_cast<long long>(shown), cpu, peakMb(),
