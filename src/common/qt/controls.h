@@ -9,6 +9,10 @@
 #include <QString>
 #include <string>
 #include <string_view>
+#include <vector>
+
+class QMimeData;
+class QTextCursor;
 
 class QAbstractButton;
 class QCheckBox;
@@ -62,22 +66,62 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
+// How a multi-line box keeps a long text in its document. Qt gives every
+// paragraph its own block and lays a block out whole: a document of millions
+// of blocks takes tens of seconds and gigabytes to build, and a block of
+// millions of characters seconds to lay out. So a long text keeps its line
+// breaks as line separators (U+2028) inside blocks of a few thousand
+// characters; a line break ends a block only every few thousand characters,
+// and a line longer than that is cut into blocks joined without a break
+// (`joins`: indexes in `text` of block ends that are no line break). Both
+// kinds of break show as a line break and read back as one. Short texts keep
+// one block per line. `plain` has its line breaks as LF.
+struct DocumentText {
+    QString text;
+    std::vector<qsizetype> joins;
+};
+DocumentText toDocumentText(const QString& plain);
+// Texts from this many characters on are kept in grouped blocks.
+inline constexpr qsizetype kGroupedTextChars = 16 * 1024;
+
 // Multi-line text box with a vertical scroll bar and a double-click signal.
+// A paste of any size is kept whole and shown at once: long texts are kept
+// as toDocumentText() says, and a line too long to break at words wraps
+// anywhere (word wrapping a line of a million digits takes minutes).
 class MultiLineBox : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit MultiLineBox(const QString& name, QWidget* parent = nullptr);
-    // The text with every line break as CR LF.
+    // The text with every line break as CR LF. Kept between changes.
     QString text() const;
     // Sets the text; CR LF, a lone CR and a lone LF each make one line break.
     void setText(const QString& text);
     // Empties the box as one edit the player can undo (Ctrl+Z).
     void clearUndoably();
+    // The cursor position in the document of the character at `index` of the
+    // text, counting every line break as one character.
+    int documentPosition(qsizetype index) const;
 signals:
     void doubleClicked();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+    QMimeData* createMimeDataFromSelection() const override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void contentsChanged(int from, int charsRemoved, int charsAdded);
+    void insertGrouped(QTextCursor& cursor, const QString& plain);
+    // The document's text from `from` to `to` with joins left out and other block ends as `lineBreak`.
+    QString joinedText(int from, int to, QLatin1String lineBreak) const;
+    bool isJoin(int position) const;
+
+    mutable QString text_;
+    mutable bool textKnown_ = false;
+    // Document positions of the block ends that join a cut line, ascending.
+    std::vector<int> joins_;
 };
 
 // A command button with a caption and a back colour.
