@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "common/qt/appearance.h"
@@ -10,6 +12,10 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
     QStandardPaths::setTestModeEnabled(true);  // recent schemes and the like stay out of the user's settings
+    // ctest runs tests side by side: each process keeps its settings to itself.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     tarnel::applyAppearance(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
