@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -30,6 +29,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "common/qt/atomic_file.h"
 #include "common/qt/controls.h"
 #include "common/qt/ui_services.h"
 #include "mainwindow/qt/main_window.h"
@@ -422,13 +422,12 @@ void HistoryWindow::remember() {
     if (text == savedText_ && saveError_.isEmpty()) return;
     const QString path = storagePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+    const QString error = writeFileAtomically(path, text.toUtf8());
+    if (error.isEmpty()) {
         savedText_ = text;
         saveError_.clear();
     } else {
-        saveError_ = file.errorString();
+        saveError_ = error;
     }
 }
 
