@@ -14,6 +14,7 @@
 // Prints the figures at the end; exits 1 when any session found a fault.
 
 #include <QApplication>
+#include <algorithm>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -30,6 +31,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <random>
 #include <set>
 
@@ -116,6 +119,11 @@ QByteArray jsonLiteral(const QString& s) {
     }
     out += '"';
     return out;
+}
+
+// A text as UTF-8 carries it: a lone surrogate becomes a replacement character.
+QString asCarried(const QString& text) {
+    return QString::fromUtf8((QLatin1Char('x') + text).toUtf8()).mid(1);  // keeps a leading BOM
 }
 
 // ---- random texts ------------------------------------------------------------------
@@ -332,12 +340,14 @@ void Session::writeHostileSchemes() {
     write(QStringLiteral("future.tarnel"), "{\"format\":\"tarnel-scheme\",\"version\":99999999999999999999}", false);
     write(QStringLiteral("deep.tarnel"), "{\"format\":\"tarnel-scheme\",\"version\":1,\"x\":" + QByteArray(20000, '[') +
                                               QByteArray(20000, ']') + "}", false);
-    // Well-formed, with odd texts and keys this program does not know.
+    // Well-formed, with odd texts (NUL aside: a scheme text never holds one)
+    // and keys this program does not know. JSON has no lone surrogates either.
+    const auto text = [this] { return asCarried(texts_.text().remove(QChar(0))); };
     QByteArray odd = "{\"format\":\"tarnel-scheme\",\"version\":1,\"Fmain\":{\"T_jichu_dadi\":" +
-                     jsonLiteral(texts_.text()) + ",\"T_main_shazhixuan\":" + jsonLiteral(texts_.text()) +
-                     ",\"T_hezhi_fanwei_1\":" + jsonLiteral(texts_.hostilePiece()) +
+                     jsonLiteral(text()) + ",\"T_main_shazhixuan\":" + jsonLiteral(text()) +
+                     ",\"T_hezhi_fanwei_1\":" + jsonLiteral(asCarried(texts_.hostilePiece().remove(QChar(0)))) +
                      ",\"C_unknown[99]\":true,\"T_dadi_output\":\"999\"},\"F2d\":{\"T_2d_dd[0]\":" +
-                     jsonLiteral(texts_.text()) + ",\"Future\":[1,2,3]},\"Extra\":{}}\n";
+                     jsonLiteral(text()) + ",\"Future\":[1,2,3]},\"Extra\":{}}\n";
     write(QStringLiteral("odd.tarnel"), odd, true);
 }
 
@@ -506,11 +516,15 @@ QByteArray Session::scenario() const {
 // The text a box shows after `typed` was pasted into it.
 QString shownAfterTyping(const Control& c, const QString& typed) {
     QString shown = fromLineBreaks(typed);
-    if (c.kind == Kind::LineText)
+    if (c.kind == Kind::LineText) {
         shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    else
+    } else {
+        // A text document breaks the line at a paragraph separator and at the
+        // two noncharacters it keeps for frame marks.
+        for (char16_t mark : {u'\u2029', u'\uFDD0', u'\uFDD1'}) shown.replace(QChar(mark), QLatin1Char('\n'));
         shown = toCrLf(shown);
-    return QString::fromUtf8(shown.toUtf8());  // as standard output carries it
+    }
+    return asCarried(shown);
 }
 
 QString clip(QString s) {
@@ -570,7 +584,13 @@ QString option(const QStringList& args, const QString& name, const QString& fall
 
 }  // namespace
 
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(msg));
+}
+
 int main(int argc, char** argv) {
+    qInstallMessageHandler(quietMessages);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
@@ -589,11 +609,17 @@ int main(int argc, char** argv) {
     std::vector<Control> controls;
     {
         RecordingUiServices services;
-        MainWindow main(services);
-        collect(&main, false, controls);
-        collect(main.openTwoStar(), true, controls);
-        main.twoStarWindow()->close();
+        MainWindow window(services);
+        collect(&window, false, controls);
+        collect(window.openTwoStar(), true, controls);
+        window.twoStarWindow()->close();
     }
+    // Every kind of action needs a control of its kind on the main window.
+    for (Kind kind : {Kind::LineText, Kind::MultiText, Kind::Check, Kind::Toggle, Kind::Command, Kind::Combo, Kind::List})
+        if (std::none_of(controls.begin(), controls.end(), [kind](const Control& c) { return !c.twoStar && c.kind == kind; })) {
+            std::fprintf(stderr, "tarnel-monkey: the main window has no control of kind %d\n", int(kind));
+            return 2;
+        }
 
     QElapsedTimer clock;
     clock.start();
@@ -615,6 +641,7 @@ int main(int argc, char** argv) {
         QProcess run;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), dir.path());  // remembered history and settings stay in the session
+        for (const char* xdg : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) env.remove(QLatin1String(xdg));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0:halt_on_error=1"));
         env.insert(QStringLiteral("UBSAN_OPTIONS"), QStringLiteral("print_stacktrace=1:halt_on_error=1"));
