@@ -82,7 +82,9 @@ TEST_P(KilledWriter, LeavesTheOldFileByteForByte) {
     // Killed while writing, by the test or by the kernel at the size cap.
     EXPECT_EQ(o.status, QProcess::CrashExit);
     EXPECT_EQ(o.code, mode == QLatin1String("kill") ? SIGKILL : SIGXFSZ);
-    if (mode == QLatin1String("kill")) EXPECT_EQ(o.halfSize, qint64(1) << 20);
+    if (mode == QLatin1String("kill")) {
+        EXPECT_EQ(o.halfSize, qint64(1) << 20);
+    }
     EXPECT_EQ(o.after, o.before) << "the old file changed: " << o.after.size() << " bytes now, "
                                  << o.before.size() << " before";
 }

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
@@ -157,7 +158,9 @@ TEST_P(WindowMonkey, HistoryStatisticsAndDiagnosisSurviveRandomSessions) {
                 f.write(bytes);
                 f.close();
                 const QString kept = h->historyText();
-                if (!h->openHistoryFile(path)) EXPECT_EQ(h->historyText(), kept) << "a refused file changed the box";
+                if (!h->openHistoryFile(path)) {
+                    EXPECT_EQ(h->historyText(), kept) << "a refused file changed the box";
+                }
                 h->openHistoryFile(files.filePath(QStringLiteral("missing.txt")));
                 break;
             }
@@ -210,7 +213,9 @@ TEST_P(WindowMonkey, HistoryStatisticsAndDiagnosisSurviveRandomSessions) {
                 QTest::qWait(pick(150));  // timers fire
                 break;
         }
-        if (!mainMayChange) EXPECT_EQ(mainBoxes(), before) << "action kind " << kind << " changed a main box, seed " << GetParam();
+        if (!mainMayChange) {
+            EXPECT_EQ(mainBoxes(), before) << "action kind " << kind << " changed a main box, seed " << GetParam();
+        }
         if (::testing::Test::HasFatalFailure()) return;
     }
 }
