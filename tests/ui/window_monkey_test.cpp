@@ -6,6 +6,7 @@
 // the run's result, and no action on these windows changes a text box of
 // the main window.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QMenu>
@@ -82,6 +83,25 @@ protected:
         return out;
     }
 
+    // The main boxes whose text differs from `before`, with both texts (UTF-16 units past ASCII as \\uXXXX).
+    std::string changedBoxes(const std::map<QString, QString>& before) {
+        const auto shown = [](const QString& t) {
+            std::string out;
+            for (QChar c : t.left(80)) {
+                if (c.unicode() >= 0x20 && c.unicode() < 0x7F) out += char(c.unicode());
+                else out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0')).toStdString();
+            }
+            return out;
+        };
+        std::string out;
+        for (const auto& [name, text] : mainBoxes()) {
+            const auto was = before.find(name);
+            if (was == before.end() || was->second != text)
+                out += name.toStdString() + ": \"" + (was == before.end() ? "" : shown(was->second)) + "\" -> \"" + shown(text) + "\"\n";
+        }
+        return out;
+    }
+
     void typeIntoMainBox(const QString& text) {
         QList<QWidget*> boxes;
         for (QWidget* c : w.findChildren<QWidget*>())
@@ -137,7 +157,8 @@ TEST_P(WindowMonkey, HistoryStatisticsAndDiagnosisSurviveRandomSessions) {
                 h->setHistoryText(text);
                 if (pick(2)) h->rereadNow(); else QTest::qWait(pick(400));
                 h->rereadNow();
-                EXPECT_EQ(h->historyText(), text) << "seed " << GetParam();
+                // The box keeps every character; its line breaks are LF.
+                EXPECT_EQ(h->historyText(), fromLineBreaks(text)) << "seed " << GetParam();
                 const QByteArray utf8 = text.toUtf8();
                 const History want = readHistoryText(std::string_view(utf8.constData(), std::size_t(utf8.size())));
                 EXPECT_EQ(h->history().draws.size(), want.draws.size());
@@ -214,13 +235,32 @@ TEST_P(WindowMonkey, HistoryStatisticsAndDiagnosisSurviveRandomSessions) {
                 break;
         }
         if (!mainMayChange) {
-            EXPECT_EQ(mainBoxes(), before) << "action kind " << kind << " changed a main box, seed " << GetParam();
+            EXPECT_EQ(changedBoxes(before), "") << "action kind " << kind << ", seed " << GetParam();
         }
         if (::testing::Test::HasFatalFailure()) return;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, WindowMonkey, ::testing::Values(1u, 2u, 3u));
+
+// Showing a state (a trend double-click, 清空所有条件, opening a scheme)
+// leaves alone a box whose text already reads as the state's, even one
+// holding characters UTF-8 cannot carry exactly.
+class ShownState : public MainWindowFixture {};
+
+TEST_F(ShownState, LeavesBoxesThatAlreadyShowItUntouched) {
+    auto* base = get<MultiLineBox>(QStringLiteral("T_jichu_dadi"));
+    auto* digits = get<LineBox>(QStringLiteral("T_dadi_in[0]"));
+    const QString odd = QStringLiteral("123 ") + QChar(0xD800) + QStringLiteral(" 456") + QChar(0xDC01);
+    base->setText(odd);
+    digits->setText(odd);
+    MainConditions state = w.conditions();
+    state.digits.sumTailKill[3] = true;
+    w.applyConditions(state);
+    EXPECT_EQ(base->text(), odd);
+    EXPECT_EQ(digits->text(), odd);
+    EXPECT_TRUE(get<QCheckBox>(QStringLiteral("Check_hewei_sha[3]"))->isChecked());
+}
 
 }  // namespace
 }  // namespace tarnel
