@@ -135,7 +135,7 @@ protected:
 
 TEST_P(WindowMonkey, HistoryStatisticsAndDiagnosisSurviveRandomSessions) {
     HistoryWindow* h = w.openHistory();
-    for (int action = 0; action < 60; ++action) {
+    for (int action = 0; action < 45; ++action) {
         const std::map<QString, QString> before = mainBoxes();
         bool mainMayChange = false;
         const int kind = pick(14);
@@ -153,9 +153,9 @@ TEST_P(WindowMonkey, HistoryStatisticsAndDiagnosisSurviveRandomSessions) {
                 mainMayChange = true;
                 break;
             case 3: {  // paste into the history, read at once or after the pause
-                const QString text = pick(4) == 0 ? draws(2000 + pick(3000)) : hostile() + draws(pick(30)) + hostile();
+                const QString text = pick(4) == 0 ? draws(300 + pick(500)) : hostile() + draws(pick(30)) + hostile();
                 h->setHistoryText(text);
-                if (pick(2)) h->rereadNow(); else QTest::qWait(pick(400));
+                if (pick(2)) h->rereadNow(); else QTest::qWait(pick(150));
                 h->rereadNow();
                 // The box keeps every character; its line breaks are LF.
                 EXPECT_EQ(h->historyText(), fromLineBreaks(text)) << "seed " << GetParam();
