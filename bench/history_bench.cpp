@@ -1,14 +1,23 @@
 // Reading a history text of 1 MB and 10 MB (the time should grow tenfold),
-// from UTF-8 and from GB18030, with rows in the forms players paste.
+// from UTF-8 and from GB18030, with rows in the forms players paste; and
+// how long the history window stops answering while it reads 10 MB.
 
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <benchmark/benchmark.h>
 #include <iconv.h>
+#include <unistd.h>
 
 #include <random>
 #include <string>
 
+#include "common/qt/ui_services.h"
 #include "common/text.h"
+#include "mainwindow/qt/main_window.h"
 #include "run/history.h"
+#include "run/qt/history_window.h"
 
 namespace {
 
@@ -65,5 +74,48 @@ void BM_ReadHistoryGb18030(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
 BENCHMARK(BM_ReadHistoryGb18030)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+// ---- the window -------------------------------------------------------------------
+
+namespace {
+
+// The longest the window stops answering while a pasted history of about
+// 300,000 draws (10 MB) is read after the typing pause: the event loop is
+// turned every millisecond and the widest gap between turns is reported,
+// for the first paste and for the edits after it.
+void BM_HistoryWindowLongestStall(benchmark::State& state) {
+    using namespace tarnel;
+    RecordingUiServices services;
+    MainWindow w(services);
+    HistoryWindow::setStoragePath(QDir::temp().filePath(QStringLiteral("tarnel-bench-%1/history.txt").arg(getpid())));
+    HistoryWindow* h = w.openHistory();
+    const std::string rows = historyRows(std::size_t(state.range(0)) << 20);
+    const QString text = QString::fromUtf8(rows.data(), qsizetype(rows.size()));
+    double longest = 0, first = 0;
+    int round = 0;
+    for (auto _ : state) {
+        h->setHistoryText(round++ % 2 ? text : text + QStringLiteral("2099001 123\n"));
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        double widest = 0;
+        // The pause, then the reading: until the status shows the new count.
+        while (clock.elapsed() < 400 || h->isReading()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 1);
+            const qint64 now = clock.nsecsElapsed();
+            widest = std::max(widest, double(now - last) / 1e6);
+            last = now;
+        }
+        // The first round includes the box laying out 10 MB of new text.
+        (round == 1 ? first : longest) = std::max(round == 1 ? first : longest, widest);
+        state.SetIterationTime(widest / 1e3);
+    }
+    state.counters["first_ms"] = first;
+    state.counters["longest_ms"] = longest;
+    QDir(QFileInfo(HistoryWindow::storagePath()).absolutePath()).removeRecursively();
+}
+BENCHMARK(BM_HistoryWindowLongestStall)->Arg(10)->UseManualTime()->Iterations(4)->Unit(benchmark::kMillisecond);
 
 }  // namespace

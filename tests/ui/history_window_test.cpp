@@ -151,6 +151,41 @@ TEST_F(HistoryWindowTest, TypingIsReadAfterAPause) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return h->history().draws.size() == 2; }, 3000));
 }
 
+// A long history is read away from the window: the box takes typing while
+// a reading is under way, the newest text wins, and nothing typed is lost
+// when the program ends mid-reading.
+TEST_F(HistoryWindowTest, LongHistoriesAreReadInTheBackgroundAndTheNewestTextWins) {
+    StateMaker make(29);
+    HistoryWindow* h = open();
+    QString text = randomHistory(make, 30000);
+    for (int round = 0; round < 4; ++round) {
+        h->setHistoryText(text);
+        // Wait for the pause to end and a reading to begin, then type on.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return h->isReading(); }, 3000) ||
+                    h->history().draws.size() == coreRead(text).draws.size());
+        text += QStringLiteral("%1 %2\n").arg(2027000 + round).arg(make.below(1000), 3, 10, QLatin1Char('0'));
+        h->setHistoryText(text);
+    }
+    const History want = coreRead(text);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h->isReading() && h->history().draws.size() == want.draws.size(); },
+                                20000));
+    EXPECT_EQ(h->history().draws.back().number, want.draws.back().number);
+    EXPECT_EQ(h->history().skipped, want.skipped);
+    QFile saved(HistoryWindow::storagePath());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), text);
+    saved.close();
+
+    // The program ends while a reading is under way, with more typed after it.
+    h->setHistoryText(text + QStringLiteral("2028001 777\n"));
+    (void)QTest::qWaitFor([&] { return h->isReading(); }, 3000);  // it may be done already
+    h->setHistoryText(text + QStringLiteral("2028001 777\n2028002 778\n"));
+    w.close();
+    delete h;
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), text + QStringLiteral("2028001 777\n2028002 778\n"));
+}
+
 TEST_F(HistoryWindowTest, BadFilesGiveOneMessageAndKeepTheText) {
     HistoryWindow* h = open();
     const QString mine = QStringLiteral("2026001 2026-01-01 1 2 3\n我的笔记\n");

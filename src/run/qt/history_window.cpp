@@ -16,7 +16,9 @@
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
 #include <QLabel>
+#include <QFutureWatcher>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -27,6 +29,7 @@
 #include <QTimer>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
 #include "common/qt/atomic_file.h"
@@ -43,6 +46,11 @@ const QString kErrorTitle = QStringLiteral("错误提示");
 const QString kNoticeTitle = QStringLiteral("温情提示");
 const QString kHistoryFilter = QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)");
 constexpr int kRereadPauseMs = 300;
+// A reading that takes longer than this shows a busy bar.
+constexpr int kBusyAfterMs = 150;
+// Histories of at least this many draws are checked away from the window's
+// thread after a run; shorter ones take a few milliseconds and are checked at once.
+constexpr std::size_t kBackgroundDraws = 20000;
 // Files from this size on are read under a busy cursor.
 constexpr qint64 kBigFileBytes = qint64(1) << 20;
 // The largest history the window takes: a few hundred thousand draws stay
@@ -50,6 +58,13 @@ constexpr qint64 kBigFileBytes = qint64(1) << 20;
 constexpr std::size_t kWindowMaxBytes = std::size_t(16) << 20;
 // At most this many skipped lines are named in the status line.
 constexpr int kSkippedNamed = 30;
+
+// Lets a worker thread free a large value (a few hundred thousand draws take
+// a while), so the window goes on at once.
+template <typename T>
+void freeAway(T value) {
+    (void)QtConcurrent::run([doomed = std::move(value)] { (void)doomed; });
+}
 
 QString lineList(const std::vector<int>& lines, int named) {
     QStringList parts;
@@ -87,9 +102,10 @@ QChartView* makeChartView(QChart* chart, QWidget* parent) {
 
 void BacktestModel::setBacktest(Backtest backtest, bool twoStar) {
     beginResetModel();
-    backtest_ = std::move(backtest);
+    std::swap(backtest_, backtest);
     twoStar_ = twoStar;
     endResetModel();
+    freeAway(std::move(backtest));
 }
 
 int BacktestModel::rowCount(const QModelIndex& parent) const {
@@ -179,7 +195,7 @@ void BacktestView::showNothing(const QString& reason) {
     fillChart(Backtest{});
 }
 
-void BacktestView::showBacktest(const Backtest& b) {
+void BacktestView::showBacktest(Backtest b) {
     const int total = int(b.draws.size());
     QString text = QStringLiteral("共 %1 期，保留 %2 期（%3），排除 %4 期；最长连续排除 %5 期；")
                        .arg(total)
@@ -198,8 +214,8 @@ void BacktestView::showBacktest(const Backtest& b) {
                     .arg(total - 1 - b.lastMiss);
     }
     summary_->setText(text);
-    model_->setBacktest(b, twoStar_);
     fillChart(b);
+    model_->setBacktest(std::move(b), twoStar_);
 }
 
 void BacktestView::fillChart(const Backtest& b) {
@@ -248,6 +264,39 @@ void BacktestView::fillChart(const Backtest& b) {
     series->attachAxis(counts);
 }
 
+// Does a job: reads the box's text as a history, works out the trend and
+// writes the text to history.txt unless the file holds it already; then, in
+// any case, checks the conditions against the history. It touches no widget,
+// so it runs away from the window's thread.
+HistoryReading doHistoryJob(HistoryJob job) {
+    HistoryReading reading;
+    reading.generation = job.generation;
+    reading.read = job.read;
+    reading.measure = job.measure;
+    if (job.read) {
+        const QByteArray utf8 = job.text.toUtf8();
+        History history = readHistoryText(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+        history.convertedFromGb18030 = false;
+        reading.trend = trendTable(job.measure, history.draws);
+        job.history = std::make_shared<const History>(std::move(history));
+        if (job.text == job.savedText && !job.lastSaveFailed) {
+            reading.saved = true;
+        } else {
+            QDir().mkpath(QFileInfo(job.path).absolutePath());
+            QSaveFile file(job.path);
+            reading.saved = file.open(QIODevice::WriteOnly) && file.write(utf8) == utf8.size() && file.commit();
+            if (!reading.saved) reading.saveError = file.errorString();
+        }
+        reading.text = std::move(job.text);
+    }
+    if (!job.history->draws.empty()) {
+        reading.main = backtestMain(job.mainInputs, job.tolerance, *job.history);
+        if (job.twoStar) reading.twoStar = backtestTwoStar(*job.twoStar, *job.history);
+    }
+    reading.history = std::move(job.history);
+    return reading;
+}
+
 // ---- the window ----------------------------------------------------------------------
 
 HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
@@ -258,7 +307,16 @@ HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
     rereadTimer_ = new QTimer(this);
     rereadTimer_->setSingleShot(true);
     rereadTimer_->setInterval(kRereadPauseMs);
-    connect(rereadTimer_, &QTimer::timeout, this, &HistoryWindow::rereadNow);
+    connect(rereadTimer_, &QTimer::timeout, this, &HistoryWindow::startReading);
+    backtestTimer_ = new QTimer(this);
+    backtestTimer_->setSingleShot(true);
+    backtestTimer_->setInterval(kRereadPauseMs);
+    connect(backtestTimer_, &QTimer::timeout, this, &HistoryWindow::checkLater);
+    busyTimer_ = new QTimer(this);
+    busyTimer_->setSingleShot(true);
+    busyTimer_->setInterval(kBusyAfterMs);
+    reader_ = new QFutureWatcher<HistoryReading>(this);
+    connect(reader_, &QFutureWatcherBase::finished, this, &HistoryWindow::readingFinished);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("Tab_lishi"));
@@ -274,9 +332,9 @@ HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
 
     // The two-star window may have opened or closed since the tab was last shown.
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (tabs_->widget(index) == twoStarView_) refreshBacktests();
+        if (tabs_->widget(index) == twoStarView_) checkLater();
     });
-    connect(&main_, &MainWindow::ran, this, &HistoryWindow::refreshBacktests);
+    connect(&main_, &MainWindow::ran, this, &HistoryWindow::checkLater);
 
     // The remembered history, read as a file the player opened (it is UTF-8).
     const FileBytes file = readFileBytes(toStd(storagePath()), kWindowMaxBytes);
@@ -290,8 +348,9 @@ HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
 }
 
 HistoryWindow::~HistoryWindow() {
+    waitForReading();
     // A pending pause must not cost the player the last words typed.
-    if (rereadTimer_->isActive()) remember();
+    if (rereadTimer_->isActive() || dirty_ || readAgain_) remember();
 }
 
 namespace {
@@ -336,7 +395,18 @@ QWidget* HistoryWindow::buildInputTab() {
     status_->setObjectName(QStringLiteral("L_ls_zhuangtai"));
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(status_);
+    busy_ = new QProgressBar(page);
+    busy_->setObjectName(QStringLiteral("Bar_ls_duqu"));
+    busy_->setRange(0, 0);  // no end known: it shows that work goes on
+    busy_->setFormat(QStringLiteral("正在读取开奖历史…"));
+    busy_->setTextVisible(true);
+    busy_->setMaximumHeight(status_->fontMetrics().height() + 8);
+    busy_->hide();
+    connect(busyTimer_, &QTimer::timeout, busy_, &QWidget::show);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status_, 1);
+    bottom->addWidget(busy_);
+    layout->addLayout(bottom);
     return page;
 }
 
@@ -407,14 +477,115 @@ void HistoryWindow::textEdited() {
 
 void HistoryWindow::rereadNow() {
     rereadTimer_->stop();
-    const QByteArray utf8 = text_->toPlainText().toUtf8();
-    history_ = readHistoryText(std::string_view(utf8.constData(), std::size_t(utf8.size())));
-    history_.convertedFromGb18030 = false;
+    waitForReading();  // it is overtaken by this reading
     dirty_ = false;
-    remember();
+    readAgain_ = checkAgain_ = false;
+    applyReading(doHistoryJob(job(true)));
+}
+
+bool HistoryWindow::isReading() const { return reader_->isRunning() || readAgain_ || checkAgain_; }
+
+// A job for the texts and conditions shown now; it takes a new generation.
+HistoryJob HistoryWindow::job(bool read) {
+    HistoryJob job;
+    job.generation = read ? ++readGeneration_ : ++checkGeneration_;
+    job.read = read;
+    if (read) {
+        job.text = text_->toPlainText();
+        job.savedText = savedText_;
+        job.lastSaveFailed = !saveError_.isEmpty();
+        job.path = storagePath();
+        job.measure = shownTrend();
+    } else {
+        job.history = history_;
+    }
+    const MainConditions& state = main_.conditions();
+    job.mainInputs = shrinkInputs(state);
+    job.tolerance = state.tolerance;
+    TwoStarWindow* twoStar = main_.twoStarWindow();
+    if (twoStar != watchedTwoStar_) {
+        watchedTwoStar_ = twoStar;
+        if (twoStar)
+            connect(twoStar, &TwoStarWindow::conditionsChanged, backtestTimer_, qOverload<>(&QTimer::start));
+    }
+    if (twoStar) job.twoStar = twoStar->conditions();
+    return job;
+}
+
+void HistoryWindow::startReading() { startJob(true); }
+
+void HistoryWindow::checkLater() {
+    if (dirty_) return;  // the pause ends in a reading, which checks too
+    if (history_->draws.size() < kBackgroundDraws && !reader_->isRunning()) {
+        refreshBacktests();
+        return;
+    }
+    startJob(false);
+}
+
+void HistoryWindow::startJob(bool read) {
+    if (reader_->isRunning()) {
+        (read ? readAgain_ : checkAgain_) = true;  // once this one is done
+        return;
+    }
+    if (read) dirty_ = false;
+    busyTimer_->start();
+    resultTaken_ = false;
+    reader_->setFuture(QtConcurrent::run(doHistoryJob, job(read)));
+}
+
+void HistoryWindow::noteSave(const HistoryReading& reading) {
+    if (reading.saved) {
+        savedText_ = reading.text;
+        saveError_.clear();
+    } else if (!reading.saveError.isEmpty()) {
+        saveError_ = reading.saveError;
+    }
+}
+
+void HistoryWindow::readingFinished() {
+    busyTimer_->stop();
+    busy_->hide();
+    if (std::exchange(resultTaken_, false)) return;  // waitForReading had it
+    HistoryReading reading = reader_->future().takeResult();
+    noteSave(reading);
+    if (readAgain_ || checkAgain_) {
+        const bool read = readAgain_;
+        readAgain_ = checkAgain_ = false;
+        startJob(read);  // a reading checks too
+        return;
+    }
+    // A job overtaken by a newer one, or by more typing, is not shown.
+    if (dirty_) return;
+    if (reading.read) {
+        if (reading.generation == readGeneration_) applyReading(std::move(reading));
+    } else if (reading.generation == checkGeneration_ && reading.history == history_) {
+        showBacktests(reading);
+    }
+}
+
+void HistoryWindow::waitForReading() {
+    if (!reader_->isRunning()) return;
+    reader_->waitForFinished();
+    noteSave(reader_->future().takeResult());
+    resultTaken_ = true;
+    busyTimer_->stop();
+    busy_->hide();
+    ++readGeneration_;  // its finished signal, still to come, shows nothing
+    ++checkGeneration_;
+}
+
+void HistoryWindow::applyReading(HistoryReading reading) {
+    noteSave(reading);
+    freeAway(std::exchange(history_, reading.history));
     showStatus();
-    refreshBacktests();
-    refreshTrend();
+    showBacktests(reading);
+    if (reading.measure == shownTrend()) {
+        trend_ = std::move(reading.trend);
+        showTrendTable();
+    } else {
+        refreshTrend();
+    }
 }
 
 void HistoryWindow::remember() {
@@ -432,19 +603,19 @@ void HistoryWindow::remember() {
 }
 
 void HistoryWindow::showStatus() {
-    QString text = QStringLiteral("已读取 %1 期开奖号码").arg(history_.draws.size());
-    if (!history_.draws.empty()) {
-        const Draw& newest = history_.draws.back();
+    QString text = QStringLiteral("已读取 %1 期开奖号码").arg(history_->draws.size());
+    if (!history_->draws.empty()) {
+        const Draw& newest = history_->draws.back();
         text += QStringLiteral("，最新一期（最后一行，第 %1 行）：%2%3")
                     .arg(newest.line)
                     .arg(newest.issue.empty() ? QString() : fromStd(newest.issue) + QLatin1Char(' '))
                     .arg(fromStd(newest.number));
     }
     text += QStringLiteral("。");
-    if (!history_.skipped.empty())
+    if (!history_->skipped.empty())
         text += QStringLiteral("跳过 %1 行（不含三位开奖号码）：第 %2 行。")
-                    .arg(history_.skipped.size())
-                    .arg(lineList(history_.skipped, kSkippedNamed));
+                    .arg(history_->skipped.size())
+                    .arg(lineList(history_->skipped, kSkippedNamed));
     if (!saveError_.isEmpty()) text += QStringLiteral("历史未能保存：%1").arg(saveError_);
     status_->setText(text);
 }
@@ -511,28 +682,25 @@ void HistoryWindow::clearHistory() {
 }
 
 void HistoryWindow::refreshBacktests() {
-    if (dirty_) return;  // the pause ends in a reread, which comes back here
-    if (history_.draws.empty()) {
+    if (dirty_) return;  // the pause ends in a reading, which checks too
+    HistoryReading reading = doHistoryJob(job(false));  // newer than any job under way
+    showBacktests(reading);
+}
+
+void HistoryWindow::showBacktests(HistoryReading& reading) {
+    if (reading.history->draws.empty()) {
         const QString none = QStringLiteral("还没有开奖历史：请在“开奖号码”页粘贴或打开开奖号码。");
         mainView_->showNothing(none);
         twoStarView_->showNothing(none);
         return;
     }
-    const MainConditions& state = main_.conditions();
-    mainView_->showBacktest(backtestMain(shrinkInputs(state), state.tolerance, history_));
-
-    TwoStarWindow* twoStar = main_.twoStarWindow();
-    if (twoStar != watchedTwoStar_) {
-        watchedTwoStar_ = twoStar;
-        if (twoStar)
-            connect(twoStar, &TwoStarWindow::conditionsChanged, rereadTimer_, qOverload<>(&QTimer::start));
-    }
-    if (!twoStar) {
+    mainView_->showBacktest(std::move(reading.main));
+    if (!reading.twoStar) {
         twoStarView_->showNothing(
             QStringLiteral("二星缩水软件没有打开：打开后，这里按它的条件验证每期开奖号码的后两位。"));
         return;
     }
-    twoStarView_->showBacktest(backtestTwoStar(twoStar->conditions(), history_));
+    twoStarView_->showBacktest(std::move(*reading.twoStar));
 }
 
 // ---- 走势统计 --------------------------------------------------------------------------
@@ -547,8 +715,12 @@ TrendMeasure HistoryWindow::shownTrend() const {
 }
 
 void HistoryWindow::refreshTrend() {
+    trend_ = trendTable(shownTrend(), history_->draws);
+    showTrendTable();
+}
+
+void HistoryWindow::showTrendTable() {
     const TrendMeasure measure = shownTrend();
-    trend_ = trendTable(measure, history_.draws);
     const int values = int(trend_.values.size());
     trendTable_->setRowCount(values);
     auto* hits = new QBarSet(QStringLiteral("出现次数"));
@@ -638,7 +810,7 @@ void HistoryWindow::pickTrendValue(int value) {
 // ---- opening and closing ------------------------------------------------------------
 
 void HistoryWindow::closeEvent(QCloseEvent* event) {
-    if (rereadTimer_->isActive()) rereadNow();
+    if (rereadTimer_->isActive() || isReading()) rereadNow();
     QWidget::closeEvent(event);
 }
 

@@ -7,6 +7,8 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
+#include <optional>
 
 #include "run/backtest.h"
 #include "run/history.h"
@@ -14,6 +16,7 @@
 
 class QComboBox;
 class QLabel;
+class QProgressBar;
 class QPlainTextEdit;
 class QTableView;
 class QTableWidget;
@@ -22,6 +25,8 @@ class QTimer;
 
 class QChart;
 class QChartView;
+template <typename T>
+class QFutureWatcher;
 
 namespace tarnel {
 
@@ -53,7 +58,7 @@ class BacktestView : public QWidget {
     Q_OBJECT
 public:
     BacktestView(const QString& name, bool twoStar, QWidget* parent);
-    void showBacktest(const Backtest& backtest);
+    void showBacktest(Backtest backtest);
     // Nothing to check (no window, no history): the reason instead of a summary.
     void showNothing(const QString& reason);
     const BacktestModel& model() const { return *model_; }
@@ -69,6 +74,35 @@ private:
     QTableView* table_;
     QChart* chart_;
     QChartView* chartView_;
+};
+
+// Work on the history done away from the window's thread: reading the
+// box (then the trend and saving it too) or only checking the conditions.
+struct HistoryJob {
+    quint64 generation = 0;
+    bool read = false;                      // read `text`; otherwise check `history`
+    QString text;
+    QString savedText;                      // what history.txt holds
+    bool lastSaveFailed = false;
+    QString path;                           // of history.txt
+    TrendMeasure measure = TrendMeasure::Sum;
+    std::shared_ptr<const History> history;
+    ShrinkInputs mainInputs;                // the main window's conditions
+    int tolerance = 0;
+    std::optional<TwoStarInputs> twoStar;   // while that window is open
+};
+
+struct HistoryReading {
+    quint64 generation = 0;
+    bool read = false;
+    TrendMeasure measure = TrendMeasure::Sum;
+    QString text;                           // the text that was read
+    std::shared_ptr<const History> history;
+    TrendTable trend;                       // of `measure`, when read
+    bool saved = false;                     // the text is what history.txt holds now
+    QString saveError;                      // why writing history.txt failed
+    Backtest main;
+    std::optional<Backtest> twoStar;
 };
 
 class HistoryWindow : public QWidget {
@@ -89,7 +123,10 @@ public:
     void setHistoryText(const QString& text);
     // Reads the box now instead of after the pause; refreshes every tab.
     void rereadNow();
-    const History& history() const { return history_; }
+    // Whether reading or checking a long history is still under way (away
+    // from the window's thread, so typing goes on meanwhile).
+    bool isReading() const;
+    const History& history() const { return *history_; }
 
     // Opens a history file into the box; on any fault one message and the box keeps its text.
     bool openHistoryFile(const QString& path);
@@ -99,6 +136,9 @@ public:
 
     // The backtests again, from the conditions the windows show now.
     void refreshBacktests();
+    // The same after a run or a change: a long history is checked away from
+    // the window's thread, a short one at once.
+    void checkLater();
     BacktestView* mainBacktest() const { return mainView_; }
     BacktestView* twoStarBacktest() const { return twoStarView_; }
     QString statusText() const;
@@ -118,13 +158,22 @@ private:
     QWidget* buildInputTab();
     QWidget* buildTrendTab();
     void textEdited();
+    HistoryJob job(bool read);
+    void startReading();
+    void startJob(bool read);
+    void readingFinished();
+    void applyReading(HistoryReading reading);
+    void showBacktests(HistoryReading& reading);
+    void waitForReading();
+    void noteSave(const HistoryReading& reading);
+    void showTrendTable();
     void remember();
     void showStatus();
     void refreshTrend();
 
     MainWindow& main_;
     UiServices& services_;
-    History history_;
+    std::shared_ptr<const History> history_ = std::make_shared<const History>();
     TrendTable trend_;
     QString savedText_;       // what history.txt holds
     QString saveError_;       // why the last save failed, empty when it worked
@@ -133,6 +182,15 @@ private:
     QPlainTextEdit* text_ = nullptr;
     QLabel* status_ = nullptr;
     QTimer* rereadTimer_ = nullptr;
+    QTimer* backtestTimer_ = nullptr;    // two-star changes, after a pause
+    QTimer* busyTimer_ = nullptr;        // a job that takes more than a moment shows the bar
+    QFutureWatcher<HistoryReading>* reader_ = nullptr;
+    bool readAgain_ = false;             // the box changed while a job was under way
+    bool checkAgain_ = false;            // the conditions changed while a job was under way
+    bool resultTaken_ = false;           // waitForReading took the result of the job
+    quint64 readGeneration_ = 0;         // of the newest reading begun
+    quint64 checkGeneration_ = 0;        // of the newest check begun
+    QProgressBar* busy_ = nullptr;
     BacktestView* mainView_ = nullptr;
     BacktestView* twoStarView_ = nullptr;
     QComboBox* trendMeasure_ = nullptr;
