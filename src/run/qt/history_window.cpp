@@ -283,9 +283,8 @@ HistoryReading doHistoryJob(HistoryJob job) {
             reading.saved = true;
         } else {
             QDir().mkpath(QFileInfo(job.path).absolutePath());
-            QSaveFile file(job.path);
-            reading.saved = file.open(QIODevice::WriteOnly) && file.write(utf8) == utf8.size() && file.commit();
-            if (!reading.saved) reading.saveError = file.errorString();
+            reading.saveError = writeFileAtomically(job.path, utf8);
+            reading.saved = reading.saveError.isEmpty();
         }
         reading.text = std::move(job.text);
     }
