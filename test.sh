@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds, and runs every test: engine tests,
 # offscreen widget tests and the replayed scenarios, then the same tests
-# again in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# again in a build with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and random player sessions through that build (scripts/monkey.sh).
 # Both builds treat compiler warnings as errors. Ends with a summary: the
 # time of each phase, then "tests: N passed, N failed" as the last line.
 set -uo pipefail
@@ -62,6 +63,11 @@ if [ "${TARNEL_SKIP_SANITIZE:-0}" != 1 ]; then
   phase "sanitizer build" scripts/build.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTARNEL_SANITIZE=ON \
     -DTARNEL_BENCH=OFF -DTARNEL_WERROR=ON || summary
   phase "sanitizer tests" run_tests build-sanitize ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 || summary
+  if [ "${TARNEL_SKIP_MONKEY:-0}" != 1 ]; then
+    phase "monkey" scripts/monkey.sh
+  else
+    phases+=("monkey skipped (TARNEL_SKIP_MONKEY=1)")
+  fi
 else
   phases+=("sanitizer builds and tests skipped (TARNEL_SKIP_SANITIZE=1)")
 fi

@@ -1,5 +1,7 @@
 #include "run/scheme.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -137,6 +139,14 @@ std::string singleLineBoxText(std::string_view text) { return replaceBreaks(text
 
 namespace {
 
+// A box may hold a NUL (a paste can bring one), but a scheme text never
+// does: opening refuses it. The invisible character is left out, so that
+// every scheme the program saves opens again.
+std::string withoutNul(std::string text) {
+    std::erase(text, '\0');
+    return text;
+}
+
 OrderedJson windowObject(std::vector<ControlField> fields) {
     OrderedJson object = OrderedJson::object();
     for (const ControlField& f : fields) {
@@ -150,8 +160,12 @@ OrderedJson windowObject(std::vector<ControlField> fields) {
                         object[f.key] = *v;
                 } else if constexpr (std::is_same_v<T, int>) {
                     object[f.key] = std::to_string(*v);
+                } else if constexpr (std::is_same_v<T, std::string>) {
+                    object[f.key] = withoutNul(*v);
                 } else {
-                    object[f.key] = *v;
+                    OrderedJson lines = OrderedJson::array();
+                    for (const std::string& line : *v) lines.push_back(withoutNul(line));
+                    object[f.key] = std::move(lines);
                 }
             },
             f.value);
@@ -269,6 +283,29 @@ void readWindow(const Json& object, std::string_view window, std::vector<Control
         if (!known.count(key)) unknown.push_back(std::string(window) + '.' + key);
 }
 
+// Byte offset of the first number outside strings that no double holds (or
+// the end when there is none).
+std::size_t firstHugeNumber(std::string_view bytes) {
+    bool inString = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (inString) {
+            if (c == '\\') ++i;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '-' || (c >= '0' && c <= '9')) {
+            std::size_t end = i;
+            while (end < bytes.size() && std::string_view("+-.eE0123456789").find(bytes[end]) != std::string_view::npos)
+                ++end;
+            const std::string number(bytes.substr(i, end - i));
+            if (!std::isfinite(std::strtod(number.c_str(), nullptr))) return i;
+            i = end - 1;
+        }
+    }
+    return bytes.size();
+}
+
 Json parseChecked(std::string_view bytes) {
     // Duplicate keys would silently hide one value; deep nesting only costs.
     std::vector<std::set<std::string>> keys;
@@ -292,12 +329,18 @@ Json parseChecked(std::string_view bytes) {
         }
         return true;
     };
+    const auto at = [bytes](std::size_t position) {
+        const auto [line, column] = lineAndColumn(bytes, position);
+        return "第 " + std::to_string(line) + " 行第 " + std::to_string(column) + " 列";
+    };
     try {
         return Json::parse(bytes.begin(), bytes.end(), check);
     } catch (const Json::parse_error& e) {
-        const auto [line, column] = lineAndColumn(bytes, e.byte);
-        throw Refusal{"方案文件不是有效的 JSON：第 " + std::to_string(line) + " 行第 " + std::to_string(column) +
-                      " 列有错误。"};
+        throw Refusal{"方案文件不是有效的 JSON：" + at(e.byte) + "有错误。"};
+    } catch (const Json::out_of_range&) {
+        // A number beyond a double (1e400): the parser names no place, so
+        // find the first such number outside the strings.
+        throw Refusal{"方案文件不是有效的 JSON：" + at(firstHugeNumber(bytes) + 1) + "的数超出范围。"};
     }
 }
 
@@ -334,6 +377,9 @@ SchemeReading readScheme(std::string_view bytes) {
         reading.scheme = std::move(scheme);
     } catch (const Refusal& r) {
         reading.error = r.message;
+        reading.unknownKeys.clear();
+    } catch (const Json::exception&) {
+        reading.error = "方案文件不是有效的 JSON。";
         reading.unknownKeys.clear();
     }
     return reading;

@@ -341,6 +341,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     data = file.readAll();
+    // Qt's JSON reader drops a byte order mark that opens a string, but keeps
+    // one written as an escape: so every one after the first byte becomes one
+    // (outside a string it was no JSON either way).
+    if (data.size() > 3) data = data.left(3) + data.mid(3).replace("\xEF\xBB\xBF", "\\ufeff");
 
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(data, &parseError);

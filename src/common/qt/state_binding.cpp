@@ -32,13 +32,14 @@ void StateBinding::bind(ToggleButton* button, bool& field) {
 
 namespace {
 
-// A text box's text as the field's UTF-8, and back only when it differs.
+// A text box's text as the field's UTF-8, and back only when the field
+// differs from what the box holds: a box whose text reads as the field
+// keeps it, even where UTF-8 has no exact form of it (a lone surrogate).
 template <class Box>
 std::pair<std::function<void()>, std::function<void()>> textAccess(Box* box, std::string& field) {
     return {[box, &field] { field = toStd(box->text()); },
             [box, &field] {
-                const QString text = fromStd(field);
-                if (box->text() != text) box->setText(text);
+                if (toStd(box->text()) != field) box->setText(fromStd(field));
             }};
 }
 

@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QSettings>
 #include <QTimer>
 #include <QGroupBox>
@@ -27,6 +26,7 @@
 
 #include "analysis/qt/diagnosis_dialog.h"
 #include "analysis/qt/statistics_window.h"
+#include "common/qt/atomic_file.h"
 #include "common/qt/controls.h"
 #include "common/qt/text_menu.h"
 #include "common/qt/ui_services.h"
@@ -595,27 +595,10 @@ bool MainWindow::saveSchemeAs() {
     return saveSchemeFile(path);
 }
 
-namespace {
-
-// Writes a whole file or nothing: the old file stays until the new one is complete.
-QString writeWhole(const QString& path, const std::string& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return why;
-    }
-    if (!file.commit()) return file.errorString();
-    return QString();
-}
-
-}  // namespace
-
 bool MainWindow::saveSchemeFile(const QString& path) {
     const Scheme scheme = currentScheme();
     const std::string bytes = writeScheme(scheme.main, scheme.twoStar ? &*scheme.twoStar : nullptr);
-    const QString error = writeWhole(path, bytes);
+    const QString error = writeFileAtomically(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     if (!error.isEmpty()) {
         services_.showMessage(this, QStringLiteral("错误提示"),
                               QStringLiteral("方案没有保存到“%1”：%2\r\n原有文件未被改动。").arg(path, error));
@@ -630,7 +613,7 @@ void MainWindow::exportResult() {
                                             QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
-    const QString error = writeWhole(path, toStd(output_->text()));
+    const QString error = writeFileAtomically(path, output_->text().toUtf8());
     if (!error.isEmpty())
         services_.showMessage(this, QStringLiteral("错误提示"),
                               QStringLiteral("结果没有导出到“%1”：%2").arg(path, error));

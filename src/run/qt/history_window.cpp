@@ -20,7 +20,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -33,6 +32,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
+#include "common/qt/atomic_file.h"
 #include "common/qt/controls.h"
 #include "common/qt/keyboard.h"
 #include "common/qt/ui_services.h"
@@ -284,9 +284,8 @@ HistoryReading doHistoryJob(HistoryJob job) {
             reading.saved = true;
         } else {
             QDir().mkpath(QFileInfo(job.path).absolutePath());
-            QSaveFile file(job.path);
-            reading.saved = file.open(QIODevice::WriteOnly) && file.write(utf8) == utf8.size() && file.commit();
-            if (!reading.saved) reading.saveError = file.errorString();
+            reading.saveError = writeFileAtomically(job.path, utf8);
+            reading.saved = reading.saveError.isEmpty();
         }
         reading.text = std::move(job.text);
     }
@@ -595,13 +594,12 @@ void HistoryWindow::remember() {
     if (text == savedText_ && saveError_.isEmpty()) return;
     const QString path = storagePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+    const QString error = writeFileAtomically(path, text.toUtf8());
+    if (error.isEmpty()) {
         savedText_ = text;
         saveError_.clear();
     } else {
-        saveError_ = file.errorString();
+        saveError_ = error;
     }
 }
 
