@@ -102,13 +102,9 @@ CompoundLine parseCompoundLine(std::string_view line) {
     return compound;
 }
 
-void killDirectNumbers(NumberPool& pool, const NumberListInputs& in) {
-    const std::string_view text = trimSpaces(in.directNumbers);
-    if (text.empty()) return;
-    const NumberWindows listed(text);
-    if (listed.empty()) return;
-    pool.killAll(listed.values());
-}
+NumberSet directNumberKills(const NumberListInputs& in) { return NumberWindows(trimSpaces(in.directNumbers)).values(); }
+
+void killDirectNumbers(NumberPool& pool, const NumberListInputs& in) { pool.killAll(directNumberKills(in)); }
 
 void killJunkCompounds(NumberPool& pool, const NumberListInputs& in) {
     const std::string_view text = trimSpaces(in.junkCompounds);
@@ -143,27 +139,29 @@ void killJunkCompounds(NumberPool& pool, const NumberListInputs& in) {
     });
 }
 
-void killTwoDigitCombos(NumberPool& pool, const NumberListInputs& in) {
-    const std::string_view text = trimSpaces(in.killPairs);
-    if (text.empty()) return;
-    const PairWindows listed(text);
-    if (listed.empty()) return;
-    pool.killAll(numbersHoldingAnyPair(listed));
+NumberSet twoDigitComboKills(const NumberListInputs& in) {
+    return numbersHoldingAnyPair(PairWindows(trimSpaces(in.killPairs)));
 }
+
+void killTwoDigitCombos(NumberPool& pool, const NumberListInputs& in) { pool.killAll(twoDigitComboKills(in)); }
 
 void keepMustContainTwoDigit(NumberPool& pool, const NumberListInputs& in) {
     // A box that is not blank is active even when it lists no pair: then
     // nothing can satisfy it and every entry goes.
-    const std::string_view text = trimSpaces(in.mustPairs);
-    if (text.empty()) return;
-    pool.killAll(~numbersHoldingAnyPair(PairWindows(text)));
+    pool.killAll(mustContainTwoDigitKills(in));
 }
 
-void killPositionalPairs(NumberPool& pool, const NumberListInputs& in) {
+NumberSet mustContainTwoDigitKills(const NumberListInputs& in) {
+    const std::string_view text = trimSpaces(in.mustPairs);
+    if (text.empty()) return {};
+    return ~numbersHoldingAnyPair(PairWindows(text));
+}
+
+NumberSet positionalPairKills(const NumberListInputs& in) {
     const PairWindows hundredsTens(trimSpaces(in.positionalKill[0]));
     const PairWindows hundredsUnits(trimSpaces(in.positionalKill[1]));
     const PairWindows tensUnits(trimSpaces(in.positionalKill[2]));
-    if (hundredsTens.empty() && hundredsUnits.empty() && tensUnits.empty()) return;
+    if (hundredsTens.empty() && hundredsUnits.empty() && tensUnits.empty()) return {};
     // Each listed pair fixes two places; the third runs through all ten digits.
     NumberSet killed;
     auto mark = [&killed](int a, int b, int c) { killed.set(static_cast<std::size_t>(numberOf(a, b, c))); };
@@ -178,17 +176,23 @@ void killPositionalPairs(NumberPool& pool, const NumberListInputs& in) {
                 if (tu) mark(d, x, y);
             }
         }
-    pool.killAll(killed);
+    return killed;
 }
 
+void killPositionalPairs(NumberPool& pool, const NumberListInputs& in) { pool.killAll(positionalPairKills(in)); }
+
 void filterTwoDigitSumsAndDiffs(NumberPool& pool, const NumberListInputs& in) {
+    pool.killAll(twoDigitSumAndDiffKills(in));
+}
+
+NumberSet twoDigitSumAndDiffKills(const NumberListInputs& in) {
     std::array<ValueBox, 12> boxes;
     bool anyActive = false;
     for (std::size_t k = 0; k < boxes.size(); ++k) {
         boxes[k] = valueBox(in.pairValues[k]);
         anyActive = anyActive || boxes[k].active;
     }
-    if (!anyActive) return;
+    if (!anyActive) return {};
 
     // Rows 0 and 1 hold sums, 2 and 3 differences; columns are the pairs
     // (百十), (百个), (十个). A keep row removes a number whose pair value an
@@ -204,18 +208,19 @@ void filterTwoDigitSumsAndDiffs(NumberPool& pool, const NumberListInputs& in) {
             killed |= keep ? ~holding : holding;
         }
     }
-    pool.killAll(killed);
+    return killed;
 }
 
-void killTwoDigitSumTails(NumberPool& pool, const NumberListInputs& in) {
+void killTwoDigitSumTails(NumberPool& pool, const NumberListInputs& in) { pool.killAll(twoDigitSumTailKills(in)); }
+
+NumberSet twoDigitSumTailKills(const NumberListInputs& in) {
     constexpr std::size_t first = 4 * kPairValueColumns;  // boxes 12..14
     // A tail is listed when its digit occurs anywhere in the list ("12" lists 1 and 2).
     const unsigned tails[3] = {digitSet(in.pairValues[first]), digitSet(in.pairValues[first + 1]),
                                digitSet(in.pairValues[first + 2])};
-    if ((tails[0] | tails[1] | tails[2]) == 0) return;
-    pool.killAll(numbersWithPairValue(PairMeasure::SumTail, 0, tails[0]) |
-                 numbersWithPairValue(PairMeasure::SumTail, 1, tails[1]) |
-                 numbersWithPairValue(PairMeasure::SumTail, 2, tails[2]));
+    return numbersWithPairValue(PairMeasure::SumTail, 0, tails[0]) |
+           numbersWithPairValue(PairMeasure::SumTail, 1, tails[1]) |
+           numbersWithPairValue(PairMeasure::SumTail, 2, tails[2]);
 }
 
 }  // namespace tarnel

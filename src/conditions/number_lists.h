@@ -43,6 +43,15 @@ void killPositionalPairs(NumberPool& pool, const NumberListInputs& in);       //
 void filterTwoDigitSumsAndDiffs(NumberPool& pool, const NumberListInputs& in);  // 两码和/差
 void killTwoDigitSumTails(NumberPool& pool, const NumberListInputs& in);      // 两码合排除
 
+// What the stages above kill, as sets, for those that decide from ready
+// sets (the numbers are the pool's: each entry holding its own number).
+NumberSet directNumberKills(const NumberListInputs& in);
+NumberSet twoDigitComboKills(const NumberListInputs& in);
+NumberSet mustContainTwoDigitKills(const NumberListInputs& in);
+NumberSet positionalPairKills(const NumberListInputs& in);
+NumberSet twoDigitSumAndDiffKills(const NumberListInputs& in);
+NumberSet twoDigitSumTailKills(const NumberListInputs& in);
+
 // The cleaned form of a value list as the sum/difference boxes show it after
 // a run: its runs of ASCII digits joined by single spaces, nothing else
 // ("2, 5,12" -> "2 5 12"; a text without digits -> "").

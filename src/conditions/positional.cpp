@@ -181,11 +181,15 @@ void applyPositionalDigitGrid(NumberPool& pool, const PositionalInputs& in) {
 // ---- 任意两码合保留 --------------------------------------------------------
 
 void keepAnyTwoDigitSumTail(NumberPool& pool, const PositionalInputs& in) {
-    if (in.anyTwoSumTails.empty()) return;
+    pool.killAll(anyTwoDigitSumTailKills(in));
+}
+
+NumberSet anyTwoDigitSumTailKills(const PositionalInputs& in) {
+    if (in.anyTwoSumTails.empty()) return {};
     const unsigned tails = digitSet(in.anyTwoSumTails);
-    pool.killAll(~(numbersWithPairValue(PairMeasure::SumTail, PairPlaces::HundredsTens, tails) |
-                   numbersWithPairValue(PairMeasure::SumTail, PairPlaces::HundredsUnits, tails) |
-                   numbersWithPairValue(PairMeasure::SumTail, PairPlaces::TensUnits, tails)));
+    return ~(numbersWithPairValue(PairMeasure::SumTail, PairPlaces::HundredsTens, tails) |
+             numbersWithPairValue(PairMeasure::SumTail, PairPlaces::HundredsUnits, tails) |
+             numbersWithPairValue(PairMeasure::SumTail, PairPlaces::TensUnits, tails));
 }
 
 // ---- 胆组 ------------------------------------------------------------------

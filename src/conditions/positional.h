@@ -96,6 +96,8 @@ void applyPositionalDigitGrid(NumberPool& pool, const PositionalInputs& in);
 // Keeps the numbers with at least one selected two-digit sum tail
 // ((a + b) mod 10 of any two positions). No selection kills nothing.
 void keepAnyTwoDigitSumTail(NumberPool& pool, const PositionalInputs& in);
+// What it kills, as a set.
+NumberSet anyTwoDigitSumTailKills(const PositionalInputs& in);
 
 // ---- 胆组 ------------------------------------------------------------------
 

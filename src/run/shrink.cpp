@@ -107,11 +107,18 @@ NumberSet numbersWhose(Measure measure, std::uint32_t values) {
     return set;
 }
 
-// The rows that kill by the value of one measure, as a set straight from
-// the table: the same numbers as their stages kill, without a pool.
-std::optional<NumberSet> measureRowKills(int row, const ShrinkInputs& in) {
+// The rows whose stages decide from ready sets (a measure's values, pair
+// lists), as those sets: the same numbers as their stages kill, without a pool.
+std::optional<NumberSet> setRowKills(int row, const ShrinkInputs& in) {
     const DigitPropertyInputs& d = in.digits;
     switch (row + 1) {
+        case 4: return directNumberKills(in.lists);
+        case 6: return twoDigitComboKills(in.lists);
+        case 7: return mustContainTwoDigitKills(in.lists);
+        case 8: return positionalPairKills(in.lists);
+        case 9: return twoDigitSumAndDiffKills(in.lists);
+        case 10: return twoDigitSumTailKills(in.lists);
+        case 14: return anyTwoDigitSumTailKills(in.positional);
         case 15: return numbersWhose(Measure::SumTail, killedSumTails(d));
         case 16: return numbersWhose(Measure::Span, killedSpans(d));
         case 18: return numbersWhose(Measure::Sum, killedSums(d));
@@ -135,7 +142,7 @@ RowKills computeRowKills(const ShrinkInputs& in, const std::function<void(int)>&
     NumberPool pool;
     ShrinkResult unused;
     for (int row = 0; row < kStageCount - 1; ++row) {
-        if (auto set = measureRowKills(row, in)) {
+        if (auto set = setRowKills(row, in)) {
             kills.byRow[static_cast<std::size_t>(row)] = *set;
         } else {
             kStageTable[static_cast<std::size_t>(row)].run(pool, in, unused);
