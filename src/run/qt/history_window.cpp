@@ -396,12 +396,19 @@ QWidget* HistoryWindow::buildInputTab() {
     status_->setObjectName(QStringLiteral("L_ls_zhuangtai"));
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    busy_ = new QProgressBar(page);
-    busy_->setObjectName(QStringLiteral("Bar_ls_duqu"));
-    busy_->setRange(0, 0);  // no end known: it shows that work goes on
-    busy_->setFormat(QStringLiteral("正在读取开奖历史…"));
-    busy_->setTextVisible(true);
-    busy_->setMaximumHeight(status_->fontMetrics().height() + 8);
+    // Shown while a long history is read or checked: a caption and a bar
+    // with no end known, which moves to show that work goes on.
+    busy_ = new QWidget(page);
+    busy_->setObjectName(QStringLiteral("Frame_ls_duqu"));
+    auto* busyLayout = new QHBoxLayout(busy_);
+    busyLayout->setContentsMargins(0, 0, 0, 0);
+    busyLayout->addWidget(new QLabel(QStringLiteral("正在读取和验证开奖历史…"), busy_));
+    auto* bar = new QProgressBar(busy_);
+    bar->setRange(0, 0);
+    bar->setTextVisible(false);
+    bar->setFixedWidth(120);
+    bar->setMaximumHeight(status_->fontMetrics().height() + 4);
+    busyLayout->addWidget(bar);
     busy_->hide();
     connect(busyTimer_, &QTimer::timeout, busy_, &QWidget::show);
     auto* bottom = new QHBoxLayout;
@@ -766,10 +773,13 @@ void HistoryWindow::showTrendTable() {
     trendChart_->addSeries(series);
     auto* categories = new QBarCategoryAxis;
     categories->append(captions);
-    if (!across) {  // 28 sums side by side
+    {
+        // 28 sums side by side, or 27 road patterns one above another, in a
+        // smaller font; whole captions rather than "…" where a slot is tight.
         QFont small = categories->labelsFont();
         small.setPointSizeF(small.pointSizeF() * 0.8);
         categories->setLabelsFont(small);
+        categories->setTruncateLabels(false);
     }
     trendChart_->addAxis(categories, across ? Qt::AlignLeft : Qt::AlignBottom);
     series->attachAxis(categories);

@@ -16,7 +16,6 @@
 
 class QComboBox;
 class QLabel;
-class QProgressBar;
 class QPlainTextEdit;
 class QTableView;
 class QTableWidget;
@@ -190,7 +189,7 @@ private:
     bool resultTaken_ = false;           // waitForReading took the result of the job
     quint64 readGeneration_ = 0;         // of the newest reading begun
     quint64 checkGeneration_ = 0;        // of the newest check begun
-    QProgressBar* busy_ = nullptr;
+    QWidget* busy_ = nullptr;           // the busy caption and bar
     BacktestView* mainView_ = nullptr;
     BacktestView* twoStarView_ = nullptr;
     QComboBox* trendMeasure_ = nullptr;
