@@ -13,7 +13,7 @@ using NumberSet = std::bitset<1000>;
 
 struct PoolEntry {
     std::array<int, 3> digit{};  // [0] hundreds 百, [1] tens 十, [2] units 个
-    int killed = 0;              // 0 alive, 1 killed, 2 out of the run for good (tolerant runs)
+    int killed = 0;              // 0 alive, 1 killed
 };
 
 class NumberPool {
@@ -53,11 +53,6 @@ public:
     // The numbers killed since the last reset or take, which are alive
     // again afterwards: one stage's kills, when it ran alone.
     NumberSet takeKilled();
-    // Takes entry i out for good: no stage sees it, no take reports it.
-    void bury(int i) {
-        entries_[static_cast<std::size_t>(i)].killed = 2;
-        killedSince_.reset(static_cast<std::size_t>(i));
-    }
     // Keeps exactly the numbers of `alive`, with their own digits.
     void resetTo(const NumberSet& alive);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +29,56 @@ ShrinkResult runWith(const ShrinkInputs& in) {
 }
 
 // ---------------------------------------------------------------- pool
+
+// Kills by predicate, by set and one at a time, then takes, over random
+// steps, against a plain model: a bool per number and the kills since the take.
+TEST(NumberPool, KillsAndTakesMatchAPlainModel) {
+    std::mt19937 rng(17);
+    NumberPool pool;
+    std::vector<bool> dead(NumberPool::kSize, false);
+    NumberSet since;
+    for (int step = 0; step < 3000; ++step) {
+        switch (rng() % 5) {
+            case 0: {
+                const int i = int(rng() % 1000);
+                if (!dead[std::size_t(i)]) since.set(std::size_t(i));
+                dead[std::size_t(i)] = true;
+                pool.kill(i);
+                break;
+            }
+            case 1: {
+                NumberSet set;
+                for (int k = int(rng() % 40); k > 0; --k) set.set(rng() % 1000);
+                for (std::size_t i = 0; i < 1000; ++i)
+                    if (set[i] && !dead[i]) dead[i] = true, since.set(i);
+                pool.killAll(set);
+                break;
+            }
+            case 2: {
+                const int tail = int(rng() % 10);
+                for (std::size_t i = 0; i < 1000; ++i)
+                    if (int(i % 10) == tail && !dead[i]) dead[i] = true, since.set(i);
+                pool.killWhere([tail](int, int, int c) { return c == tail; });
+                break;
+            }
+            case 3: {
+                ASSERT_EQ(pool.takeKilled(), since) << "step " << step;
+                for (std::size_t i = 0; i < 1000; ++i)
+                    if (since[i]) dead[i] = false;
+                since.reset();
+                break;
+            }
+            default:
+                if (rng() % 20 == 0) {
+                    pool.reset();
+                    dead.assign(dead.size(), false);
+                    since.reset();
+                }
+        }
+        for (int i = 0; i < NumberPool::kSize; ++i) ASSERT_EQ(pool.alive(i), !dead[std::size_t(i)]) << "step " << step;
+        ASSERT_EQ(pool.aliveCount(), int(std::count(dead.begin(), dead.end(), false)));
+    }
+}
 
 TEST(NumberPool, EntriesHoldTheirNumbersInAscendingOrder) {
     NumberPool pool;
