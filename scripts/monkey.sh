@@ -8,7 +8,7 @@
 # fault are kept under build-sanitize/monkey-faults/seed-N/session.json.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-sessions=${1:-${TARNEL_MONKEY_SESSIONS:-60}}
+sessions=${1:-${TARNEL_MONKEY_SESSIONS:-40}}
 seed=${2:-1}
 build=build-sanitize
 export QT_QPA_PLATFORM=offscreen
