@@ -538,7 +538,6 @@ void HistoryWindow::startJob(bool read) {
     }
     if (read) dirty_ = false;
     busyTimer_->start();
-    resultTaken_ = false;
     reader_->setFuture(QtConcurrent::run(doHistoryJob, job(read)));
 }
 
@@ -552,31 +551,30 @@ void HistoryWindow::noteSave(const HistoryReading& reading) {
 }
 
 void HistoryWindow::readingFinished() {
+    // A signal of a job whose result waitForReading took, or that comes
+    // after a newer job began, finds nothing to take.
+    if (!reader_->isFinished() || !reader_->future().isValid()) return;
     busyTimer_->stop();
     busy_->hide();
-    if (std::exchange(resultTaken_, false)) return;  // waitForReading had it
     HistoryReading reading = reader_->future().takeResult();
     noteSave(reading);
-    if (readAgain_ || checkAgain_) {
-        const bool read = readAgain_;
-        readAgain_ = checkAgain_ = false;
-        startJob(read);  // a reading checks too
-        return;
-    }
+    const bool readAgain = std::exchange(readAgain_, false);
+    const bool checkAgain = std::exchange(checkAgain_, false);
     // A job overtaken by a newer one, or by more typing, is not shown.
-    if (dirty_) return;
-    if (reading.read) {
-        if (reading.generation == readGeneration_) applyReading(std::move(reading));
-    } else if (reading.generation == checkGeneration_ && reading.history == history_) {
-        showBacktests(reading);
+    if (!dirty_ && !readAgain) {
+        if (reading.read) {
+            if (reading.generation == readGeneration_) applyReading(std::move(reading));
+        } else if (reading.generation == checkGeneration_ && reading.history == history_) {
+            showBacktests(reading);
+        }
     }
+    if (readAgain || checkAgain) startJob(readAgain);  // a reading checks too
 }
 
 void HistoryWindow::waitForReading() {
     if (!reader_->isRunning()) return;
     reader_->waitForFinished();
     noteSave(reader_->future().takeResult());
-    resultTaken_ = true;
     busyTimer_->stop();
     busy_->hide();
     ++readGeneration_;  // its finished signal, still to come, shows nothing

@@ -186,7 +186,6 @@ private:
     QFutureWatcher<HistoryReading>* reader_ = nullptr;
     bool readAgain_ = false;             // the box changed while a job was under way
     bool checkAgain_ = false;            // the conditions changed while a job was under way
-    bool resultTaken_ = false;           // waitForReading took the result of the job
     quint64 readGeneration_ = 0;         // of the newest reading begun
     quint64 checkGeneration_ = 0;        // of the newest check begun
     QWidget* busy_ = nullptr;           // the busy caption and bar
