@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     }
     // An empty box first, as a player would clear it with a double-click.
     if (auto* p = qobject_cast<QPlainTextEdit*>(box)) p->clear();
-    if (auto* l = qobject_cast<QLineEdit*>(box)) l->clear();
+    if (auto* l = qobject_cast<tarnel::LineBox*>(box)) l->setText(QString());
     settle(150);
 
     const QString text = makeText(shape, bytes);
@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
     t.start();
     box->setFocus();
     if (auto* p = qobject_cast<QPlainTextEdit*>(box)) p->paste();
-    if (auto* l = qobject_cast<QLineEdit*>(box)) l->paste();
+    if (auto* l = qobject_cast<tarnel::LineBox*>(box)) l->paste();
     QApplication::processEvents();
     box->repaint();
     const qint64 pasted = t.elapsed();
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     if (auto* m = qobject_cast<tarnel::MultiLineBox*>(box)) {
         back = m->text();
         want = tarnel::toCrLf(want);
-    } else if (auto* l = qobject_cast<QLineEdit*>(box)) {
+    } else if (auto* l = qobject_cast<tarnel::LineBox*>(box)) {
         back = l->text();
         want.replace(QLatin1Char('\n'), QLatin1Char(' '));
     }

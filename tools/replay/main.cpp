@@ -151,6 +151,7 @@ QString Replayer::readValue(const QJsonObject& step) {
     if (what == QLatin1String("text")) {
         if (auto* m = qobject_cast<MultiLineBox*>(c)) return jsonString(m->text());
         if (auto* p = qobject_cast<QPlainTextEdit*>(c)) return jsonString(toCrLf(p->toPlainText()));
+        if (auto* l = qobject_cast<LineBox*>(c)) return jsonString(l->text());
         if (auto* e = qobject_cast<QLineEdit*>(c)) return jsonString(e->text());
         if (auto* l = qobject_cast<QLabel*>(c)) return jsonString(l->text());
         if (auto* b = qobject_cast<QAbstractButton*>(c)) return jsonString(b->text());
@@ -215,6 +216,8 @@ void Replayer::runStep(int index, const QJsonObject& step) {
         QWidget* c = control(step);
         if (auto* p = qobject_cast<QPlainTextEdit*>(c))
             QTest::mouseDClick(p->viewport(), Qt::LeftButton);
+        else if (auto* l = qobject_cast<LineBox*>(c); l && l->holdsLongText())
+            QTest::mouseDClick(l->longEditor()->viewport(), Qt::LeftButton);
         else if (qobject_cast<QLineEdit*>(c))
             QTest::mouseDClick(c, Qt::LeftButton);
         else
@@ -226,6 +229,8 @@ void Replayer::runStep(int index, const QJsonObject& step) {
             m->setText(text);
         else if (auto* p = qobject_cast<QPlainTextEdit*>(c))
             p->setPlainText(fromLineBreaks(text));
+        else if (auto* l = qobject_cast<LineBox*>(c))
+            l->setText(text);
         else if (auto* e = qobject_cast<QLineEdit*>(c))
             e->setText(text);
         else if (auto* cb = qobject_cast<QComboBox*>(c); cb && cb->isEditable())

@@ -1,6 +1,14 @@
 #include "common/qt/controls.h"
 
+#include "common/qt/text_menu.h"
+
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QDynamicPropertyChangeEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -138,25 +146,488 @@ DocumentText toDocumentText(const QString& plain) {
     return out;
 }
 
+namespace {
+// A single-line box turns every line break into one space.
+QString singleLine(const QString& text) {
+    if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'))) return text;
+    return fromLineBreaks(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+// Characters a text document cannot hold inside a block: it would end the
+// block there. A long line keeps a stand-in in their place and remembers them.
+bool endsBlock(QChar c) {
+    return c == QChar::ParagraphSeparator || c == QChar(0xFDD0) || c == QChar(0xFDD1);
+}
+constexpr QChar kStandIn = QChar(0xFFFD);
+// Blocks of a long line are cut after this many characters.
+constexpr qsizetype kLongLineBlockChars = 4096;
+}  // namespace
+
+// The editor laid over a LineBox that holds a long text. Its document has no
+// line break of the text: every block end is a cut, and characters that
+// would end a block are kept as stand-ins whose originals it remembers.
+// Its undo is off: a document's undo would bring back stand-ins without
+// their originals.
+class LongLine final : public QPlainTextEdit {
+public:
+    explicit LongLine(LineBox* owner) : QPlainTextEdit(owner), owner_(owner) {
+        setFrameShape(QFrame::NoFrame);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setWordWrapMode(QTextOption::WrapAnywhere);
+        setTabChangesFocus(true);
+        document()->setDocumentMargin(0);
+        document()->setUndoRedoEnabled(false);
+        connect(document(), &QTextDocument::contentsChange, this, &LongLine::contentsChanged);
+    }
+
+    QString text() const {
+        if (!textKnown_) {
+            text_ = textBetween(0, std::numeric_limits<int>::max());
+            textKnown_ = true;
+        }
+        return text_;
+    }
+
+    void setText(const QString& text, qsizetype cursorIndex) {
+        setPlainText(QString());
+        specials_.clear();
+        QTextCursor cursor(document());
+        insert(cursor, text);
+        setCursorIndex(cursorIndex);
+    }
+
+    // The text index of a document position: each block end before it is no character of the text.
+    qsizetype indexOf(int position) const { return position - document()->findBlock(position).blockNumber(); }
+
+    int positionOf(qsizetype index) const {
+        qsizetype before = 0;
+        QTextBlock b = document()->firstBlock();
+        for (; b.isValid(); b = b.next()) {
+            const qsizetype chars = b.length() - 1;
+            if (index <= before + chars || !b.next().isValid())
+                return b.position() + int(qMin(index - before, chars));
+            before += chars;
+        }
+        return 0;
+    }
+
+    qsizetype cursorIndex() const { return indexOf(textCursor().position()); }
+    bool inserting() const { return inserting_; }
+    void setCursorIndex(qsizetype index) {
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(positionOf(qBound(qsizetype(0), index, text().size())));
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Undo) && owner_->undoModeChange()) {
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            event->ignore();  // a single line: the box's owner may want it
+            return;
+        }
+        QTextCursor cursor = textCursor();
+        if (!isReadOnly() && !cursor.hasSelection() && event->modifiers() == Qt::NoModifier) {
+            // Backspace at a block's start, or Delete at its end, takes the
+            // character beyond the cut: the cut is no character of the text.
+            const QTextBlock block = cursor.block();
+            if (event->key() == Qt::Key_Backspace && cursor.position() == block.position() &&
+                block.previous().isValid()) {
+                cursor.setPosition(cursor.position() - 1);
+                setTextCursor(cursor);
+            } else if (event->key() == Qt::Key_Delete &&
+                       cursor.position() == block.position() + block.length() - 1 && block.next().isValid()) {
+                cursor.setPosition(cursor.position() + 1);
+                setTextCursor(cursor);
+            }
+        }
+        // A typed character the document would take for a block end goes in as a stand-in.
+        const QString typed = event->text();
+        if (!isReadOnly() && !typed.isEmpty() && typed[0].isPrint() && !(event->modifiers() & Qt::ControlModifier) &&
+            std::any_of(typed.begin(), typed.end(), endsBlock)) {
+            insert(cursor, typed);
+            setTextCursor(cursor);
+            event->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+
+    void insertFromMimeData(const QMimeData* source) override {
+        if (isReadOnly() || !source || !source->hasText()) return;
+        QTextCursor cursor = textCursor();
+        insert(cursor, singleLine(source->text()));
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+
+    QMimeData* createMimeDataFromSelection() const override {
+        const QTextCursor cursor = textCursor();
+        auto* data = new QMimeData;
+        data->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+        return data;
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        QPlainTextEdit::mouseDoubleClickEvent(event);
+        emit owner_->doubleClicked();
+    }
+
+private:
+    struct Special {
+        int position;
+        QChar original;
+    };
+
+    // Puts `text` (no line breaks) in place of the cursor's selection, cut
+    // into blocks, and leaves the cursor after it.
+    void insert(QTextCursor& cursor, const QString& text) {
+        cursor.beginEditBlock();
+        cursor.removeSelectedText();
+        const int at = cursor.position();
+        qsizetype run = at - cursor.block().position();
+        QString cut;
+        cut.reserve(text.size() + text.size() / kLongLineBlockChars + 1);
+        std::vector<Special> added;
+        for (QChar c : text) {
+            if (run >= kLongLineBlockChars && !c.isLowSurrogate()) {
+                cut += QLatin1Char('\n');
+                run = 0;
+            }
+            if (endsBlock(c)) {
+                added.push_back({at + int(cut.size()), c});
+                c = kStandIn;
+            }
+            cut += c;
+            ++run;
+        }
+        // The owner hears of the change once the stand-ins are known.
+        inserting_ = true;
+        cursor.insertText(cut);
+        cursor.endEditBlock();
+        inserting_ = false;
+        if (!added.empty()) {
+            std::vector<Special> merged;
+            merged.reserve(specials_.size() + added.size());
+            std::merge(specials_.begin(), specials_.end(), added.begin(), added.end(), std::back_inserter(merged),
+                       [](const Special& a, const Special& b) { return a.position < b.position; });
+            specials_ = std::move(merged);
+        }
+        textKnown_ = false;
+        text_ = QString();
+        owner_->longChanged();
+    }
+
+    void contentsChanged(int from, int removed, int added) {
+        textKnown_ = false;
+        text_ = QString();
+        if (specials_.empty()) return;
+        std::vector<Special> kept;
+        kept.reserve(specials_.size());
+        for (Special s : specials_) {
+            if (s.position >= from && s.position < from + removed) continue;
+            if (s.position >= from + removed) s.position += added - removed;
+            kept.push_back(s);
+        }
+        specials_ = std::move(kept);
+    }
+
+    // The text of the document from `from` to `to`: cuts left out, stand-ins as their originals.
+    QString textBetween(int from, int to) const {
+        const QString raw = document()->toRawText();
+        from = qBound(0, from, int(raw.size()));
+        to = qBound(from, to, int(raw.size()));
+        QString out;
+        out.reserve(to - from);
+        auto special = std::lower_bound(specials_.begin(), specials_.end(), from,
+                                        [](const Special& s, int p) { return s.position < p; });
+        for (int i = from; i < to; ++i) {
+            if (special != specials_.end() && special->position == i) {
+                out += special->original;
+                ++special;
+            } else if (!endsBlock(raw[i])) {
+                out += raw[i];
+            }
+        }
+        return out;
+    }
+
+    LineBox* owner_;
+    std::vector<Special> specials_;
+    bool inserting_ = false;
+    mutable QString text_;
+    mutable bool textKnown_ = false;
+};
+
 LineBox::LineBox(const QString& name, QWidget* parent) : QLineEdit(parent) {
     setObjectName(name);
     // A paste is kept whole, however long (Qt would cut it at 32767 characters).
     setMaxLength(std::numeric_limits<int>::max());
+    connect(this, &QLineEdit::textChanged, this, &LineBox::lineChanged);
+}
+
+LineBox::~LineBox() = default;
+
+QPlainTextEdit* LineBox::longEditor() const { return long_; }
+
+QString LineBox::text() const { return longMode_ ? long_->text() : QLineEdit::text(); }
+
+void LineBox::setText(const QString& text) {
+    if (text.size() < kLongLineChars) {
+        if (longMode_) {
+            const QString line = singleLine(text);
+            showShort(line, line.size());
+            earlier_.reset();
+            internal_ = true;
+            emit textChanged(line);
+            internal_ = false;
+        } else {
+            QLineEdit::setText(text);
+        }
+        return;
+    }
+    earlier_.reset();
+    if (longMode_)
+        long_->setText(singleLine(text), 0);  // its change signal tells the rest
+    else
+        showLong(singleLine(text), 0);
+}
+
+void LineBox::lineChanged(const QString& text) {
+    if (internal_) return;
+    earlier_.reset();
+    if (longMode_) {
+        // The line's own text was set past this box's setters: it is the box's text now.
+        showShort(QString(), 0);
+        QLineEdit::setText(text);
+        return;
+    }
     // A single-line box never holds a line break: a pasted CR LF, CR or LF
     // becomes one space, which separates just as the break did.
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'))) return;
+    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
         const int cursor = cursorPosition();
-        setText(fromLineBreaks(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-        setCursorPosition(qMin(cursor, int(this->text().size())));
-    });
+        QLineEdit::setText(singleLine(text));
+        setCursorPosition(qMin(cursor, int(QLineEdit::text().size())));
+        return;
+    }
+    if (text.size() >= kLongLineChars) showLong(text, cursorPosition());
+}
+
+void LineBox::longChanged() {
+    if (internal_ || !longMode_ || long_->inserting()) return;
+    earlier_.reset();
+    const QString now = long_->text();
+    internal_ = true;
+    emit textChanged(now);
+    internal_ = false;
+    if (now.size() < kShortLineChars) {
+        // Not inside the document's own change signal.
+        QMetaObject::invokeMethod(this, [this] {
+            if (longMode_ && long_->text().size() < kShortLineChars) showShort(long_->text(), long_->cursorIndex());
+        }, Qt::QueuedConnection);
+    }
+}
+
+void LineBox::showLong(const QString& text, qsizetype cursor) {
+    internal_ = true;
+    earlier_.reset();
+    const bool hadFocus = hasFocus();
+    if (!long_) {
+        long_ = new LongLine(this);
+        connect(long_, &QPlainTextEdit::textChanged, this, &LineBox::longChanged);
+    }
+    long_->setReadOnly(isReadOnly());
+    long_->setText(text, cursor);
+    placeLong();
+    longMode_ = true;
+    setFocusProxy(long_);
+    long_->show();
+    {
+        const QSignalBlocker quiet(this);
+        QLineEdit::setText(QString());
+    }
+    if (hadFocus) long_->setFocus();
+    emit textChanged(text);
+    internal_ = false;
+}
+
+void LineBox::showShort(const QString& text, qsizetype cursor) {
+    internal_ = true;
+    const bool hadFocus = long_->hasFocus();
+    longMode_ = false;
+    setFocusProxy(nullptr);
+    long_->hide();
+    long_->setText(QString(), 0);
+    {
+        const QSignalBlocker quiet(this);
+        QLineEdit::setText(text);
+        setCursorPosition(int(cursor));
+    }
+    if (hadFocus) setFocus();
+    internal_ = false;
+}
+
+void LineBox::placeLong() {
+    if (!long_) return;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    long_->setGeometry(style()->subElementRect(QStyle::SE_LineEditContents, &option, this));
+}
+
+bool LineBox::undoModeChange() {
+    if (!earlier_) return false;
+    const Earlier back = std::move(*earlier_);
+    earlier_.reset();
+    if (back.wasLong) {
+        showLong(back.text, back.cursor);
+    } else {
+        showShort(back.text, back.cursor);
+        internal_ = true;
+        emit textChanged(back.text);
+        internal_ = false;
+    }
+    return true;
+}
+
+bool LineBox::insertMakesLong(qsizetype inserted) const {
+    return !longMode_ && QLineEdit::text().size() - selectionLength() + inserted >= kLongLineChars;
+}
+
+void LineBox::insertLong(const QString& inserted, qsizetype at, qsizetype removed) {
+    Earlier before{QLineEdit::text(), cursorPosition(), false};
+    const QString line = singleLine(inserted);
+    showLong(before.text.left(at) + line + before.text.mid(at + removed), at + line.size());
+    earlier_ = std::move(before);
+}
+
+void LineBox::paste() {
+    if (isReadOnly()) return;
+    if (longMode_) {
+        long_->paste();
+        return;
+    }
+    const QString clip = QGuiApplication::clipboard()->text();
+    if (insertMakesLong(clip.size()))
+        insertLong(clip, hasSelectedText() ? selectionStart() : cursorPosition(), selectionLength());
+    else
+        QLineEdit::paste();
 }
 
 void LineBox::clearUndoably() {
+    if (longMode_) {
+        Earlier before{long_->text(), long_->cursorIndex(), true};
+        showShort(QString(), 0);
+        earlier_ = std::move(before);
+        internal_ = true;
+        emit textChanged(QString());
+        internal_ = false;
+        return;
+    }
     // setText() would also forget the box's undo history.
-    if (text().isEmpty()) return;
+    if (QLineEdit::text().isEmpty()) return;
     selectAll();
     del();
+}
+
+qsizetype LineBox::cursorIndex() const { return longMode_ ? long_->cursorIndex() : cursorPosition(); }
+
+void LineBox::setCursorIndex(qsizetype index) {
+    if (longMode_)
+        long_->setCursorIndex(index);
+    else
+        setCursorPosition(int(qBound(qsizetype(0), index, QLineEdit::text().size())));
+}
+
+void LineBox::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Undo) && undoModeChange()) {
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
+        const QString clip = QGuiApplication::clipboard()->text();
+        if (insertMakesLong(clip.size())) {
+            insertLong(clip, hasSelectedText() ? selectionStart() : cursorPosition(), selectionLength());
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void LineBox::mouseReleaseEvent(QMouseEvent* event) {
+    // The middle button pastes the selection where it is released.
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (event->button() == Qt::MiddleButton && !isReadOnly() && clipboard->supportsSelection()) {
+        const QString clip = clipboard->text(QClipboard::Selection);
+        if (!longMode_ && QLineEdit::text().size() + clip.size() >= kLongLineChars) {
+            deselect();
+            insertLong(clip, cursorPositionAt(event->position().toPoint()), 0);
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void LineBox::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (!isReadOnly() && data && data->hasText() && event->source() != this &&
+        !longMode_ && QLineEdit::text().size() + data->text().size() >= kLongLineChars) {
+        deselect();
+        insertLong(data->text(), cursorPositionAt(event->position().toPoint()), 0);
+        event->acceptProposedAction();
+        return;
+    }
+    QLineEdit::dropEvent(event);
+}
+
+void LineBox::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu's paste and undo go through the box, so a long paste is held
+    // as a long text and can be taken back.
+    QMenu* menu = createStandardContextMenu();
+    if (!menu) return;
+    // A line edit's menu leaves its actions unnamed; they are known by their
+    // captions, translated or not, and named as a text document names them.
+    static const struct {
+        const char* caption;
+        const char* name;
+    } kActions[] = {{"&Undo", "edit-undo"}, {"&Redo", "edit-redo"}, {"Cu&t", "edit-cut"},        {"&Copy", "edit-copy"},
+                    {"&Paste", "edit-paste"}, {"Delete", "edit-delete"}, {"Select All", "select-all"}};
+    for (QAction* action : menu->actions()) {
+        const QString caption = action->text().section(QLatin1Char('\t'), 0, 0);
+        for (const auto& a : kActions)
+            if (caption == QLineEdit::tr(a.caption)) action->setObjectName(QLatin1String(a.name));
+    }
+    useChineseCaptions(menu);
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-paste")) {
+            disconnect(action, &QAction::triggered, this, nullptr);
+            connect(action, &QAction::triggered, this, &LineBox::paste);
+        } else if (action->objectName() == QLatin1String("edit-undo") && earlier_) {
+            action->setEnabled(true);
+            disconnect(action, &QAction::triggered, this, nullptr);
+            connect(action, &QAction::triggered, this, [this] { undoModeChange(); });
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void LineBox::resizeEvent(QResizeEvent* event) {
+    QLineEdit::resizeEvent(event);
+    placeLong();
+}
+
+void LineBox::changeEvent(QEvent* event) {
+    QLineEdit::changeEvent(event);
+    if (!long_) return;
+    if (event->type() == QEvent::ReadOnlyChange) long_->setReadOnly(isReadOnly());
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) placeLong();
 }
 
 void LineBox::mouseDoubleClickEvent(QMouseEvent* event) {

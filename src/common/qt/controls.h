@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,18 +53,76 @@ QString fromStd(std::string_view text);
 QString toCrLf(const QString& plain);
 QString fromLineBreaks(const QString& text);  // CR LF, CR or LF each become one break
 
-// Single-line text box with a double-click signal.
+class LongLine;
+
+// Single-line text box with a double-click signal. A paste of any size is
+// kept whole. A QLineEdit lays its whole line out on every change, which for
+// a pasted list of megabytes takes seconds a keystroke and gigabytes; so a
+// text from kLongLineChars characters on is held by an editor laid over the
+// box's text area instead. That editor keeps the line in blocks of a few
+// thousand characters shown wrapped, and the box is a plain line again once
+// the text is under kShortLineChars. text(), setText(), paste() and the
+// textChanged() signal cover both: use them through LineBox, not QLineEdit.
+// Right after a paste made the box long, or a double-click emptied a long
+// box, Ctrl+Z takes that step back.
+inline constexpr qsizetype kLongLineChars = 16 * 1024;
+inline constexpr qsizetype kShortLineChars = 8 * 1024;
 class LineBox : public QLineEdit {
     Q_OBJECT
 public:
     explicit LineBox(const QString& name, QWidget* parent = nullptr);
+    ~LineBox() override;
+    QString text() const;
+    // Sets the text; CR LF, a lone CR and a lone LF each become one space.
+    void setText(const QString& text);
+    // Pastes the clipboard at the cursor, as Ctrl+V does.
+    void paste();
     // Empties the box as one edit the player can undo (Ctrl+Z).
     void clearUndoably();
+    // The cursor as an index in text(), and moving it there.
+    qsizetype cursorIndex() const;
+    void setCursorIndex(qsizetype index);
+    bool holdsLongText() const { return longMode_; }
+    // The editor holding a long text (null until the box first holds one).
+    QPlainTextEdit* longEditor() const;
 signals:
     void doubleClicked();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    friend class LongLine;
+    // The line's own text changed (typing, or QLineEdit's own setters).
+    void lineChanged(const QString& text);
+    // The long editor's text changed.
+    void longChanged();
+    // Whether putting `inserted` in place of the selection makes the line long.
+    bool insertMakesLong(qsizetype inserted) const;
+    // Puts `inserted` in place of `removed` characters at `at` and holds the result as a long text.
+    void insertLong(const QString& inserted, qsizetype at, qsizetype removed);
+    void showLong(const QString& text, qsizetype cursor);
+    void showShort(const QString& text, qsizetype cursor);
+    void placeLong();
+    // Takes back the last paste that made the box long, or the last clear of
+    // a long box, if nothing was edited since. False when there is none.
+    bool undoModeChange();
+
+    LongLine* long_ = nullptr;
+    bool longMode_ = false;
+    bool internal_ = false;  // the box changes itself: signals of the change are its own
+    struct Earlier {
+        QString text;
+        qsizetype cursor = 0;
+        bool wasLong = false;
+    };
+    std::optional<Earlier> earlier_;
 };
 
 // How a multi-line box keeps a long text in its document. Qt gives every

@@ -58,11 +58,13 @@ void showFocusFrame(QApplication& app, bool on) {
     delete ring;
     if (!on) return;
     following = QObject::connect(&app, &QApplication::focusChanged, &app, [](QWidget*, QWidget* now) {
-        // Boxes inside a spin box or combo box frame their owner.
+        // Boxes inside a spin box, a combo box or a single-line box holding a
+        // long text frame their owner.
         QWidget* target = now;
         while (target && target->focusProxy()) target = target->focusProxy();
         if (target && !target->isWindow() && target->parentWidget() &&
-            (target->parentWidget()->inherits("QAbstractSpinBox") || target->parentWidget()->inherits("QComboBox")))
+            (target->parentWidget()->inherits("QAbstractSpinBox") || target->parentWidget()->inherits("QComboBox") ||
+             target->parentWidget()->inherits("tarnel::LineBox")))
             target = target->parentWidget();
         if (!target || target->isWindow()) {
             if (ring) ring->setWidget(nullptr);
