@@ -358,7 +358,7 @@ void Session::act() {
         const int i = pickControl([](const Control& c) { return isTextBox(c) || (c.kind == Kind::Combo && c.editable); });
         const Control& c = controls_[std::size_t(i)];
         QString text;
-        if (!megabyteUsed_ && c.kind == Kind::MultiText && texts_.chance(4)) {
+        if (!megabyteUsed_ && isTextBox(c) && texts_.chance(4)) {
             text = texts_.megabyte();
             megabyteUsed_ = true;
         } else {
