@@ -474,9 +474,14 @@ void LineBox::showShort(const QString& text, qsizetype cursor) {
 
 void LineBox::placeLong() {
     if (!long_) return;
+    // Where the line draws its text: inside the frame, two pixels in from
+    // the sides, one text line high in the middle.
     QStyleOptionFrame option;
     initStyleOption(&option);
-    long_->setGeometry(style()->subElementRect(QStyle::SE_LineEditContents, &option, this));
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this) - textMargins();
+    const int height = qMin(fontMetrics().height(), contents.height());
+    long_->setGeometry(contents.x() + 2, contents.y() + (contents.height() - height + 1) / 2, qMax(1, contents.width() - 4),
+                       height);
 }
 
 bool LineBox::undoModeChange() {
