@@ -549,6 +549,12 @@ void LineBox::setCursorIndex(qsizetype index) {
 }
 
 void LineBox::keyPressEvent(QKeyEvent* event) {
+    if (longMode_) {
+        // Keys the long editor left alone: the line's own (empty) text is no
+        // place to edit, so they go on to the window.
+        event->ignore();
+        return;
+    }
     if (event->matches(QKeySequence::Undo) && undoModeChange()) {
         event->accept();
         return;
@@ -567,9 +573,13 @@ void LineBox::keyPressEvent(QKeyEvent* event) {
 void LineBox::mouseReleaseEvent(QMouseEvent* event) {
     // The middle button pastes the selection where it is released.
     const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (longMode_ && event->button() == Qt::MiddleButton) {
+        event->ignore();  // on the frame around the long editor: nothing to paste into
+        return;
+    }
     if (event->button() == Qt::MiddleButton && !isReadOnly() && clipboard->supportsSelection()) {
         const QString clip = clipboard->text(QClipboard::Selection);
-        if (!longMode_ && QLineEdit::text().size() + clip.size() >= kLongLineChars) {
+        if (QLineEdit::text().size() + clip.size() >= kLongLineChars) {
             deselect();
             insertLong(clip, cursorPositionAt(event->position().toPoint()), 0);
             event->accept();
@@ -580,9 +590,13 @@ void LineBox::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void LineBox::dropEvent(QDropEvent* event) {
+    if (longMode_) {
+        event->ignore();  // on the frame around the long editor
+        return;
+    }
     const QMimeData* data = event->mimeData();
     if (!isReadOnly() && data && data->hasText() && event->source() != this &&
-        !longMode_ && QLineEdit::text().size() + data->text().size() >= kLongLineChars) {
+        QLineEdit::text().size() + data->text().size() >= kLongLineChars) {
         deselect();
         insertLong(data->text(), cursorPositionAt(event->position().toPoint()), 0);
         event->acceptProposedAction();
