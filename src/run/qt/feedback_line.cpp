@@ -1,5 +1,6 @@
 #include "run/qt/feedback_line.h"
 
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -50,18 +51,47 @@ void FeedbackLine::refresh() {
 
 void FeedbackLine::display(const InputFeedback& feedback) {
     feedback_ = feedback;
-    QString html;
-    if (!feedback.info.empty())
-        html += QStringLiteral("<span style=\"color:%1\">%2</span>")
-                    .arg(QLatin1String(kInfoColor), fromStd(feedback.info).toHtmlEscaped());
-    if (!feedback.warning.empty()) {
-        if (!html.isEmpty()) html += QStringLiteral("&nbsp;&nbsp;");
-        html += QStringLiteral("<span style=\"color:%1\">%2</span>")
-                    .arg(QLatin1String(kWarningColor), fromStd(feedback.warning).toHtmlEscaped());
+    render();
+}
+
+void FeedbackLine::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    render();
+}
+
+void FeedbackLine::showEvent(QShowEvent* event) {
+    QLabel::showEvent(event);
+    render();
+}
+
+void FeedbackLine::render() {
+    const QString gap = QStringLiteral("\u00A0\u00A0");
+    const QString info = fromStd(feedback_.info);
+    const QString warning = fromStd(feedback_.warning);
+    auto html = [&](const QString& shownInfo, const QString& shownWarning) {
+        QString out;
+        if (!shownInfo.isEmpty())
+            out += QStringLiteral("<span style=\"color:%1\">%2</span>")
+                       .arg(QLatin1String(kInfoColor), shownInfo.toHtmlEscaped());
+        if (!shownWarning.isEmpty()) {
+            if (!out.isEmpty()) out += gap;
+            out += QStringLiteral("<span style=\"color:%1\">%2</span>")
+                       .arg(QLatin1String(kWarningColor), shownWarning.toHtmlEscaped());
+        }
+        return out;
+    };
+    QString shownInfo = info;
+    QString shownWarning = warning;
+    const QFontMetrics metrics(font());
+    const int room = contentsRect().width();
+    if (isVisible() && room > 0 && metrics.horizontalAdvance(info + (info.isEmpty() || warning.isEmpty() ? QString() : gap) + warning) > room) {
+        shownInfo = metrics.elidedText(info, Qt::ElideRight, room);
+        const int left = room - metrics.horizontalAdvance(shownInfo + gap);
+        shownWarning = warning.isEmpty() ? QString() : metrics.elidedText(warning, Qt::ElideRight, qMax(0, left));
     }
-    setText(html);
+    setText(html(shownInfo, shownWarning));
     // A narrow column may cut the line; the tooltip holds all of it.
-    setToolTip(html);
+    setToolTip(html(info, warning));
 }
 
 }  // namespace tarnel

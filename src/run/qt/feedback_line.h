@@ -30,8 +30,15 @@ public:
     // What is shown: the reading and the warning, each empty when none.
     const InputFeedback& feedback() const { return feedback_; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
     void display(const InputFeedback& feedback);
+    // Shows the reading and the warning in the width there is: a warning
+    // that does not fit ends in "…"; the tooltip holds all of it.
+    void render();
 
     ListBox kind_;
     StateBinding& binding_;
