@@ -337,21 +337,32 @@ private:
         specials_ = std::move(kept);
     }
 
-    // The text of the document from `from` to `to`: cuts left out, stand-ins as their originals.
+    // The text of the document from `from` to `to`: cuts left out, stand-ins
+    // as their originals. Reads block by block, a few thousand characters
+    // at a time: a text of megabytes is read on every keystroke.
     QString textBetween(int from, int to) const {
-        const QString raw = document()->toRawText();
-        from = qBound(0, from, int(raw.size()));
-        to = qBound(from, to, int(raw.size()));
+        const QTextDocument* doc = document();
+        from = qMax(0, from);
+        to = qMin(to, doc->characterCount() - 1);
         QString out;
+        if (to <= from) return out;
         out.reserve(to - from);
         auto special = std::lower_bound(specials_.begin(), specials_.end(), from,
                                         [](const Special& s, int p) { return s.position < p; });
-        for (int i = from; i < to; ++i) {
-            if (special != specials_.end() && special->position == i) {
-                out += special->original;
-                ++special;
-            } else if (!endsBlock(raw[i])) {
-                out += raw[i];
+        for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
+            const QString chars = b.text();
+            const int start = qMax(from, b.position());
+            const int end = qMin(to, b.position() + int(chars.size()));
+            int i = start;
+            while (i < end) {
+                const int stop = special != specials_.end() && special->position < end ? special->position : end;
+                out.append(QStringView(chars).sliced(i - b.position(), stop - i));
+                i = stop;
+                if (i < end) {
+                    out += special->original;
+                    ++special;
+                    ++i;
+                }
             }
         }
         return out;
