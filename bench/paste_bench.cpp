@@ -3,6 +3,7 @@
 // measured one case per process by tarnel-paste-probe (bench/paste_cases.sh).
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -94,5 +95,25 @@ void pasteCases(benchmark::internal::Benchmark* b) {
             b->Args({target, shape, 10'000'000});
 }
 BENCHMARK(BM_PasteRunShow)->Apply(pasteCases)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A keystroke in a single-line box holding a long paste: the edit, the box
+// announcing its text, and a repaint.
+void BM_KeystrokeInLongLine(benchmark::State& state) {
+    QWidget window;
+    auto* box = new tarnel::LineBox(QStringLiteral("T_probe"), &window);
+    box->setGeometry(10, 10, 120, 22);
+    window.show();
+    box->setText(pasteText(0, state.range(0)));
+    box->setCursorIndex(state.range(0) / 2);
+    QApplication::processEvents();
+    QWidget* editor = box->holdsLongText() ? box->longEditor() : static_cast<QWidget*>(box);
+    for (auto _ : state) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+        QApplication::sendEvent(editor, &key);
+        QApplication::processEvents();
+        editor->repaint();
+    }
+}
+BENCHMARK(BM_KeystrokeInLongLine)->Arg(10'000)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
