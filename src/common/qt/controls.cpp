@@ -677,22 +677,32 @@ bool MultiLineBox::isJoin(int position) const {
 }
 
 QString MultiLineBox::joinedText(int from, int to, QLatin1String lineBreak) const {
-    const QString raw = document()->toRawText();
-    from = qBound(0, from, int(raw.size()));
-    to = qBound(from, to, int(raw.size()));
+    // Block by block, copying the runs between line breaks whole: a text of
+    // megabytes is read once a burst of typing settles.
+    const QTextDocument* doc = document();
+    from = qMax(0, from);
+    to = qMin(to, doc->characterCount() - 1);
     QString out;
+    if (to <= from) return out;
     out.reserve(to - from + (to - from) / 8);
-    auto join = std::lower_bound(joins_.begin(), joins_.end(), from);
-    for (int i = from; i < to; ++i) {
-        const QChar c = raw[i];
-        if (join != joins_.end() && *join == i) {
-            ++join;
-            continue;
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
+        const QString chars = b.text();
+        const QStringView view(chars);
+        const int base = b.position();
+        const int end = qMin(to, base + int(chars.size()));
+        for (int i = qMax(from, base); i < end;) {
+            int j = i;
+            while (j < end && !isBreak(view[j - base])) ++j;
+            out.append(view.sliced(i - base, j - i));
+            if (j < end) {
+                out += lineBreak;
+                ++j;
+            }
+            i = j;
         }
-        if (isBreak(c))
-            out += lineBreak;
-        else
-            out += c;
+        // The block's end: a line break, or a join that is no character of the text.
+        const int blockEnd = base + int(chars.size());
+        if (blockEnd < to && !isJoin(blockEnd)) out += lineBreak;
     }
     return out;
 }
