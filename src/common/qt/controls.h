@@ -1,19 +1,14 @@
 #pragma once
 // Small pieces every window is built from: back colours in the 0xBBGGRR
-// form, the toggle operation of grid buttons, text boxes that report a
-// double-click, and the conversions between Qt text and the core's UTF-8.
+// form, the toggle operation of grid buttons, the conversions between Qt
+// text and the core's UTF-8, and (text_boxes.h) the text boxes.
 
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-class QMimeData;
-class QTextCursor;
+#include "common/qt/text_boxes.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -47,141 +42,6 @@ QString indexedName(const QString& name, int index);
 
 std::string toStd(const QString& text);
 QString fromStd(std::string_view text);
-
-// Multi-line boxes hold line breaks as CR LF as the stages and the replay
-// tool see them; Qt keeps paragraphs. These convert at the boundary.
-QString toCrLf(const QString& plain);
-QString fromLineBreaks(const QString& text);  // CR LF, CR or LF each become one break
-
-class LongLine;
-
-// Single-line text box with a double-click signal. A paste of any size is
-// kept whole. A QLineEdit lays its whole line out on every change, which for
-// a pasted list of megabytes takes seconds a keystroke and gigabytes; so a
-// text from kLongLineChars characters on is held by an editor laid over the
-// box's text area instead. That editor keeps the line in blocks of a few
-// thousand characters shown wrapped, and the box is a plain line again once
-// the text is under kShortLineChars. text(), setText(), paste() and the
-// textChanged() signal cover both: use them through LineBox, not QLineEdit.
-// Right after a paste made the box long, or a double-click emptied a long
-// box, Ctrl+Z takes that step back.
-inline constexpr qsizetype kLongLineChars = 16 * 1024;
-inline constexpr qsizetype kShortLineChars = 8 * 1024;
-class LineBox : public QLineEdit {
-    Q_OBJECT
-public:
-    explicit LineBox(const QString& name, QWidget* parent = nullptr);
-    ~LineBox() override;
-    QString text() const;
-    // Sets the text; CR LF, a lone CR and a lone LF each become one space.
-    void setText(const QString& text);
-    // Pastes the clipboard at the cursor, as Ctrl+V does.
-    void paste();
-    // Empties the box as one edit the player can undo (Ctrl+Z).
-    void clearUndoably();
-    // The cursor as an index in text(), and moving it there.
-    qsizetype cursorIndex() const;
-    void setCursorIndex(qsizetype index);
-    bool holdsLongText() const { return longMode_; }
-    // The editor holding a long text (null until the box first holds one).
-    QPlainTextEdit* longEditor() const;
-signals:
-    void doubleClicked();
-
-protected:
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
-private:
-    friend class LongLine;
-    // The line's own text changed (typing, or QLineEdit's own setters).
-    void lineChanged(const QString& text);
-    // The long editor's text changed.
-    void longChanged();
-    // Whether putting `inserted` in place of the selection makes the line long.
-    bool insertMakesLong(qsizetype inserted) const;
-    // Puts `inserted` in place of `removed` characters at `at` and holds the result as a long text.
-    void insertLong(const QString& inserted, qsizetype at, qsizetype removed);
-    void showLong(const QString& text, qsizetype cursor);
-    void showShort(const QString& text, qsizetype cursor);
-    void placeLong();
-    // Takes back the last paste that made the box long, or the last clear of
-    // a long box, if nothing was edited since. False when there is none.
-    bool undoModeChange();
-
-    LongLine* long_ = nullptr;
-    bool longMode_ = false;
-    bool internal_ = false;  // the box changes itself: signals of the change are its own
-    struct Earlier {
-        QString text;
-        qsizetype cursor = 0;
-        bool wasLong = false;
-    };
-    std::optional<Earlier> earlier_;
-};
-
-// How a multi-line box keeps a long text in its document. Qt gives every
-// paragraph its own block and lays a block out whole: a document of millions
-// of blocks takes tens of seconds and gigabytes to build, and a block of
-// millions of characters seconds to lay out. So a long text keeps its line
-// breaks as line separators (U+2028) inside blocks of a few thousand
-// characters; a line break ends a block only every few thousand characters,
-// and a line longer than that is cut into blocks joined without a break
-// (`joins`: indexes in `text` of block ends that are no line break). Both
-// kinds of break show as a line break and read back as one. Short texts keep
-// one block per line. `plain` has its line breaks as LF.
-struct DocumentText {
-    QString text;
-    std::vector<qsizetype> joins;
-};
-DocumentText toDocumentText(const QString& plain);
-// Texts from this many characters on are kept in grouped blocks.
-inline constexpr qsizetype kGroupedTextChars = 16 * 1024;
-
-// Multi-line text box with a vertical scroll bar and a double-click signal.
-// A paste of any size is kept whole and shown at once: long texts are kept
-// as toDocumentText() says, and a line too long to break at words wraps
-// anywhere (word wrapping a line of a million digits takes minutes).
-class MultiLineBox : public QPlainTextEdit {
-    Q_OBJECT
-public:
-    explicit MultiLineBox(const QString& name, QWidget* parent = nullptr);
-    // The text with every line break as CR LF. Kept between changes.
-    QString text() const;
-    // Sets the text; CR LF, a lone CR and a lone LF each make one line break.
-    void setText(const QString& text);
-    // Empties the box as one edit the player can undo (Ctrl+Z).
-    void clearUndoably();
-    // The cursor position in the document of the character at `index` of the
-    // text, counting every line break as one character.
-    int documentPosition(qsizetype index) const;
-signals:
-    void doubleClicked();
-
-protected:
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void insertFromMimeData(const QMimeData* source) override;
-
-    QMimeData* createMimeDataFromSelection() const override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    void contentsChanged(int from, int charsRemoved, int charsAdded);
-    void insertGrouped(QTextCursor& cursor, const QString& plain);
-    // The document's text from `from` to `to` with joins left out and other block ends as `lineBreak`.
-    QString joinedText(int from, int to, QLatin1String lineBreak) const;
-    bool isJoin(int position) const;
-
-    mutable QString text_;
-    mutable bool textKnown_ = false;
-    // Document positions of the block ends that join a cut line, ascending.
-    std::vector<int> joins_;
-};
 
 // A command button with a caption and a back colour.
 QPushButton* makeButton(const QString& name, const QString& caption, quint32 bbggrr,
