@@ -35,13 +35,14 @@ int clampScale(int percent) { return std::clamp(percent, kMinDisplayScale, kMaxD
 
 int scaled(int base, int percent) { return int(std::lround(double(base) * percent / 100.0)); }
 
-// The controls the windows size by hand. Parts that Qt builds inside
-// other controls (the edit of a spin box, the arrows of a tab bar) size
-// themselves and are left alone.
+// The controls the windows size by hand. Parts built inside other controls
+// (the edit of a spin box, the arrows of a tab bar, the long-text editor of
+// a single-line box) size themselves and are left alone.
 bool sizedByHand(const QWidget* w) {
     if (w->isWindow() || w->objectName().startsWith(QLatin1String("qt_"))) return false;
     const QWidget* parent = w->parentWidget();
-    if (parent && (qobject_cast<const QAbstractSpinBox*>(parent) || qobject_cast<const QComboBox*>(parent)))
+    if (parent && (qobject_cast<const QAbstractSpinBox*>(parent) || qobject_cast<const QComboBox*>(parent) ||
+                   qobject_cast<const QLineEdit*>(parent)))
         return false;
     if (qobject_cast<const QToolButton*>(w)) return false;
     return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
