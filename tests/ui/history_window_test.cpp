@@ -3,7 +3,9 @@
 // backtests, and the trend table ticking kill boxes on the main window.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -335,6 +337,35 @@ TEST_F(HistoryWindowTest, DoubleClickOnATrendValueTicksItsKillBox) {
             }
         }
     }
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+// A paste holding a line of a megabyte (a digit run) among draws is kept
+// exactly, saved exactly, and read as the core reads it.
+TEST_F(HistoryWindowTest, AMegabyteLineAmongDrawsIsKeptAndReadAsTheCoreReadsIt) {
+    StateMaker make(41);
+    HistoryWindow* h = open();
+    QString run;
+    for (int i = 0; i < 1'000'000; ++i) run += QChar(u'0' + make.below(10));
+    const QString text = randomHistory(make, 40) + run + QStringLiteral("\n") + randomHistory(make, 40);
+    auto* box = h->findChild<MultiLineBox*>(QStringLiteral("T_ls_haoma"));
+    ASSERT_TRUE(box);
+    QGuiApplication::clipboard()->setText(text);
+    box->setFocus();
+    box->paste();
+    EXPECT_TRUE(h->historyText() == text);
+    const History want = coreRead(text);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h->history().draws.size() == want.draws.size(); }, 20000));
+    EXPECT_EQ(h->history().skipped, want.skipped);
+    h->close();
+    QFile saved(store.filePath(QStringLiteral("data/history.txt")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(saved.readAll()) == text);
 }
 
 }  // namespace

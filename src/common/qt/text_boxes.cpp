@@ -674,6 +674,10 @@ QString MultiLineBox::text() const {
     return text_;
 }
 
+QString MultiLineBox::plainText() const {
+    return joinedText(0, std::numeric_limits<int>::max(), QLatin1String("\n")).replace(QChar::Nbsp, QLatin1Char(' '));
+}
+
 void MultiLineBox::insertGrouped(QTextCursor& cursor, const QString& plain) {
     const DocumentText grouped = toDocumentText(plain);
     // A cut line cannot come back through undo: the document would restore

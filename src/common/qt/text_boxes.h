@@ -120,6 +120,9 @@ public:
     explicit MultiLineBox(const QString& name, QWidget* parent = nullptr);
     // The text with every line break as CR LF. Kept between changes.
     QString text() const;
+    // The text as toPlainText() gives it (line breaks as LF, no-break
+    // spaces as spaces), but with a cut line whole.
+    QString plainText() const;
     // Sets the text; CR LF, a lone CR and a lone LF each make one line break.
     void setText(const QString& text);
     // Empties the box as one edit the player can undo (Ctrl+Z).

@@ -342,7 +342,7 @@ HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
     if (file.bytes) savedText_ = QString::fromUtf8(*file.bytes);
     {
         const QSignalBlocker block(text_);
-        text_->setPlainText(savedText_);
+        text_->setText(savedText_);
     }
     rereadNow();
     resize(1100, 660);
@@ -385,8 +385,8 @@ QWidget* HistoryWindow::buildInputTab() {
     buttons->addWidget(hint, 1);
     layout->addLayout(buttons);
 
-    text_ = new QPlainTextEdit(page);
-    text_->setObjectName(QStringLiteral("T_ls_haoma"));
+    // A multi-line box, so that a paste of megabytes (even one digit run) is shown at once.
+    text_ = new MultiLineBox(QStringLiteral("T_ls_haoma"), page);
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setPlaceholderText(QStringLiteral("在这里粘贴开奖号码，或点“打开文件…”"));
     connect(text_, &QPlainTextEdit::textChanged, this, &HistoryWindow::textEdited);
@@ -472,9 +472,9 @@ QString HistoryWindow::trendOmissionHint() {
                           "最大遗漏：历史上连续没有开出的最多期数，包括当前遗漏。");
 }
 
-QString HistoryWindow::historyText() const { return text_->toPlainText(); }
+QString HistoryWindow::historyText() const { return text_->plainText(); }
 
-void HistoryWindow::setHistoryText(const QString& text) { text_->setPlainText(text); }
+void HistoryWindow::setHistoryText(const QString& text) { text_->setText(text); }
 
 QString HistoryWindow::statusText() const { return status_->text(); }
 
@@ -499,7 +499,7 @@ HistoryJob HistoryWindow::job(bool read) {
     job.generation = read ? ++readGeneration_ : ++checkGeneration_;
     job.read = read;
     if (read) {
-        job.text = text_->toPlainText();
+        job.text = text_->plainText();
         job.savedText = savedText_;
         job.lastSaveFailed = !saveError_.isEmpty();
         job.path = storagePath();
@@ -595,7 +595,7 @@ void HistoryWindow::applyReading(HistoryReading reading) {
 }
 
 void HistoryWindow::remember() {
-    const QString text = text_->toPlainText();
+    const QString text = text_->plainText();
     if (text == savedText_ && saveError_.isEmpty()) return;
     const QString path = storagePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -666,7 +666,7 @@ bool HistoryWindow::openHistoryFile(const QString& path) {
         restoreCursor();
         return false;
     }
-    text_->setPlainText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    text_->setText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
     rereadNow();
     restoreCursor();
     if (converted)

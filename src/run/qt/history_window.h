@@ -16,7 +16,6 @@
 
 class QComboBox;
 class QLabel;
-class QPlainTextEdit;
 class QTableView;
 class QTableWidget;
 class QTabWidget;
@@ -28,6 +27,8 @@ template <typename T>
 class QFutureWatcher;
 
 namespace tarnel {
+
+class MultiLineBox;
 
 class MainWindow;
 class UiServices;
@@ -178,7 +179,7 @@ private:
     QString saveError_;       // why the last save failed, empty when it worked
     bool dirty_ = false;      // the box changed since it was last read
     QTabWidget* tabs_ = nullptr;
-    QPlainTextEdit* text_ = nullptr;
+    MultiLineBox* text_ = nullptr;
     QLabel* status_ = nullptr;
     QTimer* rereadTimer_ = nullptr;
     QTimer* backtestTimer_ = nullptr;    // two-star changes, after a pause
