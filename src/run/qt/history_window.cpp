@@ -387,6 +387,8 @@ QWidget* HistoryWindow::buildInputTab() {
 
     // A multi-line box, so that a paste of megabytes (even one digit run) is shown at once.
     text_ = new MultiLineBox(QStringLiteral("T_ls_haoma"), page);
+    text_->setTabChangesFocus(false);  // a typed Tab separates an issue from its digits
+    text_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setPlaceholderText(QStringLiteral("在这里粘贴开奖号码，或点“打开文件…”"));
     connect(text_, &QPlainTextEdit::textChanged, this, &HistoryWindow::textEdited);
