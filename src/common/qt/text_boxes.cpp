@@ -119,113 +119,24 @@ constexpr qsizetype kLongLineBlockChars = 4096;
 // their originals.
 class LongLine final : public QPlainTextEdit {
 public:
-    explicit LongLine(LineBox* owner) : QPlainTextEdit(owner), owner_(owner) {
-        setFrameShape(QFrame::NoFrame);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setWordWrapMode(QTextOption::WrapAnywhere);
-        setTabChangesFocus(true);
-        document()->setDocumentMargin(0);
-        document()->setUndoRedoEnabled(false);
-        connect(document(), &QTextDocument::contentsChange, this, &LongLine::contentsChanged);
-    }
-
-    QString text() const {
-        if (!textKnown_) {
-            text_ = textBetween(0, std::numeric_limits<int>::max());
-            textKnown_ = true;
-        }
-        return text_;
-    }
-
-    void setText(const QString& text, qsizetype cursorIndex) {
-        setPlainText(QString());
-        specials_.clear();
-        QTextCursor cursor(document());
-        insert(cursor, text);
-        setCursorIndex(cursorIndex);
-    }
-
+    explicit LongLine(LineBox* owner);
+    QString text() const;
+    // Sets the text (no line breaks) and puts the cursor at `cursorIndex` of it.
+    void setText(const QString& text, qsizetype cursorIndex);
     // The text index of a document position: each block end before it is no character of the text.
     qsizetype indexOf(int position) const { return position - document()->findBlock(position).blockNumber(); }
-
-    int positionOf(qsizetype index) const {
-        qsizetype before = 0;
-        QTextBlock b = document()->firstBlock();
-        for (; b.isValid(); b = b.next()) {
-            const qsizetype chars = b.length() - 1;
-            if (index <= before + chars || !b.next().isValid())
-                return b.position() + int(qMin(index - before, chars));
-            before += chars;
-        }
-        return 0;
-    }
-
+    // The document position of a text index; at a cut, the end of the block before it.
+    int positionOf(qsizetype index) const;
     qsizetype cursorIndex() const { return indexOf(textCursor().position()); }
+    void setCursorIndex(qsizetype index);
+    // Whether an insertion is under way: its change is announced once it is complete.
     bool inserting() const { return inserting_; }
-    void setCursorIndex(qsizetype index) {
-        QTextCursor cursor = textCursor();
-        cursor.setPosition(positionOf(qBound(qsizetype(0), index, text().size())));
-        setTextCursor(cursor);
-        ensureCursorVisible();
-    }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->matches(QKeySequence::Undo) && owner_->undoModeChange()) {
-            event->accept();
-            return;
-        }
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            event->ignore();  // a single line: the box's owner may want it
-            return;
-        }
-        QTextCursor cursor = textCursor();
-        if (!isReadOnly() && !cursor.hasSelection() && event->modifiers() == Qt::NoModifier) {
-            // Backspace at a block's start, or Delete at its end, takes the
-            // character beyond the cut: the cut is no character of the text.
-            const QTextBlock block = cursor.block();
-            if (event->key() == Qt::Key_Backspace && cursor.position() == block.position() &&
-                block.previous().isValid()) {
-                cursor.setPosition(cursor.position() - 1);
-                setTextCursor(cursor);
-            } else if (event->key() == Qt::Key_Delete &&
-                       cursor.position() == block.position() + block.length() - 1 && block.next().isValid()) {
-                cursor.setPosition(cursor.position() + 1);
-                setTextCursor(cursor);
-            }
-        }
-        // A typed character the document would take for a block end goes in as a stand-in.
-        const QString typed = event->text();
-        if (!isReadOnly() && !typed.isEmpty() && typed[0].isPrint() && !(event->modifiers() & Qt::ControlModifier) &&
-            std::any_of(typed.begin(), typed.end(), endsBlock)) {
-            insert(cursor, typed);
-            setTextCursor(cursor);
-            event->accept();
-            return;
-        }
-        QPlainTextEdit::keyPressEvent(event);
-    }
-
-    void insertFromMimeData(const QMimeData* source) override {
-        if (isReadOnly() || !source || !source->hasText()) return;
-        QTextCursor cursor = textCursor();
-        insert(cursor, singleLine(source->text()));
-        setTextCursor(cursor);
-        ensureCursorVisible();
-    }
-
-    QMimeData* createMimeDataFromSelection() const override {
-        const QTextCursor cursor = textCursor();
-        auto* data = new QMimeData;
-        data->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
-        return data;
-    }
-
-    void mouseDoubleClickEvent(QMouseEvent* event) override {
-        QPlainTextEdit::mouseDoubleClickEvent(event);
-        emit owner_->doubleClicked();
-    }
+    void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+    QMimeData* createMimeDataFromSelection() const override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     struct Special {
@@ -235,94 +146,196 @@ private:
 
     // Puts `text` (no line breaks) in place of the cursor's selection, cut
     // into blocks, and leaves the cursor after it.
-    void insert(QTextCursor& cursor, const QString& text) {
-        cursor.beginEditBlock();
-        cursor.removeSelectedText();
-        const int at = cursor.position();
-        qsizetype run = at - cursor.block().position();
-        QString cut;
-        cut.reserve(text.size() + text.size() / kLongLineBlockChars + 1);
-        std::vector<Special> added;
-        for (QChar c : text) {
-            if (run >= kLongLineBlockChars && !c.isLowSurrogate()) {
-                cut += QLatin1Char('\n');
-                run = 0;
-            }
-            if (endsBlock(c)) {
-                added.push_back({at + int(cut.size()), c});
-                c = kStandIn;
-            }
-            cut += c;
-            ++run;
-        }
-        // The owner hears of the change once the stand-ins are known.
-        inserting_ = true;
-        cursor.insertText(cut);
-        cursor.endEditBlock();
-        inserting_ = false;
-        if (!added.empty()) {
-            std::vector<Special> merged;
-            merged.reserve(specials_.size() + added.size());
-            std::merge(specials_.begin(), specials_.end(), added.begin(), added.end(), std::back_inserter(merged),
-                       [](const Special& a, const Special& b) { return a.position < b.position; });
-            specials_ = std::move(merged);
-        }
-        textKnown_ = false;
-        text_ = QString();
-        owner_->longChanged();
-    }
-
-    void contentsChanged(int from, int removed, int added) {
-        textKnown_ = false;
-        text_ = QString();
-        if (specials_.empty()) return;
-        std::vector<Special> kept;
-        kept.reserve(specials_.size());
-        for (Special s : specials_) {
-            if (s.position >= from && s.position < from + removed) continue;
-            if (s.position >= from + removed) s.position += added - removed;
-            kept.push_back(s);
-        }
-        specials_ = std::move(kept);
-    }
-
-    // The text of the document from `from` to `to`: cuts left out, stand-ins
-    // as their originals. Reads block by block, a few thousand characters
-    // at a time: a text of megabytes is read on every keystroke.
-    QString textBetween(int from, int to) const {
-        const QTextDocument* doc = document();
-        from = qMax(0, from);
-        to = qMin(to, doc->characterCount() - 1);
-        QString out;
-        if (to <= from) return out;
-        out.reserve(to - from);
-        auto special = std::lower_bound(specials_.begin(), specials_.end(), from,
-                                        [](const Special& s, int p) { return s.position < p; });
-        for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
-            const QString chars = b.text();
-            const int start = qMax(from, b.position());
-            const int end = qMin(to, b.position() + int(chars.size()));
-            int i = start;
-            while (i < end) {
-                const int stop = special != specials_.end() && special->position < end ? special->position : end;
-                out.append(QStringView(chars).sliced(i - b.position(), stop - i));
-                i = stop;
-                if (i < end) {
-                    out += special->original;
-                    ++special;
-                    ++i;
-                }
-            }
-        }
-        return out;
-    }
+    void insert(QTextCursor& cursor, const QString& text);
+    void contentsChanged(int from, int removed, int added);
+    // The text of the document from `from` to `to`: cuts left out, stand-ins as their originals.
+    QString textBetween(int from, int to) const;
 
     LineBox* owner_;
-    std::vector<Special> specials_;
+    std::vector<Special> specials_;  // ascending positions
     bool inserting_ = false;
     mutable QString text_;
     mutable bool textKnown_ = false;
 };
+
+LongLine::LongLine(LineBox* owner) : QPlainTextEdit(owner), owner_(owner) {
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWordWrapMode(QTextOption::WrapAnywhere);
+    setTabChangesFocus(true);
+    document()->setDocumentMargin(0);
+    document()->setUndoRedoEnabled(false);
+    connect(document(), &QTextDocument::contentsChange, this, &LongLine::contentsChanged);
+}
+
+QString LongLine::text() const {
+    if (!textKnown_) {
+        text_ = textBetween(0, std::numeric_limits<int>::max());
+        textKnown_ = true;
+    }
+    return text_;
+}
+
+void LongLine::setText(const QString& text, qsizetype cursorIndex) {
+    setPlainText(QString());
+    specials_.clear();
+    QTextCursor cursor(document());
+    insert(cursor, text);
+    setCursorIndex(cursorIndex);
+}
+
+int LongLine::positionOf(qsizetype index) const {
+    qsizetype before = 0;
+    for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) {
+        const qsizetype chars = b.length() - 1;
+        if (index <= before + chars || !b.next().isValid()) return b.position() + int(qMin(index - before, chars));
+        before += chars;
+    }
+    return 0;
+}
+
+void LongLine::setCursorIndex(qsizetype index) {
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(positionOf(qBound(qsizetype(0), index, text().size())));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void LongLine::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Undo) && owner_->undoModeChange()) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();  // a single line: the box's owner may want it
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    if (!isReadOnly() && !cursor.hasSelection() && event->modifiers() == Qt::NoModifier) {
+        // Backspace at a block's start, or Delete at its end, takes the
+        // character beyond the cut: the cut is no character of the text.
+        const QTextBlock block = cursor.block();
+        if (event->key() == Qt::Key_Backspace && cursor.position() == block.position() && block.previous().isValid()) {
+            cursor.setPosition(cursor.position() - 1);
+            setTextCursor(cursor);
+        } else if (event->key() == Qt::Key_Delete && cursor.position() == block.position() + block.length() - 1 &&
+                   block.next().isValid()) {
+            cursor.setPosition(cursor.position() + 1);
+            setTextCursor(cursor);
+        }
+    }
+    // A typed character the document would take for a block end goes in as a stand-in.
+    const QString typed = event->text();
+    if (!isReadOnly() && !typed.isEmpty() && typed[0].isPrint() && !(event->modifiers() & Qt::ControlModifier) &&
+        std::any_of(typed.begin(), typed.end(), endsBlock)) {
+        insert(cursor, typed);
+        setTextCursor(cursor);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void LongLine::insertFromMimeData(const QMimeData* source) {
+    if (isReadOnly() || !source || !source->hasText()) return;
+    QTextCursor cursor = textCursor();
+    insert(cursor, singleLine(source->text()));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+QMimeData* LongLine::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    auto* data = new QMimeData;
+    data->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
+}
+
+void LongLine::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    emit owner_->doubleClicked();
+}
+
+void LongLine::insert(QTextCursor& cursor, const QString& text) {
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    const int at = cursor.position();
+    qsizetype run = at - cursor.block().position();
+    QString cut;
+    cut.reserve(text.size() + text.size() / kLongLineBlockChars + 1);
+    std::vector<Special> added;
+    for (QChar c : text) {
+        if (run >= kLongLineBlockChars && !c.isLowSurrogate()) {
+            cut += QLatin1Char('\n');
+            run = 0;
+        }
+        if (endsBlock(c)) {
+            added.push_back({at + int(cut.size()), c});
+            c = kStandIn;
+        }
+        cut += c;
+        ++run;
+    }
+    // The owner hears of the change once the stand-ins are known.
+    inserting_ = true;
+    cursor.insertText(cut);
+    cursor.endEditBlock();
+    inserting_ = false;
+    if (!added.empty()) {
+        std::vector<Special> merged;
+        merged.reserve(specials_.size() + added.size());
+        std::merge(specials_.begin(), specials_.end(), added.begin(), added.end(), std::back_inserter(merged),
+                   [](const Special& x, const Special& y) { return x.position < y.position; });
+        specials_ = std::move(merged);
+    }
+    textKnown_ = false;
+    text_ = QString();
+    owner_->longChanged();
+}
+
+void LongLine::contentsChanged(int from, int removed, int added) {
+    textKnown_ = false;
+    text_ = QString();
+    if (specials_.empty()) return;
+    std::vector<Special> kept;
+    kept.reserve(specials_.size());
+    for (Special s : specials_) {
+        if (s.position >= from && s.position < from + removed) continue;
+        if (s.position >= from + removed) s.position += added - removed;
+        kept.push_back(s);
+    }
+    specials_ = std::move(kept);
+}
+
+QString LongLine::textBetween(int from, int to) const {
+    // Block by block, a few thousand characters at a time: a text of
+    // megabytes is read on every keystroke.
+    const QTextDocument* doc = document();
+    from = qMax(0, from);
+    to = qMin(to, doc->characterCount() - 1);
+    QString out;
+    if (to <= from) return out;
+    out.reserve(to - from);
+    auto special = std::lower_bound(specials_.begin(), specials_.end(), from,
+                                    [](const Special& s, int p) { return s.position < p; });
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
+        const QString chars = b.text();
+        const int end = qMin(to, b.position() + int(chars.size()));
+        for (int i = qMax(from, b.position()); i < end;) {
+            while (special != specials_.end() && special->position < i) ++special;  // none stands on a cut
+            const int stop = special != specials_.end() && special->position < end ? special->position : end;
+            out.append(QStringView(chars).sliced(i - b.position(), stop - i));
+            i = stop;
+            if (i < end) {
+                out += special->original;
+                ++special;
+                ++i;
+            }
+        }
+    }
+    return out;
+}
 
 LineBox::LineBox(const QString& name, QWidget* parent) : QLineEdit(parent) {
     setObjectName(name);
