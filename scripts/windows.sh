@@ -8,8 +8,8 @@
 #  - tarnel-cli's run, explain and backtest (a GB18030 history, a scheme
 #    with a Chinese file name, both from files and from standard input, and
 #    a missing file) print the same bytes and exit the same way;
-#  - the NSIS installer installs silently, and the installed tarnel-cli.exe
-#    prints the same bytes.
+#  - the NSIS installer installs silently, the installed tarnel-cli.exe
+#    prints the same bytes, and the uninstaller takes it away again.
 # Ends with "windows: N tests passed" (the core tests and the comparisons).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -104,5 +104,10 @@ for _ in $(seq 50); do [ -f "$target/tarnel-cli.exe" ] && break; sleep 0.2; done
 cd "$cases"
 compare installed-run /dev/null "$target/tarnel-cli.exe" run 我的方案①.tarnel
 compare installed-backtest /dev/null "$target/tarnel-cli.exe" backtest 我的方案①.tarnel 开奖历史.txt
-echo "installer $installer: installed silently, its tarnel-cli.exe prints the same bytes"
+# And it uninstalls (in place, so that it is done when the uninstaller returns).
+"$wine" "$target/Uninstall.exe" /S "_?=Z:${target//\//\\}" >>"$dir/install.log" 2>&1 ||
+  { cat "$dir/install.log" >&2; fail "the uninstaller failed"; }
+[ ! -e "$target/tarnel-cli.exe" ] || fail "the uninstaller left tarnel-cli.exe in $target"
+passed=$((passed + 1))
+echo "installer $installer: installed silently, its tarnel-cli.exe prints the same bytes; uninstalled"
 echo "windows: $passed tests passed"
