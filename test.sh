@@ -2,7 +2,9 @@
 # Sets up what is missing, builds, and runs every test: engine tests,
 # offscreen widget tests and the replayed scenarios, then the same tests
 # again in a build with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and random player sessions through that build (scripts/monkey.sh).
+# and random player sessions through that build (scripts/monkey.sh), then
+# the core tests and tarnel-cli cross-built for Windows and run under Wine
+# (scripts/windows.sh).
 # Both builds treat compiler warnings as errors. Ends with a summary: the
 # time of each phase, then "tests: N passed, N failed" as the last line.
 set -uo pipefail
@@ -47,6 +49,20 @@ run_tests() {
   return $rc
 }
 
+# windows_tests: the Windows cross-build run under Wine against the Release
+# build (scripts/windows.sh); its core tests and output comparisons count
+# into the totals, and a failure of the script as one failed test.
+windows_tests() {
+  local log rc=0 n
+  log=$(mktemp)
+  { scripts/setup.sh windows && scripts/windows.sh build-test; } 2>&1 | tee "$log" || rc=$?
+  n=$(sed -n 's/^windows: \([0-9]*\) tests passed$/\1/p' "$log")
+  rm -f "$log"
+  passed=$((passed + ${n:-0}))
+  ((rc)) && failed=$((failed + 1))
+  return $rc
+}
+
 summary() {
   echo
   echo "Summary"
@@ -70,6 +86,12 @@ if [ "${TARNEL_SKIP_SANITIZE:-0}" != 1 ]; then
   fi
 else
   phases+=("sanitizer builds and tests skipped (TARNEL_SKIP_SANITIZE=1)")
+fi
+
+if [ "${TARNEL_SKIP_WINDOWS:-0}" != 1 ]; then
+  phase "windows" windows_tests
+else
+  phases+=("windows skipped (TARNEL_SKIP_WINDOWS=1)")
 fi
 
 if [ "${TARNEL_SKIP_FUZZ:-0}" != 1 ]; then

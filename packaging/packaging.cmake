@@ -1,9 +1,15 @@
 # What `cmake --install` puts where, and the Debian package that `cpack -G DEB`
 # makes of it. Included at the end of the top-level CMakeLists.txt, once every
-# program target is defined.
+# program target is defined. Windows builds have their own: windows/windows.cmake.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows/windows.cmake)
+  return()
+endif()
 include(GNUInstallDirs)
 
-install(TARGETS tarnel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET tarnel)
+  install(TARGETS tarnel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 if(TARGET tarnel-cli)
   install(TARGETS tarnel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

@@ -20,18 +20,17 @@ void NumberPool::reset() {
 }
 
 void NumberPool::killAll(const NumberSet& numbers) {
-    for (std::size_t n = numbers._Find_first(); n < numbers.size(); n = numbers._Find_next(n)) {
+    forEachNumber(numbers, [this](std::size_t n) {
         auto& e = entries_[n];
-        if (e.killed != 0) continue;
+        if (e.killed != 0) return;
         e.killed = 1;
         killedSince_.set(n);
-    }
+    });
 }
 
 NumberSet NumberPool::takeKilled() {
     const NumberSet killed = killedSince_;
-    for (std::size_t n = killed._Find_first(); n < killed.size(); n = killed._Find_next(n))
-        entries_[n].killed = 0;
+    forEachNumber(killed, [this](std::size_t n) { entries_[n].killed = 0; });
     killedSince_.reset();
     return killed;
 }

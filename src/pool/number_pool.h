@@ -3,13 +3,28 @@
 // its three digits and a killed flag. Stages only ever kill.
 
 #include <array>
+#include <bit>
 #include <bitset>
+#include <cstdint>
 #include <string>
 
 namespace tarnel {
 
 // A set of the numbers 000..999, bit n for the number n.
 using NumberSet = std::bitset<1000>;
+
+// Calls f(n) for every n in the set, in increasing order, sixty-four bits at
+// a time: a word is taken off the low end, its bits visited by counting
+// trailing zeros, and the rest shifted down, stopping once nothing is left.
+template <class F>
+void forEachNumber(const NumberSet& set, F&& f) {
+    static const NumberSet lowWord = ~NumberSet() >> (NumberSet().size() - 64);
+    NumberSet rest = set;
+    for (std::size_t base = 0; rest.any(); base += 64, rest >>= 64) {
+        for (std::uint64_t word = (rest & lowWord).to_ullong(); word != 0; word &= word - 1)
+            f(base + static_cast<std::size_t>(std::countr_zero(word)));
+    }
+}
 
 struct PoolEntry {
     std::array<int, 3> digit{};  // [0] hundreds 百, [1] tens 十, [2] units 个

@@ -1,12 +1,10 @@
 #include "run/history.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
+#include "common/platform.h"
 #include "common/text.h"
 
 namespace tarnel {
@@ -15,7 +13,6 @@ namespace {
 constexpr std::string_view kYear = "\xE5\xB9\xB4";         // 年
 constexpr std::string_view kMonth = "\xE6\x9C\x88";        // 月
 constexpr std::string_view kDay = "\xE6\x97\xA5";          // 日
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool digitAt(std::string_view s, std::size_t i) { return i < s.size() && isAsciiDigit(s[i]); }
@@ -175,49 +172,6 @@ bool readLine(std::string_view s, std::string_view& issue, char (&number)[3]) {
         }
     }
     return false;
-}
-
-std::string gb18030ToUtf8(std::string_view in) {
-    std::string out;
-    iconv_t cd = iconv_open("UTF-8", "GB18030");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        // No converter: keep what is ASCII, which is all that reading needs
-        // apart from the date words.
-        out.reserve(in.size());
-        for (char c : in) {
-            if (static_cast<unsigned char>(c) < 0x80)
-                out += c;
-            else
-                out += kReplacement;
-        }
-        return out;
-    }
-    // A GB18030 character grows at most by half in UTF-8.
-    out.resize(in.size() + in.size() / 2 + 16);
-    char* src = const_cast<char*>(in.data());
-    std::size_t srcLeft = in.size();
-    std::size_t used = 0;
-    while (srcLeft > 0) {
-        char* dst = out.data() + used;
-        std::size_t dstLeft = out.size() - used;
-        const std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        used = out.size() - dstLeft;
-        if (r != static_cast<std::size_t>(-1)) continue;
-        if (errno == E2BIG) {
-            out.resize(out.size() * 2);
-            continue;
-        }
-        // EILSEQ (invalid) or EINVAL (cut off at the end): one byte is
-        // given up and stands as U+FFFD; reading goes on after it.
-        if (out.size() - used < kReplacement.size()) out.resize(out.size() * 2);
-        std::memcpy(out.data() + used, kReplacement.data(), kReplacement.size());
-        used += kReplacement.size();
-        ++src;
-        --srcLeft;
-    }
-    iconv_close(cd);
-    out.resize(used);
-    return out;
 }
 
 // The position of the next CR or LF at or after `pos` (or the text's end),

@@ -8,6 +8,8 @@
 #include <set>
 #include <system_error>
 
+#include "common/platform.h"
+
 namespace tarnel {
 
 namespace {
@@ -396,7 +398,7 @@ FileBytes readFileBytes(const std::string& path, std::size_t maxBytes) {
     namespace fs = std::filesystem;
     FileBytes out;
     std::error_code ec;
-    const fs::path p = fs::u8path(path);
+    const fs::path p = pathFromUtf8(path);
     if (fs::is_directory(p, ec)) {
         out.error = inQuotes(path) + " 是一个文件夹，不是文件。";
         return out;

@@ -157,7 +157,7 @@ std::array<std::uint8_t, NumberPool::kSize> RowKills::conditionCounts() const {
     std::array<std::uint8_t, NumberPool::kSize> counts{};
     for (int r = kFirstConditionRow; r <= kLastConditionRow; ++r) {
         const NumberSet& set = row(r);
-        for (std::size_t n = set._Find_first(); n < set.size(); n = set._Find_next(n)) ++counts[n];
+        forEachNumber(set, [&counts](std::size_t n) { ++counts[n]; });
     }
     return counts;
 }

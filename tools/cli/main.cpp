@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/platform.h"
 #include "common/text.h"
 #include "pool/pair_pool.h"
 #include "run/backtest.h"
@@ -189,7 +190,8 @@ OrderedJson backtestCommand(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    useBinaryStandardStreams();
+    const std::vector<std::string> args = utf8Arguments(argc, argv);
     try {
         if (args.empty()) fail(kUsage);
         const std::string command = args[0];
