@@ -124,14 +124,21 @@ DrawMoney drawMoney(const Bets& bets, int draw, const MoneySettings& money) {
     return d;
 }
 
+void MoneyTally::Sum::add(double x) {
+    // Neumaier's summation: what each addition rounds away is kept apart.
+    const double t = value + x;
+    carry += std::fabs(value) >= std::fabs(x) ? (value - t) + x : (x - t) + value;
+    value = t;
+}
+
 void MoneyTally::add(const DrawMoney& d) {
     ++sum_.draws;
     sum_.bets += d.bets;
-    sum_.cost += d.cost;
-    sum_.win += d.win;
-    sum_.expectedHits += d.p;
-    variance_ += d.p * (1 - d.p);
-    sum_.expectedWin += d.expectedWin;
+    cost_.add(d.cost);
+    win_.add(d.win);
+    expectedHits_.add(d.p);
+    variance_.add(d.p * (1 - d.p));
+    expectedWin_.add(d.expectedWin);
     if (d.hit) {
         ++sum_.hits;
         run_ = 0;
@@ -145,8 +152,12 @@ void MoneyTally::add(const DrawMoney& d) {
 
 MoneyTotals MoneyTally::totals(bool newestFirst) const {
     MoneyTotals t = sum_;
+    t.cost = cost_.total();
+    t.win = win_.total();
     t.net = t.win - t.cost;
-    t.sdHits = std::sqrt(std::max(0.0, variance_));
+    t.expectedHits = expectedHits_.total();
+    t.sdHits = std::sqrt(std::max(0.0, variance_.total()));
+    t.expectedWin = expectedWin_.total();
     // A run of misses reads the same either way, so the longest one does
     // not depend on the order; the current one sits at the newest end.
     t.currentMiss = newestFirst ? openingRun_ : run_;

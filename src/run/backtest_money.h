@@ -123,8 +123,15 @@ public:
     MoneyTotals totals(bool newestFirst) const;
 
 private:
+    // Compensated sums: a million draws of p = 0.001 still add up to 1000
+    // to well within a millionth.
+    struct Sum {
+        double value = 0, carry = 0;
+        void add(double x);
+        double total() const { return value + carry; }
+    };
     MoneyTotals sum_;
-    double variance_ = 0;
+    Sum cost_, win_, expectedHits_, variance_, expectedWin_;
     long long run_ = 0;          // misses at the end so far
     long long openingRun_ = 0;   // misses before the first hit
     bool hitSeen_ = false;

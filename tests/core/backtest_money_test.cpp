@@ -290,6 +290,22 @@ TEST(BacktestMoney, ExpectedHitsMatchRandomDraws) {
     }
 }
 
+TEST(BacktestMoney, LongHistoriesAddUpToWithinAMillionth) {
+    MoneyTally tally;
+    DrawMoney d;
+    d.bets = 1;
+    d.cost = 0.1;
+    d.p = 0.001;
+    d.expectedWin = 1.04;
+    for (int i = 0; i < 3000000; ++i) tally.add(d);
+    const MoneyTotals t = tally.totals(false);
+    EXPECT_NEAR(t.expectedHits, 3000, 1e-7);
+    EXPECT_NEAR(t.cost, 300000, 1e-7);
+    EXPECT_NEAR(t.expectedWin, 3120000, 1e-7);
+    EXPECT_NEAR(t.sdHits * t.sdHits, 3000 * 0.999, 1e-7);
+    EXPECT_EQ(t.longestMiss, 3000000);
+}
+
 TEST(BacktestMoney, GroupBetsOfEveryForm) {
     // 豹子 bought as direct; 组三 and 组六 forms once each, however many
     // survivors share them.
