@@ -224,7 +224,7 @@ TEST_F(CliBacktest, BadMoneyOptionsAreOneLine) {
 #endif
 #endif
 
-CliRun limitedCli(const QString& limitKb, const QStringList& args) {
+[[maybe_unused]] CliRun limitedCli(const QString& limitKb, const QStringList& args) {
     // The shell limits its own address space, then becomes the program.
     QStringList shell{QStringLiteral("-c"), QStringLiteral("ulimit -v %1 && exec \"$0\" \"$@\"").arg(limitKb), QStringLiteral(TARNEL_CLI)};
     return cli(QStringLiteral("/bin/sh"), shell + args);
