@@ -214,6 +214,21 @@ TEST_F(CliBacktest, BadMoneyOptionsAreOneLine) {
                            QStringLiteral("--prizes"), QStringLiteral("1040,346,173")}).code, 2);
 }
 
+TEST_F(CliBacktest, AFailedWriteOfTheAnswerIsOneLine) {
+    write(path("s.tarnel"), writeScheme(MainConditions{}, nullptr));
+    std::string draws;
+    for (int i = 0; i < 20000; ++i) draws += "582\n";
+    write(path("h.txt"), draws);
+    QProcess p;
+    p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    p.start(QStringLiteral(TARNEL_CLI), {QStringLiteral("backtest"), path("s.tarnel"), path("h.txt")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 2);
+    const std::string err = p.readAllStandardError().toStdString();
+    EXPECT_EQ(err.rfind("tarnel-cli: ", 0), 0u) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
 // ---- memory ----------------------------------------------------------------
 
 #if defined(__SANITIZE_ADDRESS__)
