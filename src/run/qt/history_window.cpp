@@ -288,7 +288,9 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     const int captionWidth = table_->fontMetrics().horizontalAdvance(QStringLiteral("累计盈亏"));
     table_->setColumnWidth(BacktestModel::Line, digitWidth * 5 + 12);
     table_->setColumnWidth(BacktestModel::Issue, digitWidth * 9 + 12);
-    table_->setColumnWidth(BacktestModel::Number, twoStar ? digitWidth * 12 + 12 : digitWidth * 6 + 12);
+    table_->setColumnWidth(BacktestModel::Number,
+                           twoStar ? table_->fontMetrics().horizontalAdvance(QStringLiteral("开奖号码 → 后两位")) + 16
+                                   : digitWidth * 6 + 12);
     table_->setColumnWidth(BacktestModel::Result, captionWidth * 2 / 3 + 12);
     for (int c : {BacktestModel::Bets, BacktestModel::Cost, BacktestModel::Win, BacktestModel::Net})
         table_->setColumnWidth(c, std::max(digitWidth * 7, captionWidth / 2) + 12);
@@ -299,6 +301,7 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     moneyChart_ = new QChart;
     moneyChartView_ = makeChartView(moneyChart_, right);
     moneyChartView_->setObjectName(name + QStringLiteral("_leiji"));
+    moneyChartView_->setMinimumSize(300, 240);
     moneyChart_->legend()->setVisible(true);
     moneyChart_->legend()->setAlignment(Qt::AlignBottom);
     chart_ = new QChart;
@@ -315,13 +318,14 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     drought_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     drought_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     drought_->verticalHeader()->setDefaultSectionSize(drought_->fontMetrics().height() + 4);
-    drought_->setMinimumHeight(drought_->fontMetrics().height() * 8);
+    // Room for its six rows and the header without a scroll bar.
+    drought_->setMinimumHeight((drought_->fontMetrics().height() + 4) * 7 + 8);
     right->addWidget(moneyChartView_);
     right->addWidget(chartView_);
     right->addWidget(drought_);
     right->setStretchFactor(0, 5);
-    right->setStretchFactor(1, 3);
-    right->setStretchFactor(2, 2);
+    right->setStretchFactor(1, 2);
+    right->setStretchFactor(2, 0);
     split->addWidget(table_);
     split->addWidget(right);
     split->setStretchFactor(0, 3);
@@ -601,6 +605,7 @@ void BacktestView::fillMoneyChart(const BacktestFigures& f) {
     y->setRange(low, high > low ? high : low + 1);
     y->applyNiceNumbers();
     y->setLabelFormat(QStringLiteral("%.0f"));
+    y->setTruncateLabels(false);
     y->setTitleText(QStringLiteral("元"));
     moneyChart_->addAxis(x, Qt::AlignBottom);
     moneyChart_->addAxis(y, Qt::AlignLeft);
