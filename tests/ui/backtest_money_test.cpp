@@ -500,6 +500,13 @@ TEST_F(BacktestMoneyTest, Screenshots) {
     tabs->setCurrentWidget(h->twoStarBacktest());
     QTest::qWait(300);  // the charts lay out their legends after the first paint
     h->grab().save(QDir(folder).filePath(QStringLiteral("history-backtest-two-star.png")));
+    // A pasted table with a repeated issue and one out of order.
+    h->setHistoryText(QStringLiteral("2025001 123\n2025002 456\n2025002 457\n2025004 111\n2025003 222\n") +
+                      historyText(make, 40, false).replace(QStringLiteral("20250"), QStringLiteral("20251")));
+    h->rereadNow();
+    tabs->setCurrentIndex(0);
+    QTest::qWait(300);
+    h->grab().save(QDir(folder).filePath(QStringLiteral("history-issues.png")));
 }
 
 }  // namespace
