@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTableView>
@@ -81,6 +82,7 @@ bool twoEqual(int n) {
 struct RefDraw {
     int bets = 0;
     double cost = 0, win = 0, p = 0, expectedWin = 0;
+    double winSquare = 0;  // mean of the square of a random draw's win
 };
 
 RefDraw mainReference(const NumberSet& survivors, bool group, int draw, const Prizes& z) {
@@ -93,6 +95,7 @@ RefDraw mainReference(const NumberSet& survivors, bool group, int draw, const Pr
         }
         r.p = r.bets / 1000.0;
         r.expectedWin = r.p * z.direct;
+        r.winSquare = r.p * z.direct * z.direct;
     } else {
         std::set<int> forms, direct;
         for (int n = 0; n < 1000; ++n) {
@@ -111,9 +114,11 @@ RefDraw mainReference(const NumberSet& survivors, bool group, int draw, const Pr
             const bool three = twoEqual(f);
             r.p += three ? 3 / 1000.0 : 6 / 1000.0;
             r.expectedWin += three ? 3 / 1000.0 * z.group3 : 6 / 1000.0 * z.group6;
+            r.winSquare += three ? 3 / 1000.0 * z.group3 * z.group3 : 6 / 1000.0 * z.group6 * z.group6;
         }
         r.p += double(direct.size()) / 1000;
         r.expectedWin += double(direct.size()) / 1000 * z.direct;
+        r.winSquare += double(direct.size()) / 1000 * z.direct * z.direct;
     }
     r.cost = r.bets * z.price;
     return r;
@@ -195,7 +200,7 @@ TEST_F(BacktestMoneyTest, MoneyColumnsSummaryChartAndDroughtsMatchBetByBet) {
         ASSERT_EQ(m.rowCount(), int(numbers.size()));
         // Time order: the reversed rows of a newest-first table.
         std::vector<double> cumulative(numbers.size());
-        double net = 0, cost = 0, win = 0, expected = 0, expectedWin = 0, variance = 0;
+        double net = 0, cost = 0, win = 0, expected = 0, expectedWin = 0, variance = 0, winVariance = 0;
         int hits = 0, longest = 0, run = 0;
         for (std::size_t k = 0; k < numbers.size(); ++k) {
             const std::size_t i = newestFirst ? numbers.size() - 1 - k : k;
@@ -207,6 +212,7 @@ TEST_F(BacktestMoneyTest, MoneyColumnsSummaryChartAndDroughtsMatchBetByBet) {
             expected += r.p;
             variance += r.p * (1 - r.p);
             expectedWin += r.expectedWin;
+            winVariance += r.winSquare - r.expectedWin * r.expectedWin;
             hits += r.win > 0;
             run = r.win > 0 ? 0 : run + 1;
             longest = std::max(longest, run);
@@ -224,18 +230,21 @@ TEST_F(BacktestMoneyTest, MoneyColumnsSummaryChartAndDroughtsMatchBetByBet) {
         if (survivors.none()) {
             EXPECT_TRUE(money.contains(QStringLiteral("没有留下任何号码"))) << money.toStdString();
         } else {
-            EXPECT_TRUE(money.startsWith(QStringLiteral("共 %1 期，中 %2 期，随机投注同样注数平均中 %3 期（±%4）；")
-                                             .arg(numbers.size())
-                                             .arg(hits)
-                                             .arg(expected, 0, 'f', 1)
-                                             .arg(std::sqrt(variance), 0, 'f', 1)))
-                << money.toStdString();
+            // Figures shown with one decimal are compared to within that decimal.
+            static const QRegularExpression head(QStringLiteral("^共 (\\d+) 期，中 (\\d+) 期，随机投注同样注数平均中 ([0-9.]+) 期（±([0-9.]+)）；"));
+            const QRegularExpressionMatch got = head.match(money);
+            ASSERT_TRUE(got.hasMatch()) << money.toStdString();
+            EXPECT_EQ(got.captured(1).toULongLong(), numbers.size());
+            EXPECT_EQ(got.captured(2).toInt(), hits);
+            EXPECT_NEAR(got.captured(3).toDouble(), expected, 0.0501);
+            EXPECT_NEAR(got.captured(4).toDouble(), std::sqrt(variance), 0.0501);
             EXPECT_TRUE(money.contains(QStringLiteral("最长连续不中 %1 期").arg(longest))) << money.toStdString();
             EXPECT_TRUE(money.contains(run == 0 ? QStringLiteral("最新一期中了")
                                                 : QStringLiteral("目前已连续 %1 期不中").arg(run)))
                 << money.toStdString();
             if (cost > 0) {
-                EXPECT_TRUE(money.contains(QStringLiteral("返奖率 %1%").arg(100 * win / cost, 0, 'f', 1)));
+                static const QRegularExpression rate(QStringLiteral("返奖率 ([0-9.]+)%"));
+                EXPECT_NEAR(rate.match(money).captured(1).toDouble(), 100 * win / cost, 0.0501) << money.toStdString();
             }
 
             // The chart: the last point of each line is the whole history.
@@ -255,6 +264,7 @@ TEST_F(BacktestMoneyTest, MoneyColumnsSummaryChartAndDroughtsMatchBetByBet) {
                 const QPointF bottom = area->lowerSeries()->at(area->lowerSeries()->count() - 1);
                 EXPECT_GE(top.y() + 1e-6, mean->at(mean->count() - 1).y());
                 EXPECT_NEAR(top.y() - mean->at(mean->count() - 1).y(), mean->at(mean->count() - 1).y() - bottom.y(), 1e-6);
+                EXPECT_NEAR(top.y() - bottom.y(), 4 * std::sqrt(winVariance), 1e-6 * (1 + std::sqrt(winVariance)));
             }
             EXPECT_TRUE(band);
 

@@ -578,7 +578,7 @@ void BacktestView::fillMoneyChart(const BacktestFigures& f) {
         const DrawMoney& d = f.money.draws[f.timeOrder[k]];
         net += d.win - d.cost;
         expected += d.expectedWin - d.cost;
-        variance += f.winVariance;
+        variance += d.winVariance;
         if (k % step != 0 && k + 1 != n) continue;
         const double x = double(k + 1);
         const double band = 2 * std::sqrt(std::max(0.0, variance));
@@ -644,22 +644,6 @@ void BacktestView::fillDrought(const BacktestFigures& f) {
     }
 }
 
-// The variance of one draw's win for random bets of these sizes: at most
-// one bet wins, so it is the sum of each bet's chance times its prize
-// squared, less the square of the mean win.
-static double winVariance(const Bets& bets, const MoneySettings& money) {
-    double square = 0;
-    if (bets.isTwoStar()) {
-        square = double(bets.count()) * money.twoStar * money.twoStar / 100;
-    } else {
-        square = (double(bets.directBets()) * money.direct * money.direct +
-                  3.0 * bets.group3Bets() * money.group3 * money.group3 +
-                  6.0 * bets.group6Bets() * money.group6 * money.group6) / 1000;
-    }
-    const double mean = bets.expectedWin(money);
-    return std::max(0.0, square - mean * mean);
-}
-
 static std::shared_ptr<BacktestFigures> figuresOf(Backtest backtest, const Bets& bets, const History& history,
                                                  const HistoryJob& job, const std::vector<std::size_t>& order,
                                                  bool newestFirst) {
@@ -671,7 +655,6 @@ static std::shared_ptr<BacktestFigures> figuresOf(Backtest backtest, const Bets&
     f->newestFirst = newestFirst;
     f->timeOrder = order;
     f->money = backtestMoney(history, bets, f->prices);
-    f->winVariance = winVariance(bets, f->prices);
     f->cumulative.assign(f->money.draws.size(), 0);
     double net = 0;
     for (std::size_t i : order) {

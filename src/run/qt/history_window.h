@@ -49,7 +49,6 @@ struct BacktestFigures {
     bool newestFirst = false;           // the history lists its newest draw first
     std::vector<std::size_t> timeOrder;  // indices of the draws, oldest first
     std::vector<double> cumulative;     // by draw: net of the draws up to it in time order
-    double winVariance = 0;             // of one draw's win with random bets of the same size
     // Two-star window: draws each of its conditions would have ruled out, by step.
     std::vector<int> killsByStep;
 };
