@@ -384,6 +384,27 @@ TEST_F(BacktestMoneyTest, TheTabsFollowTheConditionsWithoutARun) {
     }
 }
 
+// A long history is checked away from the window: meanwhile the tab says in
+// words that it shows the last result, and then shows the new one.
+TEST_F(BacktestMoneyTest, ALongHistorySaysItIsBeingCheckedAgain) {
+    h = w.openHistory();
+    StateMaker make(23);
+    h->setHistoryText(historyText(make, 25000, false));
+    h->rereadNow();
+    ASSERT_EQ(h->history().draws.size(), 25000u);
+    EXPECT_TRUE(h->mainBacktest()->pendingText().isEmpty());
+    MainConditions state;
+    state.digits.spanKill[4] = true;
+    state.tolerance = 0;
+    w.applyConditions(state);
+    w.conditionsSettled();  // as the pause after a change ends
+    EXPECT_TRUE(h->mainBacktest()->pendingText().contains(QStringLiteral("重新验证"))) << "no word of the check";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h->mainBacktest()->pendingText().isEmpty(); }, 20000));
+    const MainConditions& shown = w.conditions();
+    EXPECT_EQ(h->mainBacktest()->model().backtest().kept,
+              backtestMain(shrinkInputs(shown), shown.tolerance, h->history()).kept);
+}
+
 // The two-star tab breaks its kills down by the two-star window's conditions.
 TEST_F(BacktestMoneyTest, TwoStarKillsByItsOwnConditionsAndTwoStarMoney) {
     h = w.openHistory();
