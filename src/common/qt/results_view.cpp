@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -26,15 +27,14 @@
 
 #include "common/qt/controls.h"
 #include "common/qt/ui_services.h"
+#include "run/qt/price_settings.h"
 
 namespace tarnel {
 
 namespace {
 
-const QString kPriceKey = QStringLiteral("results/priceFen");
 const QString kSeparatorKey = QStringLiteral("results/separator");
 const QString kPerLineKey = QStringLiteral("results/perLine");
-constexpr int kDefaultPriceFen = 200;  // 2 元 a bet
 constexpr int kMaxPerLine = 1000;
 
 const char* const kSeparatorCaptions[3] = {"空格", "逗号", "换行"};
@@ -72,10 +72,7 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
     price_->setSingleStep(1.0);
     price_->setSuffix(QStringLiteral(" 元"));
     price_->setToolTip(QStringLiteral("每注的价格，下次打开时仍用这个价格"));
-    {
-        const int saved = QSettings().value(kPriceKey, kDefaultPriceFen).toInt();
-        price_->setValue((saved >= 1 && saved <= 1000000 ? saved : kDefaultPriceFen) / 100.0);
-    }
+    price_->setValue(PriceSettings::priceFen() / 100.0);  // the price the backtests use too
     cost_ = new QLabel(this);
     cost_->setObjectName(QStringLiteral("L_jg_jine"));
     auto* priceLabel = new QLabel(QStringLiteral("单价"), this);
@@ -161,7 +158,15 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
     v->addLayout(targetRow_);
 
     connect(price_, &QDoubleSpinBox::valueChanged, this, [this] {
-        QSettings().setValue(kPriceKey, priceFen());
+        PriceSettings::setPriceFen(priceFen());
+        showSummary();
+    });
+    // A price set in the history window shows here at once.
+    connect(&PriceSettings::notifier(), &PriceSettings::changed, this, [this] {
+        const int fen = PriceSettings::priceFen();
+        if (fen == priceFen()) return;
+        const QSignalBlocker block(price_);
+        price_->setValue(fen / 100.0);
         showSummary();
     });
     connect(separator_, &QComboBox::currentIndexChanged, this, &ResultsView::rememberChoices);

@@ -96,6 +96,7 @@ void MainWindow::conditionsSettled() {
     updateTitle();
     updateForecast();
     showConditionMarks();
+    emit settled();
 }
 
 void MainWindow::showConditionMarks() {

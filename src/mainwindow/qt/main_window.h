@@ -112,6 +112,9 @@ public:
 signals:
     // A run of the start button has finished and its result is shown.
     void ran();
+    // A burst of changes to the conditions (of this window or the two-star
+    // window) has settled and 预计注数 shows them.
+    void settled();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

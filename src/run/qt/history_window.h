@@ -11,11 +11,16 @@
 #include <optional>
 
 #include "run/backtest.h"
+#include "run/backtest_money.h"
 #include "run/history.h"
+#include "run/history_order.h"
+#include "run/qt/price_settings.h"
 #include "run/trends.h"
 
+class QBoxLayout;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QTableView;
 class QTableWidget;
 class QTabWidget;
@@ -33,15 +38,31 @@ class MultiLineBox;
 class MainWindow;
 class UiServices;
 
+// A backtest as a tab shows it: which draws the conditions kept, what the
+// bets would have cost and won, and what random bets of the same sizes
+// would have done. Made away from the window's thread.
+struct BacktestFigures {
+    Backtest backtest;
+    MoneyReport money;                  // per draw in the history's order, and totals
+    MoneySettings prices;
+    bool groupBets = false;             // the main window's bets bought as 组选
+    bool newestFirst = false;           // the history lists its newest draw first
+    std::vector<std::size_t> timeOrder;  // indices of the draws, oldest first
+    std::vector<double> cumulative;     // by draw: net of the draws up to it in time order
+    // Two-star window: draws each of its conditions would have ruled out, by step.
+    std::vector<int> killsByStep;
+};
+
 // The rows of a backtest for a table view: data is made when a row is
 // painted, so a history of a few hundred thousand draws shows at once.
 class BacktestModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Line, Issue, Number, Result, KilledBy, ColumnCount };
+    enum Column { Line, Issue, Number, Result, Bets, Cost, Win, Net, Cumulative, KilledBy, ColumnCount };
     using QAbstractTableModel::QAbstractTableModel;
-    void setBacktest(Backtest backtest, bool twoStar);
-    const Backtest& backtest() const { return backtest_; }
+    void setFigures(std::shared_ptr<const BacktestFigures> figures, bool twoStar);
+    const Backtest& backtest() const;
+    const BacktestFigures* figures() const { return figures_.get(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -49,31 +70,60 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    Backtest backtest_;
+    std::shared_ptr<const BacktestFigures> figures_;
     bool twoStar_ = false;
 };
 
-// One backtest tab: summary, table and the bar chart of kills by condition.
+// One backtest tab: the price and prizes, the summary, the table, the chart
+// of profit and loss beside random bets, the bar chart of kills by condition
+// and the drought table.
 class BacktestView : public QWidget {
     Q_OBJECT
 public:
     BacktestView(const QString& name, bool twoStar, QWidget* parent);
-    void showBacktest(Backtest backtest);
+    void showFigures(std::shared_ptr<const BacktestFigures> figures);
     // Nothing to check (no window, no history): the reason instead of a summary.
     void showNothing(const QString& reason);
+    // The conditions changed and a check of a long history is under way.
+    void showPending(bool pending);
     const BacktestModel& model() const { return *model_; }
     QString summaryText() const;
+    QString headerText() const;
+    QString moneyText() const;
+    QString pendingText() const;
+    QString settingsMessage() const;
     QChart* chart() const { return chart_; }
+    QChart* moneyChart() const { return moneyChart_; }
+    QTableWidget* droughtTable() const { return drought_; }
 
 private:
-    void fillChart(const Backtest& backtest);
+    void buildSettings(QBoxLayout* layout);
+    void showSettings();
+    void takeField(MoneyField field, QLineEdit* edit);
+    void fillChart(const BacktestFigures& figures);
+    void fillMoneyChart(const BacktestFigures& figures);
+    void fillDrought(const BacktestFigures& figures);
+    void clearMoney(const QString& reason);
 
     bool twoStar_;
     BacktestModel* model_;
+    QLineEdit* price_ = nullptr;
+    QLineEdit* direct_ = nullptr;
+    QLineEdit* group3_ = nullptr;
+    QLineEdit* group6_ = nullptr;
+    QLineEdit* twoStarPrize_ = nullptr;
+    QComboBox* betKind_ = nullptr;
+    QLabel* settingsMessage_ = nullptr;
+    QLabel* header_;
     QLabel* summary_;
+    QLabel* money_;
+    QLabel* pending_;
     QTableView* table_;
     QChart* chart_;
     QChartView* chartView_;
+    QChart* moneyChart_;
+    QChartView* moneyChartView_;
+    QTableWidget* drought_;
 };
 
 // Work on the history done away from the window's thread: reading the
@@ -90,6 +140,7 @@ struct HistoryJob {
     ShrinkInputs mainInputs;                // the main window's conditions
     int tolerance = 0;
     std::optional<TwoStarInputs> twoStar;   // while that window is open
+    MoneyPrices prices;                     // the player's price and prizes
 };
 
 struct HistoryReading {
@@ -101,8 +152,9 @@ struct HistoryReading {
     TrendTable trend;                       // of `measure`, when read
     bool saved = false;                     // the text is what history.txt holds now
     QString saveError;                      // why writing history.txt failed
-    Backtest main;
-    std::optional<Backtest> twoStar;
+    HistoryQuality quality;                 // of `history`, when read
+    std::shared_ptr<const BacktestFigures> main;
+    std::shared_ptr<const BacktestFigures> twoStar;
 };
 
 class HistoryWindow : public QWidget {
@@ -142,6 +194,8 @@ public:
     BacktestView* mainBacktest() const { return mainView_; }
     BacktestView* twoStarBacktest() const { return twoStarView_; }
     QString statusText() const;
+    // What the 开奖号码 tab says about repeated or out-of-order issues.
+    QString qualityText() const;
 
     // 走势统计: the measure shown, and a double-click on value `value`.
     void showTrend(TrendMeasure measure);
@@ -169,6 +223,7 @@ private:
     void showTrendTable();
     void remember();
     void showStatus();
+    void showQuality();
     void refreshTrend();
 
     MainWindow& main_;
@@ -181,6 +236,8 @@ private:
     QTabWidget* tabs_ = nullptr;
     MultiLineBox* text_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* quality_ = nullptr;           // repeated and out-of-order issues
+    HistoryQuality historyQuality_;
     QTimer* rereadTimer_ = nullptr;
     QTimer* backtestTimer_ = nullptr;    // two-star changes, after a pause
     QTimer* busyTimer_ = nullptr;        // a job that takes more than a moment shows the bar
