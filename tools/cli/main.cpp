@@ -45,25 +45,31 @@ constexpr const char* kHelpHead =
 struct CommandHelp {
     const char* name;
     const char* synopsis;
-    const char* text;
+    const char* summary;  // one line, under the synopsis in the whole usage
+    const char* details;  // more lines for `tarnel-cli COMMAND --help`
 };
 
 const CommandHelp kCommands[] = {
     {"run", "run SCHEME [--window Fmain|F2d] [--tolerance K] [--history FILE]",
-     "按方案缩水（与按【开始缩水】相同），列出剩下的号码，以及第 2 到 28 行各自排除的注数。\n"
-     "--window F2d 运行二星窗口的条件（方案须含 F2d）；--history FILE 为动态条件提供开奖历史。"},
+     "按方案缩水（与按【开始缩水】相同），列出剩下的号码",
+     "并给出第 2 到 28 行各自排除的注数。--window F2d 运行二星窗口的条件（方案须含 F2d）；\n"
+     "--history FILE 为方案中的动态条件提供开奖历史。"},
     {"explain", "explain SCHEME NUMBER... [--tolerance K] [--history FILE]",
-     "说明每个三位数号码被哪些行排除、按容错是否保留。"},
+     "说明每个号码被哪些行排除、按容错是否保留", "NUMBER 为三位数字，可给多个。"},
     {"backtest",
      "backtest SCHEME HISTORY [--window Fmain|F2d] [--tolerance K]\n"
      "           [--bet direct|group] [--price P] [--prizes D,G3,G6 | --prizes T]",
-     "用开奖历史逐期验证方案：每期开奖号码是否保留、投注与奖金，以及同样注数随机购买的期望。\n"
-     "--bet 直选（direct，默认）或组选（group）；--price 每注价格；--prizes 直选、组三、组六奖金\n"
-     "（二星窗口为一个二星奖金）。"},
-    {"rows", "rows [SCHEME]", "列出其它命令以编号给出的行：第 2 到 28 行，以及方案中的动态条件（101 起）。"},
-    {"tickets", "tickets FILE", "把号码（每个恰好三位数字）切成尽量少的直选复式票。"},
+     "用开奖历史逐期验证方案，并与同样注数的随机购买比较",
+     "每期给出开奖号码是否保留、被哪些行排除、投注与奖金。\n"
+     "--bet 直选（direct，默认）或组选（group）；--price 每注价格；\n"
+     "--prizes 直选、组三、组六奖金（二星窗口为一个二星奖金）。"},
+    {"rows", "rows [SCHEME]", "列出其它命令以编号给出的行",
+     "第 2 到 28 行，以及 SCHEME 中的动态条件（101 起）。"},
+    {"tickets", "tickets FILE", "把号码切成尽量少的直选复式票",
+     "FILE（或 - 表示标准输入）中每段连续数字须恰好三位；重复的号码只算一次。"},
     {"combine", "combine SCHEME SCHEME... [--tolerance K] [--history FILE]",
-     "多方案组合：保留 n 个方案中至少 n − K 个方案都保留的号码（K 默认 0，即交集）。"},
+     "多方案组合：保留 n 个方案中至少 n − K 个方案都保留的号码",
+     "K 默认 0，即所有方案结果的交集；每个方案用它自己的容错。"},
 };
 
 constexpr const char* kHelpTail =
@@ -77,12 +83,12 @@ constexpr const char* kHelpTail =
     "  命令 --help          显示该命令的用法\n";
 
 std::string commandHelp(const CommandHelp& c) {
-    return std::string("用法：tarnel-cli ") + c.synopsis + "\n\n" + c.text + "\n" + kHelpTail;
+    return std::string("用法：tarnel-cli ") + c.synopsis + "\n\n" + c.summary + "。\n" + c.details + "\n" + kHelpTail;
 }
 
 std::string wholeHelp() {
     std::string text = kHelpHead;
-    for (const CommandHelp& c : kCommands) text += std::string("  ") + c.synopsis + "\n";
+    for (const CommandHelp& c : kCommands) text += std::string("  ") + c.synopsis + "\n      " + c.summary + "\n";
     return text + kHelpTail;
 }
 
