@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QStatusBar>
@@ -44,6 +45,13 @@ LastFile readLastFile() {
     else
         last.reading = readScheme(*file.bytes);
     return last;
+}
+
+// Size and modification time of last.tarnel, or "" when there is none.
+QString lastFileStamp() {
+    const QFileInfo info(MainWindow::lastConditionsPath());
+    if (!info.exists()) return QString();
+    return QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
 }
 
 }  // namespace
@@ -114,9 +122,15 @@ void MainWindow::writeLastConditions() {
     if (!statusNote_.isEmpty() && status_->currentMessage() == statusNote_) status_->clearMessage();
     statusNote_.clear();
     restoreLast_->setEnabled(!(scheme == startupScheme_));
+    lastFileStamp_ = lastFileStamp();  // what it holds is known without reading it
 }
 
 void MainWindow::updateRestoreLastAction() {
+    // The file is read again only when it changed since the last look (a
+    // pasted base list can make it large, and the menu must open at once).
+    const QString stamp = lastFileStamp();
+    if (!stamp.isEmpty() && stamp == lastFileStamp_) return;
+    lastFileStamp_ = stamp;
     const LastFile last = readLastFile();
     // A file that cannot be read or is no scheme stays offered: opening it says why.
     bool differs = false;

@@ -216,6 +216,7 @@ private:
     int lastWrites_ = 0;
     bool lastWriteFailed_ = false;    // reported once, until a write succeeds again
     QString statusNote_;              // the status-bar line about last.tarnel shown now
+    QString lastFileStamp_;           // size and time of last.tarnel when last looked at
 
     // 帮助 menu (help_menu.cpp)
     void buildHelpMenu();
