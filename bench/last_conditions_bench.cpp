@@ -19,6 +19,7 @@ using namespace tarnel;
 // Arg: the size of the pasted base list in bytes (0: the hint text).
 void BM_LastConditionsWriteAfterChange(benchmark::State& state) {
     QTemporaryDir dir;
+    const QString before = dataFolder();
     setDataFolder(dir.path());
     RecordingUiServices services;
     MainWindow w(services);
@@ -37,7 +38,7 @@ void BM_LastConditionsWriteAfterChange(benchmark::State& state) {
         w.writeLastConditions();
     }
     state.counters["writes"] = w.lastConditionsWrites();
-    setDataFolder(QString());
+    setDataFolder(before);
 }
 BENCHMARK(BM_LastConditionsWriteAfterChange)->Arg(0)->Arg(100 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 

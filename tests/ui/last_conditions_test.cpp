@@ -57,8 +57,9 @@ std::string schemeNow(MainWindow& w) {
 class LastConditions : public MainWindowFixture {
 protected:
     QTemporaryDir dir;
+    const QString outerFolder = dataFolder();
     LastConditions() { setDataFolder(dir.filePath(QStringLiteral("data"))); }
-    ~LastConditions() override { setDataFolder(QString()); }
+    ~LastConditions() override { setDataFolder(outerFolder); }
 
     QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
     QString lastPath() const { return MainWindow::lastConditionsPath(); }
