@@ -21,6 +21,9 @@ install(FILES ${_tarnel_data}/org.tarnel.Tarnel.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${_tarnel_data}/tarnel-mime.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME tarnel.xml)
+# The licence: Debian's copyright file, which points to the full text in
+# /usr/share/common-licenses/GPL-3 as every package there does.
+install(FILES ${_tarnel_data}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${_tarnel_data}/icons/tarnel.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${_tarnel_data}/icons/tarnel-256.png
@@ -37,6 +40,7 @@ else()
   set(CPACK_PACKAGE_VERSION 0.1.0)
 endif()
 set(CPACK_PACKAGE_VENDOR "Tarnel")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "filter for daily three-digit lottery numbers")
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)

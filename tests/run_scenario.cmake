@@ -1,13 +1,19 @@
 # Replays one scenario and compares its output with the expected files beside it.
 get_filename_component(dir ${SCENARIO} DIRECTORY)
 get_filename_component(name ${SCENARIO} NAME_WE)
-execute_process(COMMAND ${REPLAY} ${SCENARIO}
+# Each replay gets a data folder of its own, empty at the start: no scenario
+# sees another's files or the player's.
+set(data ${CMAKE_CURRENT_BINARY_DIR}/scenario-data/${name})
+file(REMOVE_RECURSE ${data})
+file(MAKE_DIRECTORY ${data})
+execute_process(COMMAND ${CMAKE_COMMAND} -E env XDG_DATA_HOME=${data} ${REPLAY} ${SCENARIO}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 set(expected_status 0)
 if(EXISTS ${dir}/${name}.status)
   file(READ ${dir}/${name}.status expected_status)
   string(STRIP "${expected_status}" expected_status)
 endif()
+file(REMOVE_RECURSE ${data})
 if(NOT "${status}" STREQUAL "${expected_status}")
   message(FATAL_ERROR "exit status ${status}, expected ${expected_status}\nstderr: ${err}")
 endif()

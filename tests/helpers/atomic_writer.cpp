@@ -13,6 +13,14 @@
 //   export    导出结果 of a result box of 1000 numbers
 //   history   the history window remembering a megabyte of draws
 //   settings  QSettings (the recent-scheme list) with a megabyte value
+//   last      the last conditions (last.tarnel) with a megabyte base list
+//
+// One more mode is killed at a moment the test picks at random:
+//
+//   last-loop the main window writes its last conditions over and over,
+//             each time with other conditions and a base list of a few
+//             hundred kilobytes; it prints "writing" once the first is in
+//             place and never ends by itself
 //
 // The modes other than kill cap the size of files this process may write
 // below the new version's size, so the kernel ends the process (SIGXFSZ)
@@ -21,6 +29,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDevice>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QPushButton>
 #include <QSettings>
@@ -32,6 +41,7 @@
 
 #include "common/qt/atomic_file.h"
 #include "common/qt/controls.h"
+#include "common/qt/data_folder.h"
 #include "common/qt/ui_services.h"
 #include "mainwindow/qt/main_window.h"
 #include "run/qt/history_window.h"
@@ -132,6 +142,36 @@ int main(int argc, char** argv) {
         capFileSize(256 << 10);
         history->rereadNow();
         return 4;
+    }
+    if (mode == QLatin1String("last")) {
+        setDataFolder(dir + QStringLiteral("/data"));
+        MainWindow main(services);
+        main.findChild<QCheckBox*>(QStringLiteral("Check_hewei_sha[3]"))->click();
+        main.writeLastConditions();
+        if (!QFileInfo::exists(MainWindow::lastConditionsPath())) return 3;
+        announce(MainWindow::lastConditionsPath());
+        awaitGo();
+        main.findChild<MultiLineBox*>(QStringLiteral("T_jichu_dadi"))->setText(megabyteOfDraws());
+        capFileSize(256 << 10);
+        main.writeLastConditions();
+        return 4;
+    }
+    if (mode == QLatin1String("last-loop")) {
+        setDataFolder(dir + QStringLiteral("/data"));
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_CORE, &none);
+        MainWindow main(services);
+        auto* base = main.findChild<MultiLineBox*>(QStringLiteral("T_jichu_dadi"));
+        const QString draws = megabyteOfDraws().left(300 << 10);
+        for (int round = 0;; ++round) {
+            base->setText(draws + QString::number(round));
+            main.findChild<QCheckBox*>(indexedName(QStringLiteral("Check_hewei_sha"), round % 10))->click();
+            main.writeLastConditions();
+            if (round == 0) {
+                if (!QFileInfo::exists(MainWindow::lastConditionsPath())) return 3;
+                announce(QStringLiteral("writing"));
+            }
+        }
     }
     if (mode == QLatin1String("settings")) {
         // The settings file goes where the program's goes, under the

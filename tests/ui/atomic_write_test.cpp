@@ -9,7 +9,11 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <csignal>
+#include <random>
+
+#include "run/scheme.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -90,6 +94,29 @@ TEST_P(KilledWriter, LeavesTheOldFileByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFileTheProgramWrites, KilledWriter,
-                         ::testing::Values("kill", "scheme", "export", "history", "settings"));
+                         ::testing::Values("kill", "scheme", "export", "history", "settings", "last"));
+
+// The last conditions are written over and over while the program runs:
+// killed at any moment, the file is always one whole scheme.
+TEST(KilledWriter, LeavesWholeLastConditionsAtAnyMoment) {
+    std::mt19937 rng(2026);
+    for (int round = 0; round < 12; ++round) {
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(QStringLiteral(TARNEL_ATOMIC_WRITER), {QStringLiteral("last-loop"), dir.path()});
+        ASSERT_TRUE(p.waitForStarted());
+        ASSERT_EQ(readLine(p), QStringLiteral("writing")) << "round " << round;
+        QTest::qSleep(std::uniform_int_distribution<int>(0, 400)(rng));
+        p.kill();
+        p.waitForFinished(60000);
+        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
+        const QByteArray bytes = fileBytes(dir.filePath(QStringLiteral("data/last.tarnel")));
+        const tarnel::SchemeReading reading = tarnel::readScheme(std::string_view(bytes.constData(), size_t(bytes.size())));
+        ASSERT_TRUE(reading.scheme) << "round " << round << ": " << reading.error << " (" << bytes.size() << " bytes)";
+        EXPECT_GT(reading.scheme->main.sources.baseList.size(), std::size_t(300) << 10);
+    }
+}
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/qt/appearance.h"
+#include "common/qt/data_folder.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
@@ -16,6 +17,11 @@ int main(int argc, char** argv) {
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    // Nor the player's files: the last conditions and the remembered draws
+    // go to a folder of this process.
+    QTemporaryDir data;
+    tarnel::setDataFolder(data.path());
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());  // for the programs the tests start
     tarnel::applyAppearance(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -2,6 +2,7 @@
 // JSON object on one line; a bad argument, an unreadable file or a refused
 // scheme prints one line "tarnel-cli: REASON" on standard error, exit 2.
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -24,6 +25,10 @@
 
 using namespace tarnel;
 
+#ifndef TARNEL_VERSION
+#define TARNEL_VERSION "0.0.0"
+#endif
+
 namespace {
 
 using OrderedJson = nlohmann::ordered_json;
@@ -33,6 +38,67 @@ constexpr const char* kUsage =
     "tarnel-cli explain SCHEME NUMBER... [--tolerance K] | "
     "tarnel-cli backtest SCHEME HISTORY [--window Fmain|F2d] [--tolerance K] [--bet direct|group] [--price P] "
     "[--prizes D,G3,G6 | --prizes T]（SCHEME 为方案文件，- 表示标准输入）";
+
+// What --help prints: several lines on standard output. Errors keep to one line.
+constexpr const char* kHelpHead =
+    "用法：tarnel-cli 命令 参数… [选项]\n"
+    "\n"
+    "不用窗口按方案文件（*.tarnel）缩水。每个命令在标准输出打印一行 JSON，退出码 0；\n"
+    "参数错误、文件无法读取或方案被拒绝时，在标准错误打印一行 “tarnel-cli: 原因”，退出码 2。\n"
+    "\n"
+    "命令：\n";
+
+struct CommandHelp {
+    const char* name;
+    const char* synopsis;
+    const char* summary;  // one line, under the synopsis in the whole usage
+    const char* details;  // more lines for `tarnel-cli COMMAND --help`
+};
+
+const CommandHelp kCommands[] = {
+    {"run", "run SCHEME [--window Fmain|F2d] [--tolerance K] [--history FILE]",
+     "按方案缩水（与按【开始缩水】相同），列出剩下的号码",
+     "并给出第 2 到 28 行各自排除的注数。--window F2d 运行二星窗口的条件（方案须含 F2d）；\n"
+     "--history FILE 为方案中的动态条件提供开奖历史。"},
+    {"explain", "explain SCHEME NUMBER... [--tolerance K] [--history FILE]",
+     "说明每个号码被哪些行排除、按容错是否保留", "NUMBER 为三位数字，可给多个。"},
+    {"backtest",
+     "backtest SCHEME HISTORY [--window Fmain|F2d] [--tolerance K]\n"
+     "           [--bet direct|group] [--price P] [--prizes D,G3,G6 | --prizes T]",
+     "用开奖历史逐期验证方案，并与同样注数的随机购买比较",
+     "每期给出开奖号码是否保留、被哪些行排除、投注与奖金。\n"
+     "--bet 直选（direct，默认）或组选（group）；--price 每注价格；\n"
+     "--prizes 直选、组三、组六奖金（二星窗口为一个二星奖金）。"},
+    {"rows", "rows [SCHEME]", "列出其它命令以编号给出的行",
+     "第 2 到 28 行，以及 SCHEME 中的动态条件（101 起）。"},
+    {"tickets", "tickets FILE", "把号码切成尽量少的直选复式票",
+     "FILE（或 - 表示标准输入）中每段连续数字须恰好三位；重复的号码只算一次。"},
+    {"combine", "combine SCHEME SCHEME... [--tolerance K] [--history FILE]",
+     "多方案组合：保留 n 个方案中至少 n − K 个方案都保留的号码",
+     "K 默认 0，即所有方案结果的交集；每个方案用它自己的容错。"},
+};
+
+constexpr const char* kHelpTail =
+    "\n"
+    "SCHEME 为方案文件，- 表示标准输入；HISTORY 为开奖历史文本文件。\n"
+    "--tolerance K 覆盖方案的容错（主窗口）。\n"
+    "\n"
+    "选项：\n"
+    "  -h, --help           显示本帮助\n"
+    "  --version            显示版本\n"
+    "  命令 --help          显示该命令的用法\n";
+
+std::string commandHelp(const CommandHelp& c) {
+    return std::string("用法：tarnel-cli ") + c.synopsis + "\n\n" + c.summary + "。\n" + c.details + "\n" + kHelpTail;
+}
+
+std::string wholeHelp() {
+    std::string text = kHelpHead;
+    for (const CommandHelp& c : kCommands) text += std::string("  ") + c.synopsis + "\n      " + c.summary + "\n";
+    return text + kHelpTail;
+}
+
+bool isHelpFlag(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 
 struct Failure {
     std::string reason;
@@ -369,6 +435,21 @@ int outOfMemory() {
 
 int cli(const std::vector<std::string>& args) {
     try {
+        // --help, -h, --version, COMMAND --help: usage on standard output, exit 0.
+        std::string usage;
+        if (!args.empty() && isHelpFlag(args[0])) {
+            usage = wholeHelp();
+        } else if (!args.empty() && args[0] == "--version") {
+            usage = "tarnel-cli " TARNEL_VERSION "\n";
+        } else if (args.size() > 1 && std::any_of(args.begin() + 1, args.end(), isHelpFlag)) {
+            for (const CommandHelp& c : kCommands)
+                if (args[0] == c.name) usage = commandHelp(c);
+            if (usage.empty()) fail("未知命令 \"" + args[0] + "\"（tarnel-cli --help 显示用法）");
+        }
+        if (!usage.empty()) {
+            std::fwrite(usage.data(), 1, usage.size(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 2;
+        }
         if (args.empty()) fail(kUsage);
         const std::string command = args[0];
         const Options options = parseOptions({args.begin() + 1, args.end()});

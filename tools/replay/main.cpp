@@ -2,6 +2,7 @@
 // actions on them and prints what it is asked to read, one JSON line per read.
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -21,12 +22,14 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
 
 #include "common/qt/appearance.h"
 #include "common/qt/controls.h"
+#include "common/qt/data_folder.h"
 #include "common/qt/ui_services.h"
 #include "json_out.h"
 #include "mainwindow/qt/main_window.h"
@@ -299,6 +302,12 @@ void Replayer::runStep(int index, const QJsonObject& step) {
             main_->openScheme();
         else
             main_->saveSchemeAs();
+    } else if (action == QLatin1String("restore_last")) {
+        QString windowName;
+        window(step, &windowName);
+        if (windowName != QLatin1String("Fmain")) fail(QStringLiteral("the last conditions are restored on Fmain"));
+        // As the menu command: a disabled one does nothing.
+        main_->restoreLastAction()->trigger();
     } else if (action == QLatin1String("read")) {
         const QString value = readValue(step);
         const QByteArray line =
@@ -333,6 +342,12 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
     QStandardPaths::setTestModeEnabled(true);  // a replay never touches the player's settings
+    // Nor the player's files: the data folder (the last conditions, the
+    // remembered draws) is $XDG_DATA_HOME/Tarnel/Tarnel when the caller sets
+    // XDG_DATA_HOME, else a fresh folder that goes away with the replay.
+    QTemporaryDir scratch;
+    const QString xdgData = qEnvironmentVariable("XDG_DATA_HOME");
+    setDataFolder(xdgData.isEmpty() ? scratch.path() : xdgData + QStringLiteral("/Tarnel/Tarnel"));
     app.setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
     applyAppearance(app);
 

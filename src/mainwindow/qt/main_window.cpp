@@ -18,6 +18,9 @@
 #include <QTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -90,6 +93,8 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent),
     connect(&binding_, &StateBinding::changed, changeTimer_, qOverload<>(&QTimer::start));
     connect(changeTimer_, &QTimer::timeout, this, &MainWindow::conditionsSettled);
     conditionsSettled();
+    setupLastConditions();
+    buildHelpMenu();
 }
 
 void MainWindow::conditionsSettled() {
@@ -336,6 +341,11 @@ void MainWindow::restoreAll() {
     if (undoRestore_) undoRestore_->setEnabled(true);
 }
 
+void MainWindow::endRestoreUndo() {
+    beforeRestore_.reset();
+    if (undoRestore_) undoRestore_->setEnabled(false);
+}
+
 void MainWindow::undoRestoreAll() {
     if (!beforeRestore_) return;
     const MainConditions before = std::move(*beforeRestore_);
@@ -373,6 +383,7 @@ void MainWindow::wireHelpAndHover() {
     setMouseTracking(true);
     installEventFilter(this);
     for (QWidget* w : findChildren<QWidget*>()) {
+        if (qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QLineEdit*>(w)) w->installEventFilter(this);
         const char* cls = w->metaObject()->className();
         if (qstrcmp(cls, "QWidget") == 0 || qstrcmp(cls, "QGroupBox") == 0) {
             w->setMouseTracking(true);
@@ -382,6 +393,14 @@ void MainWindow::wireHelpAndHover() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A text box would take Ctrl+Shift+Z as its redo; while "清空所有条件"
+    // can be undone, the key belongs to 撤销清空所有条件.
+    if (event->type() == QEvent::ShortcutOverride && undoRestore_ && undoRestore_->isEnabled()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z)) return true;
+    }
+    if (qobject_cast<QPlainTextEdit*>(watched) || qobject_cast<QLineEdit*>(watched))
+        return QWidget::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget && hoverButtons_.contains(widget)) {
         if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
@@ -392,15 +411,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+bool MainWindow::mayDiscardSchemeChanges() {
+    if (!schemeModified()) return true;
+    const SaveChoice choice =
+        services_.askSaveChanges(this, QStringLiteral("温情提示"), QStringLiteral("保存对方案的修改吗？"));
+    return choice == SaveChoice::Discard || (choice == SaveChoice::Save && saveScheme());
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (schemeModified()) {
-        const SaveChoice choice = services_.askSaveChanges(this, QStringLiteral("温情提示"),
-                                                           QStringLiteral("保存对方案的修改吗？"));
-        if (choice == SaveChoice::Cancel || (choice == SaveChoice::Save && !saveScheme())) {
-            event->ignore();
-            return;
-        }
+    if (!mayDiscardSchemeChanges()) {
+        event->ignore();
+        return;
     }
+    writeLastConditions();  // with the two-star window's part while it is still open
     for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (child->isWindow()) child->close();
     QWidget::closeEvent(event);
@@ -518,6 +541,10 @@ void MainWindow::buildMenus() {
     recentMenu_ = file->addMenu(QStringLiteral("最近打开的方案"));
     connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentMenu);
     rebuildRecentMenu();
+    restoreLast_ = file->addAction(QStringLiteral("恢复上次的条件"), this, &MainWindow::restoreLastConditions);
+    restoreLast_->setObjectName(QStringLiteral("Action_huifu_shangci"));
+    restoreLast_->setEnabled(false);
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateRestoreLastAction);
     file->addSeparator();
     file->addAction(QStringLiteral("导出结果…"), this, &MainWindow::exportResult);
     file->addSeparator();
@@ -532,6 +559,9 @@ void MainWindow::buildMenus() {
     undoRestore_ = edit->addAction(QStringLiteral("撤销清空所有条件"), this, &MainWindow::undoRestoreAll);
     undoRestore_->setObjectName(QStringLiteral("Action_chexiao_qingkong"));
     undoRestore_->setEnabled(beforeRestore_.has_value());
+    // Ctrl+Z stays the text boxes' own undo.
+    undoRestore_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    undoRestore_->setShortcutContext(Qt::WindowShortcut);
     buildToolsMenu();
 
     // 历史 menu: past draws, backtest of the conditions, trend statistics.
@@ -566,6 +596,9 @@ void MainWindow::openScheme() {
 }
 
 bool MainWindow::openSchemeFile(const QString& path) {
+    // Opening the open file again goes back to it as saved: that is what the player asks for.
+    const bool reopening = !schemePath_.isEmpty() && QFileInfo(path) == QFileInfo(schemePath_);
+    if (!reopening && !mayDiscardSchemeChanges()) return false;
     const FileBytes file = readFileBytes(toStd(path), kSchemeMaxBytes);
     if (!file.bytes) {
         services_.showMessage(this, QStringLiteral("错误提示"), fromStd(file.error));
@@ -581,6 +614,7 @@ bool MainWindow::openSchemeFile(const QString& path) {
     applyConditions(reading.scheme->main);
     if (reading.scheme->twoStar) openTwoStar()->applyConditions(*reading.scheme->twoStar);
     markSaved(path);
+    endRestoreUndo();
     if (!reading.unknownKeys.empty())
         services_.showMessage(this, QStringLiteral("温情提示"), fromStd(unknownKeysNotice(reading.unknownKeys)));
     return true;

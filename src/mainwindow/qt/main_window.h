@@ -2,6 +2,7 @@
 // Fmain: the main window. It owns the pool and the condition state, builds
 // every region and the menus, runs the state and writes the result.
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -21,6 +22,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QScrollArea;
+class QStatusBar;
 class QTimer;
 
 namespace tarnel {
@@ -38,6 +40,9 @@ class ResultsView;
 class StatisticsWindow;
 class TwoStarWindow;
 class UiServices;
+
+// 关于 Tarnel: name, version, licence and where the program keeps its files.
+QString aboutTarnelText();
 
 inline const QString kResultInitialText = QStringLiteral("这里显示最终过滤结果\r\n");
 
@@ -109,6 +114,25 @@ public:
     void sendToBaseList(const QString& text);
     void sendToSetList(int list, const QString& text);
 
+    // The last conditions (last.tarnel in the data folder), kept for the
+    // next session and against a crash: written as a save is, once changes
+    // have settled (at most once a second) and when the window closes.
+    static QString lastConditionsPath();
+    // Writes last.tarnel now when the conditions differ from what it was
+    // last written with (or, before the first write, from the start-up state).
+    void writeLastConditions();
+    // How many times this window wrote last.tarnel.
+    int lastConditionsWrites() const { return lastWrites_; }
+    // 文件 → 恢复上次的条件: opens last.tarnel like a scheme; the window then
+    // holds no scheme file. On any fault one message and nothing changes.
+    bool restoreLastConditions();
+    QAction* restoreLastAction() const { return restoreLast_; }
+    QStatusBar* statusBar() const { return status_; }
+
+    // 帮助 menu: 使用说明 (the guide, one window) and 关于 Tarnel.
+    QWidget* openGuide();
+    void showAbout();
+
 signals:
     // A run of the start button has finished and its result is shown.
     void ran();
@@ -139,6 +163,12 @@ private:
     void copyResult();       // C_copy
     void wireHelpAndHover();
     void orderFocusChain(const QList<QWidget*>& regionsInOrder);
+    // Asks "保存对方案的修改吗？" when the open scheme has unsaved changes;
+    // false when the player cancels or the save fails.
+    bool mayDiscardSchemeChanges();
+    // Opening a scheme or the last conditions: what "清空所有条件" replaced
+    // can no longer be brought back.
+    void endRestoreUndo();
 
     UiServices& services_;
     MainConditions state_;
@@ -175,6 +205,25 @@ private:
     ConditionSummary* summary_ = nullptr;
     QAction* undoRestore_ = nullptr;
     std::optional<MainConditions> beforeRestore_;  // the state the last restore replaced
+
+    // The last conditions and the status bar (last_conditions.cpp)
+    void setupLastConditions();
+    void scheduleLastWrite();
+    void updateRestoreLastAction();
+    QStatusBar* status_ = nullptr;
+    QAction* restoreLast_ = nullptr;
+    QTimer* lastTimer_ = nullptr;     // holds a write back to one a second
+    QElapsedTimer lastWriteClock_;    // since the last write (invalid before the first)
+    Scheme startupScheme_;            // the conditions as the window started
+    Scheme lastWritten_;              // what this window last wrote, or the start-up state
+    int lastWrites_ = 0;
+    bool lastWriteFailed_ = false;    // reported once, until a write succeeds again
+    QString statusNote_;              // the status-bar line about last.tarnel shown now
+    QString lastFileStamp_;           // size and time of last.tarnel when last looked at
+
+    // 帮助 menu (help_menu.cpp)
+    void buildHelpMenu();
+    QPointer<QWidget> guide_;
 
     // 工具 menu
     void buildToolsMenu();

@@ -39,6 +39,7 @@
 #include <cmath>
 
 #include "common/qt/atomic_file.h"
+#include "common/qt/data_folder.h"
 #include "common/qt/controls.h"
 #include "common/qt/keyboard.h"
 #include "common/qt/ui_services.h"
@@ -798,7 +799,7 @@ QString& storageOverride() {
 
 QString HistoryWindow::storagePath() {
     if (!storageOverride().isEmpty()) return storageOverride();
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/history.txt");
+    return dataFolder() + QStringLiteral("/history.txt");
 }
 
 void HistoryWindow::setStoragePath(const QString& path) { storageOverride() = path; }
