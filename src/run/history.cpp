@@ -1,5 +1,7 @@
 #include "run/history.h"
 
+#include "run/input_feedback.h"
+
 #include <iconv.h>
 
 #include <algorithm>
@@ -321,8 +323,10 @@ History readHistoryText(std::string_view text) {
             draw.issue.assign(issue);
             draw.number.assign(number, 3);
         }
-        else if (!isBlank(line))
+        else if (!isBlank(line)) {
             history.skipped.push_back(lineNumber);
+            if (hasFullWidthDigit(line)) history.skippedFullWidth.push_back(lineNumber);
+        }
         // A line end is CR LF, CR or LF; text after the last one, if any,
         // is the last line.
         pos = end;

@@ -31,6 +31,7 @@ struct Draw {
 struct History {
     std::vector<Draw> draws;   // in line order
     std::vector<int> skipped;  // 1-based numbers of the non-blank lines without a draw
+    std::vector<int> skippedFullWidth;  // those of them holding full-width digits (０..９)
     bool convertedFromGb18030 = false;
 };
 

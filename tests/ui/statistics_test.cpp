@@ -245,6 +245,42 @@ TEST_F(ToolsTest, DiagnosisAnswersAsTheEngineWhenAskedAndAfterEachRun) {
     }
 }
 
+TEST_F(ToolsTest, DiagnosisSaysWhenTheResultBoxHoldsAnEarlierRunAndGivesItsAnswerToo) {
+    StateMaker make(90);
+    toolsAction(QStringLiteral("号码诊断…"))->trigger();
+    auto* dialog = w.findChild<DiagnosisDialog*>(QStringLiteral("F_zhenduan"));
+    ASSERT_TRUE(dialog);
+    auto* table = get<QTableWidget>("Grid_zhenduan");
+    auto* basis = get<QLabel>("L_zhenduan_yiju");
+    std::string numbers;
+    for (int i = 0; i < 30; ++i) numbers += numberText(make.below(1000), 3) + " ";
+    get<LineBox>("T_zhenduan_haoma")->setText(fromStd(numbers));
+    get<QPushButton>("C_zhenduan")->click();
+    EXPECT_TRUE(basis->text().contains(QStringLiteral("还没有缩水过")));
+    for (int round = 0; round < 12; ++round) {
+        const MainConditions ran = make.main(0.08);
+        run(ran);
+        EXPECT_TRUE(basis->text().contains(QStringLiteral("相同"))) << basis->text().toStdString();
+        EXPECT_TRUE(table->isColumnHidden(4));
+        MainConditions now = ran;
+        now.digits.sumTailKill[std::size_t(make.below(10))] ^= true;
+        w.applyConditions(now);
+        get<QPushButton>("C_zhenduan")->click();
+        const RowKills then = computeRowKills(shrinkInputs(ran));
+        const bool differs = then.byRow != computeRowKills(shrinkInputs(now)).byRow;
+        EXPECT_EQ(table->isColumnHidden(4), !differs);
+        EXPECT_EQ(basis->text().contains(QStringLiteral("上次缩水后已改动")), differs);
+        if (!differs) continue;
+        for (int line = 0; line < table->rowCount(); ++line) {
+            const int n = table->item(line, 0)->text().toInt();
+            // The earlier run's answer is the one the result box shows.
+            EXPECT_EQ(table->item(line, 4)->text(), survivesWithTolerance(then, n, ran.tolerance)
+                                                        ? QStringLiteral("保留")
+                                                        : QStringLiteral("排除"));
+        }
+    }
+}
+
 TEST_F(ToolsTest, ResultContextMenuDiagnosesTheNumberUnderThePointerOrTheSelectedOnes) {
     w.show();
     auto* box = get<MultiLineBox>("T_dadi_output");

@@ -677,7 +677,8 @@ StatisticsWindow* MainWindow::openStatistics() {
 
 DiagnosisDialog* MainWindow::openDiagnosis() {
     if (!diagnosis_)
-        diagnosis_ = new DiagnosisDialog([this]() -> const MainConditions& { return conditions(); }, this);
+        diagnosis_ = new DiagnosisDialog([this]() -> const MainConditions& { return conditions(); }, this,
+                                         [this]() -> const MainRun* { return lastRun_ ? &*lastRun_ : nullptr; });
     diagnosis_->show();
     diagnosis_->raise();
     diagnosis_->activateWindow();
