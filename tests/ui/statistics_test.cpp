@@ -22,6 +22,11 @@
 
 #include "analysis/qt/diagnosis_dialog.h"
 #include "analysis/qt/statistics_window.h"
+#include "common/qt/window_fit.h"
+#include "common/qt/results_view.h"
+#include "twostar/qt/two_star_window.h"
+#include <QApplication>
+#include <QScreen>
 #include "common/qt/controls.h"
 #include "common/text.h"
 #include "main_window_fixture.h"
@@ -347,6 +352,35 @@ TEST_F(ToolsTest, ResultContextMenuDiagnosesTheNumberUnderThePointerOrTheSelecte
         for (const NumberDiagnosis& d : dialog->results()) diagnosed << fromStd(numberText(d.number, 3));
         EXPECT_EQ(diagnosed, whole);
     }
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+TEST_F(ToolsTest, SecondaryWindowsOpenInsideTheScreen) {
+    w.show();
+    QWidget* windows[] = {w.openStatistics(), w.openDiagnosis(), w.openResults(), w.openTwoStar()};
+    for (QWidget* window : windows) {
+        ASSERT_TRUE(window);
+        QApplication::processEvents();
+        const QRect room = window->screen()->availableGeometry();
+        if (window->minimumSizeHint().width() > room.width() || window->minimumSizeHint().height() > room.height())
+            continue;  // a window whose controls need more than the screen is laid out elsewhere
+        EXPECT_LE(window->width(), room.width()) << window->objectName().toStdString();
+        EXPECT_LE(window->height(), room.height() - kTitleBarRoom) << window->objectName().toStdString();
+        EXPECT_TRUE(room.contains(window->pos())) << window->objectName().toStdString();
+    }
+    // A window made larger than the screen is brought back inside it.
+    QWidget big;
+    big.resize(5000, 4000);
+    big.move(-300, 2000);
+    fitToScreen(&big);
+    const QRect room = big.screen()->availableGeometry();
+    EXPECT_EQ(big.size(), QSize(room.width(), room.height() - kTitleBarRoom));
+    EXPECT_EQ(big.pos(), QPoint(room.left(), room.top()));
 }
 
 }  // namespace
