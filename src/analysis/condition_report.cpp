@@ -3,6 +3,7 @@
 #include <bitset>
 
 #include "common/text.h"
+#include "run/input_feedback.h"
 
 namespace tarnel {
 
@@ -44,6 +45,7 @@ NumberReading readNumbers(std::string_view text) {
             reading.numbers.push_back(n);
         }
     }
+    reading.fullWidth = hasFullWidthDigit(text);
     return reading;
 }
 

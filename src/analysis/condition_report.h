@@ -34,6 +34,7 @@ struct NumberReading {
     std::vector<int> numbers;  // distinct, in the order first read
     int found = 0;             // runs of three digits, repeats included
     int ignored = 0;           // runs of ASCII digits of any other length
+    bool fullWidth = false;    // the text holds full-width digits (０..９), which are not read
 };
 NumberReading readNumbers(std::string_view text);
 

@@ -8,6 +8,7 @@
 #include "common/qt/appearance.h"
 #include "common/qt/display_scale.h"
 #include "common/qt/keyboard.h"
+#include "common/qt/window_fit.h"
 #include "common/qt/ui_services.h"
 #include "mainwindow/qt/main_window.h"
 
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
     tarnel::DesktopUiServices services;
     tarnel::MainWindow window(services);
     window.resize(window.sizeHint());  // the whole window, not the toolkit's two thirds of the screen
+    tarnel::fitToScreen(&window);      // but no larger than the screen left by a taskbar
     window.show();
     // `tarnel FILE.tarnel` opens that scheme once the window is up.
     if (!parser.positionalArguments().isEmpty()) {

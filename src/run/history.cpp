@@ -1,5 +1,7 @@
 #include "run/history.h"
 
+#include "run/input_feedback.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -265,6 +267,7 @@ bool HistoryScanner::next() {
         if (pos_ < text_.size())
             pos_ += (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ? 2 : 1;
         issue_ = {};
+        lineText_ = line;
         hasDraw_ = readLine(line, issue_, number_);
         if (hasDraw_ || !isBlank(line)) return true;
     }
@@ -281,6 +284,7 @@ History readHistoryText(std::string_view text) {
     while (scan.next()) {
         if (!scan.hasDraw()) {
             history.skipped.push_back(scan.line());
+            if (hasFullWidthDigit(scan.lineText())) history.skippedFullWidth.push_back(scan.line());
             continue;
         }
         Draw& draw = history.draws.emplace_back();

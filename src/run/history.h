@@ -31,6 +31,7 @@ struct Draw {
 struct History {
     std::vector<Draw> draws;   // in line order
     std::vector<int> skipped;  // 1-based numbers of the non-blank lines without a draw
+    std::vector<int> skippedFullWidth;  // those of them holding full-width digits (０..９)
     bool convertedFromGb18030 = false;
 };
 
@@ -67,6 +68,8 @@ public:
     // The line's issue (empty when none) and draw, while it holds one.
     std::string_view issue() const { return issue_; }
     std::string_view numberText() const { return {number_, 3}; }
+    // The whole line, without its line end.
+    std::string_view lineText() const { return lineText_; }
     int number() const { return (number_[0] - '0') * 100 + (number_[1] - '0') * 10 + (number_[2] - '0'); }
 
 private:
@@ -75,6 +78,7 @@ private:
     int line_ = 0;
     bool hasDraw_ = false;
     std::string_view issue_;
+    std::string_view lineText_;
     char number_[3] = {'0', '0', '0'};
 };
 

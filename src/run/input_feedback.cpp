@@ -1,9 +1,13 @@
 #include "run/input_feedback.h"
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <vector>
 
 #include "common/text.h"
+#include "conditions/digit_numeric_text.h"
 #include "conditions/digit_properties.h"
 #include "conditions/number_lists.h"
 #include "conditions/pool_sources.h"
@@ -156,7 +160,105 @@ InputFeedback readBox(ListBox box, std::string_view text) {
     return {};
 }
 
+// A bound box's text is a plain number when, blanks left out, it is a sign,
+// digits with at most one decimal point, and an exponent: all of it read.
+bool isPlainBound(std::string_view text) {
+    std::string s;
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\n') s.push_back(c);
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    bool digits = false, point = false;
+    for (; i < s.size(); ++i) {
+        if (isAsciiDigit(s[i])) digits = true;
+        else if (s[i] == '.' && !point) point = true;
+        else break;
+    }
+    if (!digits) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+        const std::size_t first = j;
+        while (j < s.size() && isAsciiDigit(s[j])) ++j;
+        if (j > first) i = j;
+    }
+    return i == s.size();
+}
+
+std::string valueText(double v) {
+    if (std::isinf(v)) return v > 0 ? "无穷大" : "负无穷大";
+    if (v == std::floor(v) && std::fabs(v) < 1e15) return std::to_string(static_cast<long long>(v));
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", v);
+    return buffer;
+}
+
+// The start of a typed text for a message: at most `chars` characters,
+// cut on a character boundary, line breaks and tabs shown as spaces.
+std::string echoed(std::string_view text, std::size_t chars) {
+    std::string out;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool lead = (c & 0xC0) != 0x80;
+        if (lead && count == chars) {
+            out += "…";
+            break;
+        }
+        if (lead) ++count;
+        out.push_back(c < 0x20 || c == 0x7F ? ' ' : static_cast<char>(c));
+    }
+    return out;
+}
+
+// How one bound was read, when that is not what a player plainly typed.
+std::string boundWarning(std::string_view name, std::string_view text) {
+    if (isPlainBound(text)) return {};
+    const std::string value = valueText(leadingNumber(text));
+    std::string w(name);
+    if (text.find_first_not_of(" \t\n") == std::string_view::npos)
+        w += "为空";
+    else if (hasFullWidthDigit(text))
+        w += "含全角数字";
+    else
+        w.append("“").append(echoed(text, 12)).append("”不是数字");
+    w.append("，读作 ").append(value);
+    return w;
+}
+
 }  // namespace
+
+InputFeedback sumRangeFeedback(std::string_view lower, std::string_view upper) {
+    DigitPropertyInputs range;
+    range.sumLower = std::string(lower);
+    range.sumUpper = std::string(upper);
+    range.sumKillList.clear();
+    const std::uint32_t kept = ~killedSums(range) & ((1u << 28) - 1);
+    InputFeedback f;
+    f.count = std::popcount(kept);
+    std::vector<std::string> warnings;
+    if (kept == 0) {
+        const double lo = leadingNumber(lower), hi = leadingNumber(upper);
+        warnings.push_back(lo > hi ? "下限大于上限，本框会排除全部号码"
+                                   : "范围内没有 0–27 的和值，本框会排除全部号码");
+    }
+    for (std::string w : {boundWarning("下限", lower), boundWarning("上限", upper)})
+        if (!w.empty()) warnings.push_back(std::move(w));
+    if (kept == (1u << 28) - 1 && warnings.empty()) return {};
+    if (kept == 0) {
+        f.info = "识别和值范围：无";
+    } else {
+        const int first = std::countr_zero(kept);
+        const int last = 31 - std::countl_zero(kept);
+        f.info = "识别和值 " + std::to_string(first) + "–" + std::to_string(last);
+        if (f.count == 28) f.info += "（不限）";
+    }
+    for (const std::string& w : warnings) {
+        if (!f.warning.empty()) f.warning += "；";
+        f.warning += w;
+    }
+    return f;
+}
 
 bool hasFullWidthDigit(std::string_view text) {
     // ０..９ are EF BC 90..99 in UTF-8.

@@ -23,6 +23,8 @@ TEST_P(ReadNumbers, TakesRunsOfExactlyThreeAsciiDigits) {
     EXPECT_EQ(r.numbers, c.numbers) << c.text;
     EXPECT_EQ(r.found, c.found) << c.text;
     EXPECT_EQ(r.ignored, c.ignored) << c.text;
+    // Full-width digits are never read, and the reading says they are there.
+    EXPECT_EQ(r.fullWidth, std::string_view(c.text).find("\xef\xbc\x91") != std::string_view::npos) << c.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -196,7 +196,12 @@ TEST(HistoryText, LineEndsNumberLinesAndBlankLinesAreSilent) {
     EXPECT_EQ(h.draws[2].line, 9);
     EXPECT_EQ(h.draws[2].number, "001");
     EXPECT_EQ(h.skipped, (std::vector<int>{3, 6}));
+    EXPECT_TRUE(h.skippedFullWidth.empty());
     EXPECT_FALSE(h.convertedFromGb18030);
+    // Lines skipped for full-width digits are told apart from other skipped lines.
+    const History wide = readHistory("2026001 \xef\xbc\x95\xef\xbc\x98\xef\xbc\x92\n开奖\n2026002 582\n");
+    EXPECT_EQ(wide.skipped, (std::vector<int>{1, 2}));
+    EXPECT_EQ(wide.skippedFullWidth, (std::vector<int>{1}));
     // A byte order mark is no character of the first line.
     EXPECT_TRUE(readHistory("\xEF\xBB\xBF\r\n582").skipped.empty());
 }

@@ -167,3 +167,79 @@ TEST(ConditionMarksTest, PagesFollowTheRowsOverRandomStates) {
 
 }  // namespace
 }  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+// A bound as players type it: plain numbers in and out of range, decimals,
+// signs, blanks, full-width digits, letters before or after, nothing at all.
+std::string randomBound(testing::StateMaker& make) {
+    static const char* const pieces[] = {"", " ", "１９", "a8", "8a", "-3", "+5", "2.5", "1e1", "1e999", "\t7",
+                                         "0", "27", "30", "12 ", " 1 9", ".", "abc", "１", "3.9999"};
+    if (make.chance(0.4)) return std::to_string(make.below(35) - 3);
+    std::string text = pieces[make.below(20)];
+    if (make.chance(0.3)) text += pieces[make.below(20)];
+    return text;
+}
+
+TEST(SumRangeFeedbackTest, ReadingAgreesWithTheEngineOverRandomBounds) {
+    testing::StateMaker make(28);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string lower = randomBound(make), upper = randomBound(make);
+        DigitPropertyInputs in;
+        in.sumLower = lower;
+        in.sumUpper = upper;
+        in.sumKillList.clear();
+        const std::uint32_t kept = ~killedSums(in) & ((1u << 28) - 1);
+        const InputFeedback f = sumRangeFeedback(lower, upper);
+        SCOPED_TRACE("lower \"" + lower + "\" upper \"" + upper + "\"");
+        // The sums the line names are the sums the run keeps.
+        EXPECT_EQ(f.count, f.info.empty() ? -1 : std::popcount(kept));
+        if (kept == 0) {
+            EXPECT_EQ(f.info, "识别和值范围：无");
+            EXPECT_NE(f.warning.find("本框会排除全部号码"), std::string::npos);
+        } else if (!f.info.empty()) {
+            const std::string range = std::to_string(std::countr_zero(kept)) + "–" +
+                                      std::to_string(31 - std::countl_zero(kept));
+            EXPECT_EQ(f.info.rfind("识别和值 " + range, 0), 0u) << f.info;
+        } else {
+            EXPECT_EQ(kept, (1u << 28) - 1);  // silent only when nothing is ruled out
+            EXPECT_TRUE(f.warning.empty());
+        }
+        // Every bound that is not a plain number says how it was read.
+        for (const auto& [name, text] : {std::pair{"下限", lower}, std::pair{"上限", upper}}) {
+            const bool plain = text.find_first_not_of("0123456789-+ \t") == std::string::npos &&
+                               text.find_first_of("0123456789") != std::string::npos &&
+                               text.find_first_of("-+", 1) == std::string::npos &&
+                               text.find(' ', text.find_first_of("0123456789")) == std::string::npos &&
+                               text.find('\t', text.find_first_of("0123456789")) == std::string::npos;
+            if (plain) {
+                // No piece says how this bound was read.
+                const std::string pieces = "；" + f.warning;
+                const std::size_t at = pieces.find(std::string("；") + name);
+                EXPECT_TRUE(at == std::string::npos || pieces.compare(at, 21, "；下限大于上限") == 0) << f.warning;
+            }
+            if (text.empty()) {
+                EXPECT_NE(f.warning.find(std::string(name) + "为空，读作 0"), std::string::npos);
+            }
+            if (text.find("１") != std::string::npos) {
+                EXPECT_NE(f.warning.find(std::string(name) + "含全角数字"), std::string::npos);
+            }
+        }
+    }
+}
+
+TEST(SumRangeFeedbackTest, WhatPlayersTypeIsExplained) {
+    EXPECT_EQ(sumRangeFeedback("0", "27").info, "");
+    EXPECT_EQ(sumRangeFeedback("3", "19").info, "识别和值 3–19");
+    EXPECT_EQ(sumRangeFeedback("3", "19").warning, "");
+    const InputFeedback backwards = sumRangeFeedback("19", "3");
+    EXPECT_EQ(backwards.warning, "下限大于上限，本框会排除全部号码");
+    EXPECT_EQ(sumRangeFeedback("0", "").warning, "上限为空，读作 0");
+    EXPECT_EQ(sumRangeFeedback("１９", "27").warning, "下限含全角数字，读作 0");
+    EXPECT_EQ(sumRangeFeedback("a8", "27").warning, "下限“a8”不是数字，读作 0");
+    EXPECT_EQ(sumRangeFeedback("28", "40").warning, "范围内没有 0–27 的和值，本框会排除全部号码");
+}
+
+}  // namespace
+}  // namespace tarnel

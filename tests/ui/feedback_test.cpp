@@ -16,6 +16,10 @@
 #include "run/shrink.h"
 #include "support/random_state.h"
 #include "twostar/qt/two_star_window.h"
+#include "conditions/digit_properties.h"
+#include "run/input_feedback.h"
+
+#include <bit>
 
 namespace tarnel {
 namespace {
@@ -171,6 +175,44 @@ TEST_F(FeedbackTest, TwoStarBoxesGiveFeedbackAndUndoTheirClear) {
     QTest::keyClick(base, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(base->text(), QStringLiteral("12 34 56 12"));
     EXPECT_EQ(two->conditions().baseList, "12 34 56 12");
+}
+
+TEST_F(FeedbackTest, SumRangeLineFollowsBothBoundsAsTheEngineReadsThem) {
+    StateMaker make(69);
+    auto* lower = get<LineBox>("T_hezhi_fanwei_1");
+    auto* upper = get<LineBox>("T_hezhi_fanwei_2");
+    auto* line = get<FeedbackLine>("T_hezhi_fanwei.feedback");
+    static const char* const odd[] = {"", "１９", "a8", "-1", "2.5", "40", " 9", "1e999"};
+    for (int round = 0; round < 60; ++round) {
+        const auto bound = [&] {
+            return make.chance(0.5) ? QString::number(make.below(32) - 2) : QString::fromUtf8(odd[make.below(8)]);
+        };
+        lower->setText(bound());
+        if (make.chance(0.7)) upper->setText(bound());
+        line->refresh();
+        // What the run reads from the same boxes.
+        DigitPropertyInputs range = w.conditions().digits;
+        range.sumKillList.clear();
+        const int kept = std::popcount(~killedSums(range) & ((1u << 28) - 1));
+        const InputFeedback& f = line->feedback();
+        EXPECT_EQ(f, sumRangeFeedback(toStd(lower->text()), toStd(upper->text())));
+        EXPECT_EQ(f.count, f.info.empty() ? -1 : kept);
+        if (f.info.empty()) {
+            EXPECT_EQ(kept, 28);
+        }
+        if (kept == 0) {
+            EXPECT_TRUE(line->toolTip().contains(QStringLiteral("本框会排除全部号码")));
+        }
+    }
+    // Typing settles into a reading, as in the other boxes.
+    lower->setText(QStringLiteral("0"));
+    upper->setText(QStringLiteral("27"));
+    line->refresh();
+    EXPECT_TRUE(line->feedback().info.empty());
+    upper->clear();
+    QTest::keyClicks(upper, QStringLiteral("a8"));
+    QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(line->feedback().warning),
+                              QStringLiteral("上限“a8”不是数字，读作 0"), 2000);
 }
 
 }  // namespace

@@ -22,6 +22,11 @@
 
 #include "analysis/qt/diagnosis_dialog.h"
 #include "analysis/qt/statistics_window.h"
+#include "common/qt/window_fit.h"
+#include "common/qt/results_view.h"
+#include "twostar/qt/two_star_window.h"
+#include <QApplication>
+#include <QScreen>
 #include "common/qt/controls.h"
 #include "common/text.h"
 #include "main_window_fixture.h"
@@ -245,6 +250,42 @@ TEST_F(ToolsTest, DiagnosisAnswersAsTheEngineWhenAskedAndAfterEachRun) {
     }
 }
 
+TEST_F(ToolsTest, DiagnosisSaysWhenTheResultBoxHoldsAnEarlierRunAndGivesItsAnswerToo) {
+    StateMaker make(90);
+    toolsAction(QStringLiteral("号码诊断…"))->trigger();
+    auto* dialog = w.findChild<DiagnosisDialog*>(QStringLiteral("F_zhenduan"));
+    ASSERT_TRUE(dialog);
+    auto* table = get<QTableWidget>("Grid_zhenduan");
+    auto* basis = get<QLabel>("L_zhenduan_yiju");
+    std::string numbers;
+    for (int i = 0; i < 30; ++i) numbers += numberText(make.below(1000), 3) + " ";
+    get<LineBox>("T_zhenduan_haoma")->setText(fromStd(numbers));
+    get<QPushButton>("C_zhenduan")->click();
+    EXPECT_TRUE(basis->text().contains(QStringLiteral("还没有缩水过")));
+    for (int round = 0; round < 12; ++round) {
+        const MainConditions ran = make.main(0.08);
+        run(ran);
+        EXPECT_TRUE(basis->text().contains(QStringLiteral("相同"))) << basis->text().toStdString();
+        EXPECT_TRUE(table->isColumnHidden(4));
+        MainConditions now = ran;
+        now.digits.sumTailKill[std::size_t(make.below(10))] ^= true;
+        w.applyConditions(now);
+        get<QPushButton>("C_zhenduan")->click();
+        const RowKills then = computeRowKills(shrinkInputs(ran));
+        const bool differs = then.byRow != computeRowKills(shrinkInputs(now)).byRow;
+        EXPECT_EQ(table->isColumnHidden(4), !differs);
+        EXPECT_EQ(basis->text().contains(QStringLiteral("上次缩水后已改动")), differs);
+        if (!differs) continue;
+        for (int line = 0; line < table->rowCount(); ++line) {
+            const int n = table->item(line, 0)->text().toInt();
+            // The earlier run's answer is the one the result box shows.
+            EXPECT_EQ(table->item(line, 4)->text(), survivesWithTolerance(then, n, ran.tolerance)
+                                                        ? QStringLiteral("保留")
+                                                        : QStringLiteral("排除"));
+        }
+    }
+}
+
 TEST_F(ToolsTest, ResultContextMenuDiagnosesTheNumberUnderThePointerOrTheSelectedOnes) {
     w.show();
     auto* box = get<MultiLineBox>("T_dadi_output");
@@ -311,6 +352,35 @@ TEST_F(ToolsTest, ResultContextMenuDiagnosesTheNumberUnderThePointerOrTheSelecte
         for (const NumberDiagnosis& d : dialog->results()) diagnosed << fromStd(numberText(d.number, 3));
         EXPECT_EQ(diagnosed, whole);
     }
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+TEST_F(ToolsTest, SecondaryWindowsOpenInsideTheScreen) {
+    w.show();
+    QWidget* windows[] = {w.openStatistics(), w.openDiagnosis(), w.openResults(), w.openTwoStar()};
+    for (QWidget* window : windows) {
+        ASSERT_TRUE(window);
+        QApplication::processEvents();
+        const QRect room = window->screen()->availableGeometry();
+        if (window->minimumSizeHint().width() > room.width() || window->minimumSizeHint().height() > room.height())
+            continue;  // a window whose controls need more than the screen is laid out elsewhere
+        EXPECT_LE(window->width(), room.width()) << window->objectName().toStdString();
+        EXPECT_LE(window->height(), room.height() - kTitleBarRoom) << window->objectName().toStdString();
+        EXPECT_TRUE(room.contains(window->pos())) << window->objectName().toStdString();
+    }
+    // A window made larger than the screen is brought back inside it.
+    QWidget big;
+    big.resize(5000, 4000);
+    big.move(-300, 2000);
+    fitToScreen(&big);
+    const QRect room = big.screen()->availableGeometry();
+    EXPECT_EQ(big.size(), QSize(room.width(), room.height() - kTitleBarRoom));
+    EXPECT_EQ(big.pos(), QPoint(room.left(), room.top()));
 }
 
 }  // namespace

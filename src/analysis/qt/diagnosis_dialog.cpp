@@ -10,29 +10,33 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "common/qt/controls.h"
 #include "common/text.h"
+#include "run/input_feedback.h"
 
 namespace tarnel {
 
 namespace {
 
-enum Column { kNumberColumn, kVerdictColumn, kCountColumn, kRowsColumn, kColumnCount };
+enum Column { kNumberColumn, kVerdictColumn, kCountColumn, kRowsColumn, kLastRunColumn, kColumnCount };
 
-const char* const kHeaders[kColumnCount] = {"号码", "结果", "条件数/容错", "排除它的条件"};
+const char* const kHeaders[kColumnCount] = {"号码", "结果", "条件数/容错", "排除它的条件", "上次缩水"};
 const QString kPrompt = QStringLiteral("输入一个或多个三位数号码，用空格、逗号等任意符号隔开，然后按“诊断”。");
 
 QString readingText(const NumberReading& r) {
     if (r.found == 0) {
         QString text = QStringLiteral("没有读到三位数的号码（每个号码写三位数字，如 035）");
         if (r.ignored > 0) text += QStringLiteral("；%1 段不是三位的数字已忽略").arg(r.ignored);
+        if (r.fullWidth) text += QStringLiteral("；") + fromStd(kFullWidthDigitsWarning);
         return text + QStringLiteral("。");
     }
     QString text = QStringLiteral("读到 %1 个号码").arg(r.found);
     if (static_cast<int>(r.numbers.size()) < r.found)
         text += QStringLiteral("（重复的只诊断一次，共 %1 个）").arg(r.numbers.size());
     if (r.ignored > 0) text += QStringLiteral("；另有 %1 段不是三位的数字，已忽略").arg(r.ignored);
+    if (r.fullWidth) text += QStringLiteral("；") + fromStd(kFullWidthDigitsWarning);
     return text + QStringLiteral("。");
 }
 
@@ -52,8 +56,9 @@ QString rowNames(const NumberDiagnosis& d) {
 
 }  // namespace
 
-DiagnosisDialog::DiagnosisDialog(std::function<const MainConditions&()> conditions, QWidget* parent)
-    : QDialog(parent), conditions_(std::move(conditions)) {
+DiagnosisDialog::DiagnosisDialog(std::function<const MainConditions&()> conditions, QWidget* parent,
+                                 std::function<const MainRun*()> lastRun)
+    : QDialog(parent), conditions_(std::move(conditions)), lastRun_(std::move(lastRun)) {
     setObjectName(QStringLiteral("F_zhenduan"));
     setWindowTitle(QStringLiteral("号码诊断"));
     setModal(false);
@@ -79,6 +84,9 @@ DiagnosisDialog::DiagnosisDialog(std::function<const MainConditions&()> conditio
     QFont bold = summary_->font();
     bold.setBold(true);
     summary_->setFont(bold);
+    basis_ = new QLabel(this);
+    basis_->setObjectName(QStringLiteral("L_zhenduan_yiju"));
+    basis_->setWordWrap(true);
 
     table_ = new QTableWidget(0, kColumnCount, this);
     table_->setObjectName(QStringLiteral("Grid_zhenduan"));
@@ -93,6 +101,10 @@ DiagnosisDialog::DiagnosisDialog(std::function<const MainConditions&()> conditio
     table_->setColumnWidth(kNumberColumn, 56);
     table_->setColumnWidth(kVerdictColumn, 56);
     table_->setColumnWidth(kCountColumn, 88);
+    table_->setColumnWidth(kLastRunColumn, 72);
+    table_->horizontalHeaderItem(kLastRunColumn)
+        ->setToolTip(QStringLiteral("结果框中上次缩水的结论；条件在那次缩水后改动过时才显示"));
+    table_->setColumnHidden(kLastRunColumn, true);
     table_->horizontalHeader()->setSectionResizeMode(kRowsColumn, QHeaderView::Stretch);
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
@@ -101,6 +113,7 @@ DiagnosisDialog::DiagnosisDialog(std::function<const MainConditions&()> conditio
     layout->addLayout(inputRow);
     layout->addWidget(reading_);
     layout->addWidget(summary_);
+    layout->addWidget(basis_);
     layout->addWidget(table_, 1);
     resize(sizeHint());
 }
@@ -125,6 +138,23 @@ void DiagnosisDialog::diagnose() {
     results_.clear();
     for (int n : reading.numbers) results_.push_back(diagnoseNumber(kills, n, tolerance));
 
+    // The result box holds the last run; when the conditions changed since,
+    // both answers are given, so a listed number said to be ruled out is explained.
+    const MainRun* run = lastRun_ ? lastRun_() : nullptr;
+    std::optional<RowKills> ranKills;
+    if (run) {
+        RowKills then = computeRowKills(run->inputs);
+        if (then.byRow != kills.byRow || run->tolerance != tolerance) ranKills = std::move(then);
+    }
+    if (!run)
+        basis_->setText(QStringLiteral("按当前条件诊断（还没有缩水过）。"));
+    else if (!ranKills)
+        basis_->setText(QStringLiteral("按当前条件诊断，与结果框中上次缩水的条件相同。"));
+    else
+        basis_->setText(QStringLiteral("按当前条件诊断。条件在上次缩水后已改动，结果框中是上次缩水的结果；"
+                                       "“上次缩水”一栏是那次的结论，与现在不同的标出排除它的条件。"));
+    table_->setColumnHidden(kLastRunColumn, !ranKills);
+
     reading_->setText(readingText(reading));
     int kept = 0;
     for (const NumberDiagnosis& d : results_) kept += d.survives ? 1 : 0;
@@ -145,6 +175,16 @@ void DiagnosisDialog::diagnose() {
         verdict->setForeground(d.survives ? QColor(0, 128, 0) : QColor(200, 0, 0));
         auto* count = new QTableWidgetItem(QStringLiteral("%1 / %2").arg(d.conditions).arg(tolerance));
         count->setTextAlignment(Qt::AlignCenter);
+        if (ranKills) {
+            const NumberDiagnosis then = diagnoseNumber(*ranKills, d.number, run->tolerance);
+            auto* last = new QTableWidgetItem(then.survives ? QStringLiteral("保留") : QStringLiteral("排除"));
+            last->setTextAlignment(Qt::AlignCenter);
+            if (then.survives != d.survives) {
+                last->setForeground(QColor(192, 88, 0));
+                if (!then.survives) last->setToolTip(rowNames(then));
+            }
+            table_->setItem(line, kLastRunColumn, last);
+        }
         table_->setItem(line, kNumberColumn, number);
         table_->setItem(line, kVerdictColumn, verdict);
         table_->setItem(line, kCountColumn, count);

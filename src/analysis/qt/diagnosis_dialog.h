@@ -8,6 +8,7 @@
 
 #include "analysis/condition_report.h"
 #include "run/condition_state.h"
+#include "run/shrink.h"
 
 class QLabel;
 class QMenu;
@@ -22,8 +23,10 @@ class LineBox;
 class DiagnosisDialog : public QDialog {
     Q_OBJECT
 public:
-    // `conditions` gives the main window's conditions as they are now.
-    DiagnosisDialog(std::function<const MainConditions&()> conditions, QWidget* parent);
+    // `conditions` gives the main window's conditions as they are now;
+    // `lastRun` the last run whose result the result box shows (null before one).
+    DiagnosisDialog(std::function<const MainConditions&()> conditions, QWidget* parent,
+                    std::function<const MainRun*()> lastRun = {});
 
     // Puts `text` into the number box and diagnoses it.
     void diagnoseText(const QString& text);
@@ -37,12 +40,14 @@ public:
 
 private:
     std::function<const MainConditions&()> conditions_;
+    std::function<const MainRun*()> lastRun_;
     bool diagnosed_ = false;
     std::vector<NumberDiagnosis> results_;
     LineBox* numbers_ = nullptr;
     QPushButton* button_ = nullptr;
     QLabel* reading_ = nullptr;
     QLabel* summary_ = nullptr;
+    QLabel* basis_ = nullptr;  // which conditions the answers are for
     QTableWidget* table_ = nullptr;
 };
 

@@ -118,6 +118,13 @@ void DigitPropertyPanel::bindAll(DigitPropertyInputs& state, StateBinding& bindi
     binding.bind(sumLower_, state.sumLower);
     binding.bind(sumUpper_, state.sumUpper);
     binding.bind(sumList_, state.sumKillList);
+    // The range boxes' line sits right after them, before the sums-to-kill caption.
+    sumListRow_->insertWidget(3,
+                              new FeedbackLine(
+                                  QStringLiteral("T_hezhi_fanwei.feedback"), {sumLower_, sumUpper_}, binding,
+                                  [&state] { return sumRangeFeedback(state.sumLower, state.sumUpper); },
+                                  sumList_->parentWidget()),
+                              1);
     sumListRow_->addWidget(new FeedbackLine(ListBox::SumKillList, sumList_, binding, state.sumKillList,
                                             sumList_->parentWidget()),
                            1);

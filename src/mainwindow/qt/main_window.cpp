@@ -31,6 +31,7 @@
 #include "analysis/qt/statistics_window.h"
 #include "common/qt/atomic_file.h"
 #include "common/qt/controls.h"
+#include "common/qt/window_fit.h"
 #include "common/qt/text_menu.h"
 #include "common/qt/ui_services.h"
 #include "conditions/qt/digit_properties_panel.h"
@@ -482,9 +483,7 @@ TwoStarWindow* MainWindow::openTwoStar() {
         connect(twoStar_, &TwoStarWindow::conditionsChanged, changeTimer_, qOverload<>(&QTimer::start));
         connect(twoStar_, &QObject::destroyed, changeTimer_, qOverload<>(&QTimer::start));
     }
-    twoStar_->show();
-    twoStar_->raise();
-    twoStar_->activateWindow();
+    bringToFront(twoStar_);
     return twoStar_;
 }
 
@@ -492,9 +491,7 @@ TwoStarWindow* MainWindow::openTwoStar() {
 
 HistoryWindow* MainWindow::openHistory() {
     if (!history_) history_ = new HistoryWindow(*this, services_);
-    history_->show();
-    history_->raise();
-    history_->activateWindow();
+    bringToFront(history_);
     return history_;
 }
 
@@ -704,18 +701,15 @@ StatisticsWindow* MainWindow::openStatistics() {
         statistics_->showStatistics(lastRun_->inputs, lastRun_->tolerance, true);
     else
         statistics_->showStatistics(shrinkInputs(conditions()), state_.tolerance, false);
-    statistics_->show();
-    statistics_->raise();
-    statistics_->activateWindow();
+    bringToFront(statistics_);
     return statistics_;
 }
 
 DiagnosisDialog* MainWindow::openDiagnosis() {
     if (!diagnosis_)
-        diagnosis_ = new DiagnosisDialog([this]() -> const MainConditions& { return conditions(); }, this);
-    diagnosis_->show();
-    diagnosis_->raise();
-    diagnosis_->activateWindow();
+        diagnosis_ = new DiagnosisDialog([this]() -> const MainConditions& { return conditions(); }, this,
+                                         [this]() -> const MainRun* { return lastRun_ ? &*lastRun_ : nullptr; });
+    bringToFront(diagnosis_);
     return diagnosis_;
 }
 

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "common/qt/controls.h"
+#include "common/qt/window_fit.h"
 #include "common/qt/display_scale.h"
 #include "common/qt/keyboard.h"
 #include "common/qt/results_view.h"
@@ -90,9 +91,7 @@ ResultsView* MainWindow::openResults() {
     } else {
         results_->refresh();
     }
-    results_->show();
-    results_->raise();
-    results_->activateWindow();
+    bringToFront(results_);
     return results_;
 }
 

@@ -17,8 +17,13 @@ const char* const kWarningColor = "#C05800";
 
 FeedbackLine::FeedbackLine(ListBox kind, QWidget* box, StateBinding& binding, const std::string& field,
                            QWidget* parent)
-    : QLabel(parent), kind_(kind), binding_(binding), field_(field) {
-    setObjectName(box->objectName() + QStringLiteral(".feedback"));
+    : FeedbackLine(box->objectName() + QStringLiteral(".feedback"), {box}, binding,
+                   [kind, &field] { return inputFeedback(kind, field); }, parent) {}
+
+FeedbackLine::FeedbackLine(const QString& name, std::initializer_list<QWidget*> boxes, StateBinding& binding,
+                           std::function<InputFeedback()> read, QWidget* parent)
+    : QLabel(parent), binding_(binding), read_(std::move(read)) {
+    setObjectName(name);
     setTextFormat(Qt::RichText);
     setWordWrap(false);  // one line, so the boxes keep their height
     QFont small = font();
@@ -30,6 +35,11 @@ FeedbackLine::FeedbackLine(ListBox kind, QWidget* box, StateBinding& binding, co
     settle_->setSingleShot(true);
     settle_->setInterval(kSettleMs);
     connect(settle_, &QTimer::timeout, this, &FeedbackLine::refresh);
+    for (QWidget* box : boxes) follow(box);
+    settle_->start();
+}
+
+void FeedbackLine::follow(QWidget* box) {
     const auto changed = [this] {
         stale_ = true;
         settle_->start();
@@ -38,7 +48,6 @@ FeedbackLine::FeedbackLine(ListBox kind, QWidget* box, StateBinding& binding, co
         connect(multi, &QPlainTextEdit::textChanged, this, changed);
     else if (auto* line = qobject_cast<QLineEdit*>(box))
         connect(line, &QLineEdit::textChanged, this, changed);
-    settle_->start();
 }
 
 void FeedbackLine::refresh() {
@@ -46,7 +55,7 @@ void FeedbackLine::refresh() {
     if (!stale_) return;
     stale_ = false;
     binding_.pull();
-    display(inputFeedback(kind_, field_));
+    display(read_());
 }
 
 void FeedbackLine::display(const InputFeedback& feedback) {

@@ -5,6 +5,8 @@
 // has settled, so a long paste is read once rather than per keystroke.
 
 #include <QLabel>
+#include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "run/input_feedback.h"
@@ -24,6 +26,10 @@ public:
     // named after it ("T_jichu_dadi.feedback").
     FeedbackLine(ListBox kind, QWidget* box, StateBinding& binding, const std::string& field,
                  QWidget* parent = nullptr);
+    // A line that follows several boxes and reads them with `read` (after
+    // the binding has pulled their texts into the state), named `name`.
+    FeedbackLine(const QString& name, std::initializer_list<QWidget*> boxes, StateBinding& binding,
+                 std::function<InputFeedback()> read, QWidget* parent = nullptr);
 
     // Reads the field now if the box changed since the last reading.
     void refresh();
@@ -40,9 +46,10 @@ private:
     // that does not fit ends in "…"; the tooltip holds all of it.
     void render();
 
-    ListBox kind_;
+    void follow(QWidget* box);
+
     StateBinding& binding_;
-    const std::string& field_;
+    std::function<InputFeedback()> read_;
     QTimer* settle_ = nullptr;
     bool stale_ = true;
     InputFeedback feedback_;

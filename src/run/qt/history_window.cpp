@@ -1078,6 +1078,9 @@ void HistoryWindow::showStatus() {
         text += QStringLiteral("跳过 %1 行（不含三位开奖号码）：第 %2 行。")
                     .arg(history_->skipped.size())
                     .arg(lineList(history_->skipped, kSkippedNamed));
+    if (!history_->skippedFullWidth.empty())
+        text += QStringLiteral("其中第 %1 行含全角数字（请改用半角数字 0–9）。")
+                    .arg(lineList(history_->skippedFullWidth, kSkippedNamed));
     if (!saveError_.isEmpty()) text += QStringLiteral("历史未能保存：%1").arg(saveError_);
     status_->setText(text);
     showQuality();

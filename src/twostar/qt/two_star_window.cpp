@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "common/qt/controls.h"
+#include "common/qt/window_fit.h"
 #include "common/qt/keyboard.h"
 #include "common/qt/results_view.h"
 #include "common/qt/ui_services.h"
@@ -317,6 +318,16 @@ QWidget* TwoStarWindow::buildRightColumn() {
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(4);
 
+    // The title keeps its designed text, so the window names itself here,
+    // where a player looks first.
+    auto* heading = new QLabel(QStringLiteral("二星缩水 · 00–99 两位数"), column);
+    heading->setObjectName(QStringLiteral("L_2d_biaoti"));
+    QFont bold = heading->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.15);
+    heading->setFont(bold);
+    v->addWidget(heading);
+
     const QString boxFrames[2] = {QStringLiteral("大底号码[双击清空]"), QStringLiteral("杀垃圾[双击清空]")};
     for (int i = 0; i < 2; ++i) {
         auto* frame = makeFrame(boxFrames[i], column);
@@ -456,9 +467,7 @@ ResultsView* TwoStarWindow::openResults() {
     } else {
         results_->refresh();
     }
-    results_->show();
-    results_->raise();
-    results_->activateWindow();
+    bringToFront(results_);
     return results_;
 }
 
