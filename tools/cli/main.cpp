@@ -2,12 +2,13 @@
 // JSON object on one line; a bad argument, an unreadable file or a refused
 // scheme prints one line "tarnel-cli: REASON" on standard error, exit 2.
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <optional>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/text.h"
@@ -59,30 +60,48 @@ Options parseOptions(const std::vector<std::string>& args) {
         if (a == "--window") {
             if (i + 1 >= args.size()) fail("--window 后面缺少窗口名（Fmain 或 F2d）");
             o.window = args[++i];
-            if (o.window != "Fmain" && o.window != "F2d") fail("未知窗口 \"" + o.window + "\"（应为 Fmain 或 F2d）");
+            if (o.window != "Fmain" && o.window != "F2d") fail("未知窗口 \"" + echoedText(o.window) + "\"（应为 Fmain 或 F2d）");
         } else if (a == "--tolerance") {
             if (i + 1 >= args.size()) fail("--tolerance 后面缺少容错数（0 到 25）");
             o.tolerance = toleranceValue(args[++i]);
-            if (!o.tolerance) fail("容错数 \"" + args[i] + "\" 不正确，应为 0 到 25 的整数");
+            if (!o.tolerance) fail("容错数 \"" + echoedText(args[i]) + "\" 不正确，应为 0 到 25 的整数");
         } else if (a.size() > 1 && a.rfind("--", 0) == 0) {
-            fail("未知选项 " + a);
+            fail("未知选项 " + echoedText(a));
         } else {
             o.positional.push_back(a);
         }
     }
+    if (o.tolerance && o.window == "F2d") fail("--tolerance 只用于主窗口（Fmain），二星窗口（F2d）没有容错");
     return o;
 }
 
-Scheme loadScheme(const std::string& path, const Options& o) {
-    std::string bytes;
-    if (path == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        if (bytes.size() > kSchemeMaxBytes) fail("标准输入的方案过大（超过 64 MB）");
-    } else {
-        FileBytes file = readFileBytes(path, kSchemeMaxBytes);
+// The bytes of a file argument, or of standard input for "-", reading no
+// more than one byte past `maxBytes` (standard input may never end). A
+// FIFO is read as a file is, under the same limit.
+std::string readInput(const std::string& path, std::size_t maxBytes, const char* what) {
+    if (path != "-") {
+        FileBytes file = readFileBytes(path, maxBytes);
         if (!file.bytes) fail(file.error);
-        bytes = std::move(*file.bytes);
+        return std::move(*file.bytes);
     }
+    std::string bytes;
+    std::vector<char> buffer(std::size_t(1) << 16);
+    while (bytes.size() <= maxBytes) {
+        const std::size_t want = std::min(buffer.size(), maxBytes + 1 - bytes.size());
+        const std::size_t got = std::fread(buffer.data(), 1, want, stdin);
+        bytes.append(buffer.data(), got);
+        if (got < want) {
+            if (std::ferror(stdin)) fail(std::string("读取标准输入的") + what + "时出错");
+            break;
+        }
+    }
+    if (bytes.size() > maxBytes)
+        fail(std::string("标准输入的") + what + "过大（超过 " + std::to_string(maxBytes >> 20) + " MB），未读取");
+    return bytes;
+}
+
+Scheme loadScheme(const std::string& path, const Options& o) {
+    const std::string bytes = readInput(path, kSchemeMaxBytes, "方案");
     SchemeReading reading = readScheme(bytes);
     if (!reading.scheme) fail(reading.error);
     if (o.tolerance) reading.scheme->main.tolerance = *o.tolerance;
@@ -130,7 +149,7 @@ OrderedJson explainCommand(const Options& o) {
     for (std::size_t i = 1; i < o.positional.size(); ++i) {
         const std::string& n = o.positional[i];
         if (n.size() != 3 || !isAsciiDigit(n[0]) || !isAsciiDigit(n[1]) || !isAsciiDigit(n[2]))
-            fail("号码 \"" + n + "\" 不是三位数字");
+            fail("号码 \"" + echoedText(n) + "\" 不是三位数字");
         numbers.push_back(std::stoi(n));
     }
     const Scheme scheme = loadScheme(o.positional[0], o);
@@ -152,15 +171,7 @@ OrderedJson backtestCommand(const Options& o) {
     if (o.positional.size() != 2) fail(kUsage);
     if (o.positional[0] == "-" && o.positional[1] == "-") fail("方案和开奖历史不能都从标准输入读取");
     const Scheme scheme = loadScheme(o.positional[0], o);
-    std::string bytes;
-    if (o.positional[1] == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-        FileBytes file = readFileBytes(o.positional[1], kHistoryMaxBytes);
-        if (!file.bytes) fail(file.error);
-        bytes = std::move(*file.bytes);
-    }
-    const History history = readHistory(bytes);
+    const History history = readHistory(readInput(o.positional[1], kHistoryMaxBytes, "开奖历史"));
     Backtest result;
     if (o.window == "F2d") {
         if (!scheme.twoStar) fail("方案中没有二星窗口（F2d）的条件");
@@ -186,6 +197,27 @@ OrderedJson backtestCommand(const Options& o) {
     return out;
 }
 
+// The answer on standard output; a write that fails (a full disk, a closed
+// pipe) is a failure of the command, said on standard error.
+[[noreturn]] void failWrite() {
+    const int error = errno;
+    std::string why;
+    if (error == ENOSPC) why = "（磁盘已满）";
+    else if (error == EPIPE) why = "（输出已被关闭）";
+    else if (error == EIO) why = "（输入输出错误）";
+    fail("无法把结果写到标准输出" + why);
+}
+
+void writeOut(std::string_view text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) failWrite();
+}
+
+void finishOut() {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) failWrite();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -202,10 +234,10 @@ int main(int argc, char** argv) {
         else if (command == "backtest")
             out = backtestCommand(options);
         else
-            fail("未知命令 \"" + command + "\"；" + kUsage);
-        const std::string line = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 2;
+            fail("未知命令 \"" + echoedText(command) + "\"；" + kUsage);
+        writeOut(out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n');
+        finishOut();
+        return 0;
     } catch (const Failure& f) {
         const std::string line = "tarnel-cli: " + f.reason + '\n';
         std::fwrite(line.data(), 1, line.size(), stderr);
