@@ -113,6 +113,21 @@ TEST_F(OutsideText, NulBetweenNumbersKeepsSeparatingThemAfterOpening) {
     EXPECT_TRUE(services.takeMessages().isEmpty());
     EXPECT_EQ(base->text(), QStringLiteral("123") + QChar(0) + QStringLiteral("456 789"));
     EXPECT_EQ(runCount(), QStringLiteral("3"));
+
+    // A line box long enough to be held by its long-line editor keeps its NULs too.
+    auto* line = get<LineBox>("T_lm_he[0]");
+    QString lineText;
+    for (int i = 0; lineText.size() < kLongLineChars + 100; ++i) lineText += QString::number(i % 28) + QChar(0);
+    line->setText(lineText);
+    ASSERT_TRUE(line->holdsLongText());
+    const MainConditions withLong = w.conditions();
+    ASSERT_TRUE(w.saveScheme());
+    line->setText(QString());
+    services.setNextPath(path("nul.tarnel"));
+    w.openScheme();
+    EXPECT_TRUE(line->holdsLongText());
+    EXPECT_EQ(line->text(), lineText);
+    EXPECT_TRUE(w.conditions() == withLong);
 }
 
 // A huge key, and a great many keys, give messages a screen can hold.
