@@ -5,7 +5,8 @@
 // the material of a state instead (its NUL-separated texts fill the text
 // controls in table order, its bits the check boxes and buttons).
 //
-// Properties: a refused file gives a message and nothing else; an accepted
+// Properties: a refused file gives a message of one short line and nothing
+// else; an accepted one names its ignored keys in a screenful; an accepted
 // one, written again, reads back to the same state with no unknown keys,
 // and that second writing is byte-identical to the first. A state built as
 // the windows build one (valid UTF-8 texts with the line breaks their boxes
@@ -48,9 +49,12 @@ bool checkFileBytes(std::string_view bytes) {
         fuzz::check(!reading.error.empty(), "a refused scheme says why");
         fuzz::check(fuzz::validUtf8(reading.error), "the refusal message is UTF-8", fuzz::shown(reading.error));
         fuzz::check(reading.unknownKeys.empty(), "a refused scheme lists no ignored keys");
+        fuzz::check(reading.error.find_first_of("\r\n") == std::string::npos && reading.error.size() < 1000,
+                    "the refusal message is one short line", fuzz::shown(reading.error));
         return false;
     }
     fuzz::check(reading.error.empty(), "an accepted scheme has no error");
+    fuzz::check(unknownKeysNotice(reading.unknownKeys).size() < 10000, "the ignored-key notice is a screenful");
     checkRoundTrip(*reading.scheme, "file read from the input");
     return true;
 }

@@ -69,4 +69,12 @@ using PairWindows = DigitWindows<2>;
 // The set of single ASCII digits that occur in a text (bit d for digit d).
 unsigned digitSet(std::string_view text);
 
+// Outside text (a key, a file name, an argument) as a message repeats it:
+// on one line and short. Control characters, U+2028 and U+2029 are written
+// as escapes (\n, \r, \t, \u0000 …), bytes that are not UTF-8 as \xFF,
+// and a text longer than `maxChars` characters is cut after that many,
+// on a character boundary, with "…" added.
+inline constexpr std::size_t kEchoedKeyChars = 60;
+std::string echoedText(std::string_view text, std::size_t maxChars = kEchoedKeyChars);
+
 }  // namespace tarnel

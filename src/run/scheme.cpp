@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "common/platform.h"
+#include "common/text.h"
 
 namespace tarnel {
 
@@ -141,14 +142,6 @@ std::string singleLineBoxText(std::string_view text) { return replaceBreaks(text
 
 namespace {
 
-// A box may hold a NUL (a paste can bring one), but a scheme text never
-// does: opening refuses it. The invisible character is left out, so that
-// every scheme the program saves opens again.
-std::string withoutNul(std::string text) {
-    std::erase(text, '\0');
-    return text;
-}
-
 OrderedJson windowObject(std::vector<ControlField> fields) {
     OrderedJson object = OrderedJson::object();
     for (const ControlField& f : fields) {
@@ -163,10 +156,10 @@ OrderedJson windowObject(std::vector<ControlField> fields) {
                 } else if constexpr (std::is_same_v<T, int>) {
                     object[f.key] = std::to_string(*v);
                 } else if constexpr (std::is_same_v<T, std::string>) {
-                    object[f.key] = withoutNul(*v);
+                    object[f.key] = *v;
                 } else {
                     OrderedJson lines = OrderedJson::array();
-                    for (const std::string& line : *v) lines.push_back(withoutNul(line));
+                    for (const std::string& line : *v) lines.push_back(line);
                     object[f.key] = std::move(lines);
                 }
             },
@@ -214,7 +207,12 @@ std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view bytes, std::s
     return {line, column};
 }
 
-std::string inQuotes(std::string_view key) { return "\u201C" + std::string(key) + "\u201D"; }
+// A key or a path as a message names it: escaped and cut, so that a reason
+// stays one short line whatever the file holds.
+constexpr std::size_t kEchoedPathChars = 200;
+std::string inQuotes(std::string_view text, std::size_t maxChars = kEchoedKeyChars) {
+    return "\u201C" + echoedText(text, maxChars) + "\u201D";
+}
 
 const char* expectedValue(ControlKind kind) {
     switch (kind) {
@@ -227,8 +225,6 @@ const char* expectedValue(ControlKind kind) {
     }
     return "";
 }
-
-bool hasNul(const std::string& s) { return s.find('\0') != std::string::npos; }
 
 void readWindow(const Json& object, std::string_view window, std::vector<ControlField> fields,
                 std::vector<std::string>& unknown) {
@@ -256,7 +252,6 @@ void readWindow(const Json& object, std::string_view window, std::vector<Control
                 } else if constexpr (std::is_same_v<T, std::string>) {
                     if (!v.is_string()) wrong(f.key, expectedValue(f.kind));
                     const auto& s = v.get_ref<const std::string&>();
-                    if (hasNul(s)) wrong(f.key, "文本中不能含有 NUL 字符");
                     if (f.kind == ControlKind::MultiLineText)
                         *target = multiLineBoxText(s);
                     else if (f.kind == ControlKind::SingleLineText)
@@ -273,9 +268,7 @@ void readWindow(const Json& object, std::string_view window, std::vector<Control
                     target->clear();
                     for (const Json& line : v) {
                         if (!line.is_string()) wrong(f.key, expectedValue(f.kind));
-                        const auto& s = line.get_ref<const std::string&>();
-                        if (hasNul(s)) wrong(f.key, "文本中不能含有 NUL 字符");
-                        target->push_back(s);
+                        target->push_back(line.get_ref<const std::string&>());
                     }
                 }
             },
@@ -335,8 +328,16 @@ Json parseChecked(std::string_view bytes) {
         const auto [line, column] = lineAndColumn(bytes, position);
         return "第 " + std::to_string(line) + " 行第 " + std::to_string(column) + " 列";
     };
+    // The parser takes a NUL byte for the end of its input, so a scheme
+    // followed by a NUL and anything at all would pass. No NUL byte belongs
+    // in JSON (a string writes it as \u0000): what comes before the first
+    // one must be refused on its own, and if it is a whole value the NUL is
+    // the error.
+    const std::size_t nul = bytes.find('\0');
     try {
-        return Json::parse(bytes.begin(), bytes.end(), check);
+        Json doc = Json::parse(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min(nul, bytes.size())), check);
+        if (nul != std::string_view::npos) throw Refusal{"方案文件不是有效的 JSON：" + at(nul + 1) + "有错误。"};
+        return doc;
     } catch (const Json::parse_error& e) {
         throw Refusal{"方案文件不是有效的 JSON：" + at(e.byte) + "有错误。"};
     } catch (const Json::out_of_range&) {
@@ -390,7 +391,9 @@ SchemeReading readScheme(std::string_view bytes) {
 std::string unknownKeysNotice(const std::vector<std::string>& keys) {
     if (keys.empty()) return {};
     std::string text = "方案中有以下项目本程序不认识，已忽略：\r\n";
-    for (const std::string& key : keys) text += key + "\r\n";
+    const std::size_t shown = std::min(keys.size(), kNoticeMaxKeys);
+    for (std::size_t i = 0; i < shown; ++i) text += echoedText(keys[i]) + "\r\n";
+    if (keys.size() > shown) text += "…及其他 " + std::to_string(keys.size() - shown) + " 个\r\n";
     return text;
 }
 
@@ -400,12 +403,12 @@ FileBytes readFileBytes(const std::string& path, std::size_t maxBytes) {
     std::error_code ec;
     const fs::path p = pathFromUtf8(path);
     if (fs::is_directory(p, ec)) {
-        out.error = inQuotes(path) + " 是一个文件夹，不是文件。";
+        out.error = inQuotes(path, kEchoedPathChars) + " 是一个文件夹，不是文件。";
         return out;
     }
     std::ifstream in(p, std::ios::binary);
     if (!in) {
-        out.error = "无法读取文件 " + inQuotes(path) + "：文件不存在或没有读取权限。";
+        out.error = "无法读取文件 " + inQuotes(path, kEchoedPathChars) + "：文件不存在或没有读取权限。";
         return out;
     }
     std::string bytes;
@@ -413,12 +416,12 @@ FileBytes readFileBytes(const std::string& path, std::size_t maxBytes) {
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (bytes.size() > maxBytes) {
-            out.error = "文件 " + inQuotes(path) + " 过大（超过 " + std::to_string(maxBytes >> 20) + " MB），未读取。";
+            out.error = "文件 " + inQuotes(path, kEchoedPathChars) + " 过大（超过 " + std::to_string(maxBytes >> 20) + " MB），未读取。";
             return out;
         }
     }
     if (in.bad()) {
-        out.error = "读取文件 " + inQuotes(path) + " 时出错。";
+        out.error = "读取文件 " + inQuotes(path, kEchoedPathChars) + " 时出错。";
         return out;
     }
     out.bytes = std::move(bytes);

@@ -62,6 +62,9 @@ SchemeReading readScheme(std::string_view bytes);
 std::string writeScheme(const MainConditions& main, const TwoStarConditions* twoStar);
 
 // The message listing ignored keys ("温情提示" after opening), or "" when none.
+// It names at most a screenful of keys, each on one line and cut to a
+// readable length, then says how many more there are.
+inline constexpr std::size_t kNoticeMaxKeys = 20;
 std::string unknownKeysNotice(const std::vector<std::string>& keys);
 
 // A file read whole: its bytes, or why it could not be read (a folder, a

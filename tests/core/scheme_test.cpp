@@ -10,6 +10,8 @@
 
 #include "run/scheme.h"
 #include "run/shrink.h"
+#include "pool/pair_pool.h"
+#include "twostar/two_star_run.h"
 #include "support/random_state.h"
 
 namespace tarnel {
@@ -36,30 +38,70 @@ TEST(Scheme, RandomStatesReadBackEqualAndSaveByteIdentical) {
     }
 }
 
-// A box can hold a NUL, which a scheme text may not: the saved file leaves
-// it out and opens again, as the state without its NULs.
-TEST(Scheme, StatesWithNulCharactersSaveAsFilesThatOpen) {
+// A box can hold a NUL or any other control character (a paste brings
+// them): the saved file writes them as escapes and opens as the same state,
+// which runs to the same numbers.
+TEST(Scheme, TextsWithNulAndControlCharactersReadBackExactlyAndRunTheSame) {
     StateMaker make(23);
+    static const char* const controls[] = {"\x01", "\x08", "\x0B", "\x0C", "\x1B", "\x1F", "\x7F",
+                                           "\xC2\x85", "\xE2\x80\xA8", "\t", "\r\n", "\r", "\n"};
     const auto sprinkle = [&](std::vector<ControlField> fields) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            auto* text = std::get_if<std::string*>(&fields[i].value);
-            auto* lines = std::get_if<std::vector<std::string>*>(&fields[i].value);
-            if (text && make.chance(0.3)) {
-                (*text)->insert(std::size_t(make.below(int((*text)->size()) + 1)), 1 + make.below(3), '\0');
-            } else if (lines && !(*lines)->empty() && make.chance(0.5)) {
-                (*lines)->front() += '\0';
+        const auto dirty = [&](std::string text) {
+            for (int k = 1 + make.below(4); k > 0; --k) {
+                const std::string piece = make.chance(0.5) ? std::string(1 + make.below(3), '\0') : controls[make.below(13)];
+                std::size_t at = std::size_t(make.below(int(text.size()) + 1));
+                while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+                text.insert(at, piece);
+            }
+            return text;
+        };
+        for (ControlField& f : fields) {
+            if (!make.chance(0.3)) continue;
+            if (auto* text = std::get_if<std::string*>(&f.value)) {
+                // As the box holds it: its own line breaks.
+                if (f.kind == ControlKind::MultiLineText) **text = multiLineBoxText(dirty(**text));
+                else if (f.kind == ControlKind::SingleLineText) **text = singleLineBoxText(dirty(**text));
+                else **text = dirty(**text);
+            } else if (auto* lines = std::get_if<std::vector<std::string>*>(&f.value)) {
+                (*lines)->push_back(dirty("百         大于         个"));
             }
         }
     };
-    for (int round = 0; round < 100; ++round) {
-        Scheme clean{make.main(0.2), make.twoStar(0.2)};
-        Scheme dirty = clean;
-        sprinkle(mainControls(dirty.main));
-        sprinkle(twoStarControls(*dirty.twoStar));
-        const SchemeReading reading = readScheme(writeScheme(dirty.main, &*dirty.twoStar));
+    int nulRounds = 0;
+    for (int round = 0; round < 150; ++round) {
+        Scheme scheme{make.main(0.2), make.twoStar(0.2)};
+        sprinkle(mainControls(scheme.main));
+        sprinkle(twoStarControls(*scheme.twoStar));
+        const std::string bytes = writeScheme(scheme.main, &*scheme.twoStar);
+        EXPECT_EQ(bytes.find('\0'), std::string::npos);
+        nulRounds += bytes.find("\\u0000") != std::string::npos;
+        const SchemeReading reading = readScheme(bytes);
         ASSERT_TRUE(reading.scheme) << reading.error;
-        EXPECT_TRUE(*reading.scheme == clean) << "round " << round;
+        ASSERT_TRUE(reading.scheme->twoStar);
+        EXPECT_TRUE(*reading.scheme == scheme) << "round " << round;
+        EXPECT_EQ(writeScheme(reading.scheme->main, &*reading.scheme->twoStar), bytes);
+        NumberPool before, after;
+        EXPECT_EQ(runMain(before, scheme.main).result.count, runMain(after, reading.scheme->main).result.count);
+        for (int i = 0; i < NumberPool::kSize; ++i) ASSERT_EQ(before.alive(i), after.alive(i)) << round;
+        PairPool pairsBefore, pairsAfter;
+        runTwoStar(pairsBefore, *scheme.twoStar);
+        runTwoStar(pairsAfter, *reading.scheme->twoStar);
+        for (int i = 0; i < PairPool::kSize; ++i) ASSERT_EQ(pairsBefore.alive(i), pairsAfter.alive(i)) << round;
     }
+    EXPECT_GT(nulRounds, 100);
+
+    // The case that was seen: a NUL between two numbers separates them.
+    MainConditions state;
+    state.sources.baseList = std::string("123\0" "456 789", 11);
+    const SchemeReading reading = readScheme(writeScheme(state, nullptr));
+    ASSERT_TRUE(reading.scheme) << reading.error;
+    EXPECT_EQ(reading.scheme->main.sources.baseList, state.sources.baseList);
+    NumberPool pool;
+    EXPECT_EQ(runMain(pool, reading.scheme->main).result.count, 3);
+    const SchemeReading escaped = readScheme(wrap(R"("T_main_sha_2ma":"12\u000034","L_wz_pp":["\u0000"])"));
+    ASSERT_TRUE(escaped.scheme) << escaped.error;
+    EXPECT_EQ(escaped.scheme->main.lists.killPairs, std::string("12\0" "34", 5));
+    EXPECT_EQ(escaped.scheme->main.positional.matchRules, std::vector<std::string>{std::string(1, '\0')});
 }
 
 TEST(Scheme, FileHoldsTheWholeTableInOneOrder) {
@@ -161,7 +203,6 @@ INSTANTIATE_TEST_SUITE_P(
         Broken{"ToleranceSpaced", wrap(R"("Combo_rongcuo":" 1")"), "Combo_rongcuo"},
         Broken{"ListOfNumbers", wrap(R"("L_wz_pp":["a",1])"), "L_wz_pp"},
         Broken{"ListText", wrap(R"("L_wz_pp":"a")"), "L_wz_pp"},
-        Broken{"NulInText", wrap(R"("T_main_sha_2ma":"12\u000034")"), "NUL"},
         Broken{"DuplicateKey", wrap(R"("T_jichu_dadi":"1","T_jichu_dadi":"2")"), "T_jichu_dadi"},
         // Numbers beyond a double are refused with their place, wherever they stand.
         Broken{"HugeNumberForText", wrap(R"("T_jichu_dadi":"1e400 \" 1e999",

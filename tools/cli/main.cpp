@@ -3,14 +3,14 @@
 // scheme prints one line "tarnel-cli: REASON" on standard error, exit 2.
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <optional>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/platform.h"
@@ -118,25 +118,7 @@ struct Options {
 
 // An argument as a refusal shows it: control characters escaped, cut to a
 // readable length, so that the refusal stays one short line.
-std::string shown(const std::string& text) {
-    constexpr std::size_t kMax = 40;
-    std::string out;
-    std::size_t i = 0;
-    for (; i < text.size() && out.size() < kMax; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += text[i];
-        }
-    }
-    // Never end inside a UTF-8 sequence.
-    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) out += text[i++];
-    if (i < text.size()) out += "…";
-    return out;
-}
+std::string shown(const std::string& text) { return echoedText(text, 40); }
 
 // A whole number 0..25 written with ASCII digits only.
 std::optional<int> toleranceValue(const std::string& text) {
@@ -157,11 +139,11 @@ Options parseOptions(const std::vector<std::string>& args) {
         if (a == "--window") {
             if (i + 1 >= args.size()) fail("--window 后面缺少窗口名（Fmain 或 F2d）");
             o.window = args[++i];
-            if (o.window != "Fmain" && o.window != "F2d") fail("未知窗口 \"" + o.window + "\"（应为 Fmain 或 F2d）");
+            if (o.window != "Fmain" && o.window != "F2d") fail("未知窗口 \"" + echoedText(o.window) + "\"（应为 Fmain 或 F2d）");
         } else if (a == "--tolerance") {
             if (i + 1 >= args.size()) fail("--tolerance 后面缺少容错数（0 到 25）");
             o.tolerance = toleranceValue(args[++i]);
-            if (!o.tolerance) fail("容错数 \"" + args[i] + "\" 不正确，应为 0 到 25 的整数");
+            if (!o.tolerance) fail("容错数 \"" + echoedText(args[i]) + "\" 不正确，应为 0 到 25 的整数");
         } else if (a == "--bet") {
             if (i + 1 >= args.size()) fail("--bet 后面缺少投注方式（direct 或 group）");
             const std::string& kind = args[++i];
@@ -179,24 +161,42 @@ Options parseOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) fail("--prizes 后面缺少奖金");
             o.prizes = args[++i];
         } else if (a.size() > 1 && a.rfind("--", 0) == 0) {
-            fail("未知选项 " + a);
+            fail("未知选项 " + echoedText(a));
         } else {
             o.positional.push_back(a);
         }
     }
+    if (o.tolerance && o.window == "F2d") fail("--tolerance 只用于主窗口（Fmain），二星窗口（F2d）没有容错");
     return o;
 }
 
-Scheme loadScheme(const std::string& path, const Options& o) {
-    std::string bytes;
-    if (path == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        if (bytes.size() > kSchemeMaxBytes) fail("标准输入的方案过大（超过 64 MB）");
-    } else {
-        FileBytes file = readFileBytes(path, kSchemeMaxBytes);
+// The bytes of a file argument, or of standard input for "-", reading no
+// more than one byte past `maxBytes` (standard input may never end). A
+// FIFO is read as a file is, under the same limit.
+std::string readInput(const std::string& path, std::size_t maxBytes, const char* what) {
+    if (path != "-") {
+        FileBytes file = readFileBytes(path, maxBytes);
         if (!file.bytes) fail(file.error);
-        bytes = std::move(*file.bytes);
+        return std::move(*file.bytes);
     }
+    std::string bytes;
+    std::vector<char> buffer(std::size_t(1) << 16);
+    while (bytes.size() <= maxBytes) {
+        const std::size_t want = std::min(buffer.size(), maxBytes + 1 - bytes.size());
+        const std::size_t got = std::fread(buffer.data(), 1, want, stdin);
+        bytes.append(buffer.data(), got);
+        if (got < want) {
+            if (std::ferror(stdin)) fail(std::string("读取标准输入的") + what + "时出错");
+            break;
+        }
+    }
+    if (bytes.size() > maxBytes)
+        fail(std::string("标准输入的") + what + "过大（超过 " + std::to_string(maxBytes >> 20) + " MB），未读取");
+    return bytes;
+}
+
+Scheme loadScheme(const std::string& path, const Options& o) {
+    const std::string bytes = readInput(path, kSchemeMaxBytes, "方案");
     SchemeReading reading = readScheme(bytes);
     if (!reading.scheme) fail(reading.error);
     if (o.tolerance) reading.scheme->main.tolerance = *o.tolerance;
@@ -244,7 +244,7 @@ OrderedJson explainCommand(const Options& o) {
     for (std::size_t i = 1; i < o.positional.size(); ++i) {
         const std::string& n = o.positional[i];
         if (n.size() != 3 || !isAsciiDigit(n[0]) || !isAsciiDigit(n[1]) || !isAsciiDigit(n[2]))
-            fail("号码 \"" + n + "\" 不是三位数字");
+            fail("号码 \"" + echoedText(n) + "\" 不是三位数字");
         numbers.push_back(std::stoi(n));
     }
     const Scheme scheme = loadScheme(o.positional[0], o);
@@ -307,6 +307,8 @@ std::string jsonNumber(double v) {
 
 // The answer goes out as it is made, in blocks; a failed write stops the
 // command with one line.
+void writeOut(std::string_view text);
+
 class AnswerWriter {
 public:
     AnswerWriter() { buffer_.reserve(kBlock + 4096); }
@@ -321,8 +323,7 @@ public:
         return *this << std::string_view(buf, static_cast<std::size_t>(r.ptr - buf));
     }
     void flush() {
-        if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
-            fail("无法写出结果（标准输出已满或已关闭）");
+        if (!buffer_.empty()) writeOut(buffer_);
         buffer_.clear();
     }
 
@@ -343,14 +344,7 @@ void backtestCommand(const Options& o) {
     const MoneySettings money = moneySettings(o, twoStar);
     const Scheme scheme = loadScheme(o.positional[0], o);
     if (twoStar && !scheme.twoStar) fail("方案中没有二星窗口（F2d）的条件");
-    std::string bytes;
-    if (o.positional[1] == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-        FileBytes file = readFileBytes(o.positional[1], kHistoryMaxBytes);
-        if (!file.bytes) fail(file.error);
-        bytes = std::move(*file.bytes);
-    }
+    std::string bytes = readInput(o.positional[1], kHistoryMaxBytes, "开奖历史");
     std::string converted;
     const std::string_view text = historyText(bytes, converted);
     if (!converted.empty()) std::string().swap(bytes);  // the text lives in `converted` now
@@ -425,6 +419,28 @@ void backtestCommand(const Options& o) {
     out.flush();
 }
 
+// The answer on standard output; a write that fails (a full disk, a closed
+// pipe) is a failure of the command, said on standard error.
+[[noreturn]] void failWrite() {
+    const int error = errno;
+    std::string why;
+    if (error == ENOSPC) why = "（磁盘已满）";
+    else if (error == EPIPE) why = "（输出已被关闭）";
+    else if (error == EIO) why = "（输入输出错误）";
+    fail("无法把结果写到标准输出" + why);
+}
+
+void writeOut(std::string_view text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) failWrite();
+}
+
+void finishOut() {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) failWrite();
+}
+
+
 // A memory failure, wherever it comes from (the handlers below build their
 // lines too), ends in one fixed line that needs no memory.
 int outOfMemory() {
@@ -458,7 +474,7 @@ int cli(const std::vector<std::string>& args) {
         OrderedJson out;
         if (command == "backtest") {
             backtestCommand(options);  // writes its answer as it goes
-            if (std::fflush(stdout) != 0 || std::ferror(stdout)) fail("无法写出结果（标准输出已满或已关闭）");
+            finishOut();
             return 0;
         }
         if (command == "run")
@@ -466,10 +482,10 @@ int cli(const std::vector<std::string>& args) {
         else if (command == "explain")
             out = explainCommand(options);
         else
-            fail("未知命令 \"" + command + "\"；" + kUsage);
-        const std::string line = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 2;
+            fail("未知命令 \"" + echoedText(command) + "\"；" + kUsage);
+        writeOut(out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n');
+        finishOut();
+        return 0;
     } catch (const std::bad_alloc&) {
         return outOfMemory();
     } catch (const Failure& f) {

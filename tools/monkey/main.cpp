@@ -340,12 +340,12 @@ void Session::writeHostileSchemes() {
     write(QStringLiteral("future.tarnel"), "{\"format\":\"tarnel-scheme\",\"version\":99999999999999999999}", false);
     write(QStringLiteral("deep.tarnel"), "{\"format\":\"tarnel-scheme\",\"version\":1,\"x\":" + QByteArray(20000, '[') +
                                               QByteArray(20000, ']') + "}", false);
-    // Well-formed, with odd texts (NUL aside: a scheme text never holds one)
-    // and keys this program does not know. JSON has no lone surrogates either.
-    const auto text = [this] { return asCarried(texts_.text().remove(QChar(0))); };
+    // Well-formed, with odd texts (NULs and control characters too) and keys
+    // this program does not know. JSON has no lone surrogates.
+    const auto text = [this] { return asCarried(texts_.text()); };
     QByteArray odd = "{\"format\":\"tarnel-scheme\",\"version\":1,\"Fmain\":{\"T_jichu_dadi\":" +
                      jsonLiteral(text()) + ",\"T_main_shazhixuan\":" + jsonLiteral(text()) +
-                     ",\"T_hezhi_fanwei_1\":" + jsonLiteral(asCarried(texts_.hostilePiece().remove(QChar(0)))) +
+                     ",\"T_hezhi_fanwei_1\":" + jsonLiteral(asCarried(texts_.hostilePiece())) +
                      ",\"C_unknown[99]\":true,\"T_dadi_output\":\"999\"},\"F2d\":{\"T_2d_dd[0]\":" +
                      jsonLiteral(text()) + ",\"Future\":[1,2,3]},\"Extra\":{}}\n";
     write(QStringLiteral("odd.tarnel"), odd, true);
