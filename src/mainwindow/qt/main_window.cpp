@@ -30,6 +30,7 @@
 #include "common/qt/controls.h"
 #include "common/qt/text_menu.h"
 #include "common/qt/ui_services.h"
+#include "common/qt/window_files.h"
 #include "conditions/qt/digit_properties_panel.h"
 #include "conditions/qt/number_lists_panel.h"
 #include "conditions/qt/positional_panel.h"
@@ -565,7 +566,7 @@ void MainWindow::openScheme() {
 }
 
 bool MainWindow::openSchemeFile(const QString& path) {
-    const FileBytes file = readFileBytes(toStd(path), kSchemeMaxBytes);
+    const FileBytes file = readWindowFile(path, kSchemeMaxBytes);  // a regular file only
     if (!file.bytes) {
         services_.showMessage(this, QStringLiteral("错误提示"), fromStd(file.error));
         return false;
