@@ -807,8 +807,14 @@ void MultiLineBox::rebuild() {
         cursor.setPosition(documentPosition(position), QTextCursor::KeepAnchor);
         setTextCursor(cursor);
     }
-    verticalScrollBar()->setValue(vertical);
-    horizontalScrollBar()->setValue(horizontal);
+    // Setting the cursor brings it into view once the new document is laid
+    // out; the view goes back where the player had it after that.
+    const auto restoreView = [this, vertical, horizontal] {
+        verticalScrollBar()->setValue(vertical);
+        horizontalScrollBar()->setValue(horizontal);
+    };
+    restoreView();
+    QMetaObject::invokeMethod(this, restoreView, Qt::QueuedConnection);
     undoChars_ = 0;
 }
 

@@ -160,8 +160,9 @@ private:
     bool isJoin(int position) const;
     // Turns undo on or off as the text's size says, after a change has settled.
     void settleUndo();
-    // Sets the document again from its own text, with the cursor and the
-    // view where they were: the undo steps and the text they held go.
+    // Sets the document again from its own text, with the cursor where it
+    // was and the scroll bars near where they were: the undo steps and the
+    // text they held go.
     void rebuild();
 
     mutable QString text_;
