@@ -755,8 +755,10 @@ bool HistoryWindow::pasteFits(const QString& inserted) {
     // UTF-8 takes at most three bytes a UTF-16 unit: most pastes need no counting.
     const auto units = std::size_t(text_->document()->characterCount()) + std::size_t(inserted.size());
     if (units * 3 <= kHistoryMaxBytes) return true;
-    const std::size_t kept = utf8Size(historyText()) - utf8Size(text_->textCursor().selectedText());
-    const std::size_t after = kept + utf8Size(inserted);
+    // The selection counts each block end once, a cut inside a long line too: never more than the whole.
+    const std::size_t whole = utf8Size(historyText());
+    const std::size_t kept = whole - std::min(whole, utf8Size(text_->textCursor().selectedText()));
+    const std::size_t after = kept + utf8Size(fromLineBreaks(inserted));  // CR LF goes in as one break
     if (after <= kHistoryMaxBytes) return true;
     services_.showMessage(this, kErrorTitle,
                           QStringLiteral("粘贴的内容过大：开奖历史最多 %1，粘贴后将有 %2。\r\n没有粘贴，框中的内容没有改变。")
