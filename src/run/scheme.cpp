@@ -112,7 +112,8 @@ std::vector<ControlField> twoStarControls(TwoStarConditions& s) {
 
 namespace {
 
-// Replaces each line break (CR LF, CR, LF and, when `paragraphs`, U+2029) by `with`.
+// Replaces each line break (CR LF, CR, LF and, when `paragraphs`, U+2028 and
+// U+2029, which a multi-line box shows as line breaks too) by `with`.
 std::string replaceBreaks(std::string_view text, std::string_view with, bool paragraphs) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
@@ -123,7 +124,8 @@ std::string replaceBreaks(std::string_view text, std::string_view with, bool par
             if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
         } else if (c == '\n') {
             out += with;
-        } else if (paragraphs && c == '\xE2' && text.substr(i, 3) == "\xE2\x80\xA9") {
+        } else if (paragraphs && c == '\xE2' &&
+                   (text.substr(i, 3) == "\xE2\x80\xA9" || text.substr(i, 3) == "\xE2\x80\xA8")) {
             out += with;
             i += 2;
         } else {

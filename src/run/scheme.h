@@ -76,8 +76,9 @@ struct FileBytes {
 FileBytes readFileBytes(const std::string& path, std::size_t maxBytes);
 
 // What a box does to a text it is given: a multi-line box turns CR LF, a
-// lone CR, a lone LF and U+2029 each into one CR LF; a single-line box turns
-// each of them into one space.
+// lone CR, a lone LF, U+2028 and U+2029 each into one CR LF (as it does to
+// the same characters typed into it); a single-line box turns CR LF, a lone
+// CR and a lone LF each into one space.
 std::string multiLineBoxText(std::string_view text);
 std::string singleLineBoxText(std::string_view text);
 

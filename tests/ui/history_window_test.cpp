@@ -198,9 +198,9 @@ TEST_F(HistoryWindowTest, BadFilesGiveOneMessageAndKeepTheText) {
     const QString junk = writeFile(QStringLiteral("junk.txt"), QByteArray("只有说明\nno draws here 12\n\n"));
     const QString binary = writeFile(QStringLiteral("binary.bin"), QByteArray("123\0\x01\x02 456\n", 12));
     const QString missing = dir.filePath(QStringLiteral("gone.txt"));
-    QByteArray huge;
-    while (huge.size() < (17 << 20)) huge += "2026001 2026-01-01 1 2 3\n";
-    const QString big = writeFile(QStringLiteral("big.txt"), huge);
+    // One byte over the limit every history has (a sparse file: refused by its size, unread).
+    const QString big = writeFile(QStringLiteral("big.txt"), QByteArray("2026001 2026-01-01 1 2 3\n"));
+    ASSERT_TRUE(QFile::resize(big, qint64(kHistoryMaxBytes) + 1));
     for (const QString& path : {junk, binary, missing, dir.path(), big}) {
         EXPECT_FALSE(h->openHistoryFile(path)) << path.toStdString();
         const auto messages = services.takeMessages();

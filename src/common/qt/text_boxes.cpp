@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTextBlock>
@@ -694,8 +696,12 @@ QString MultiLineBox::plainText() const {
 void MultiLineBox::insertGrouped(QTextCursor& cursor, const QString& plain) {
     const DocumentText grouped = toDocumentText(plain);
     // A cut line cannot come back through undo: the document would restore
-    // its block ends as line breaks. So a box holding one keeps no undo steps.
-    if (!grouped.joins.empty()) document()->setUndoRedoEnabled(false);
+    // its block ends as line breaks. So a box holding one keeps no undo steps;
+    // nor does a box the paste makes too long to keep them (the text it
+    // replaces is then left for Qt to free).
+    const qsizetype after = document()->characterCount() - (cursor.selectionEnd() - cursor.selectionStart()) +
+                            grouped.text.size();
+    if (!grouped.joins.empty() || after >= kNoUndoChars) document()->setUndoRedoEnabled(false);
     cursor.beginEditBlock();
     cursor.removeSelectedText();
     const int at = cursor.position();
@@ -737,9 +743,11 @@ void MultiLineBox::contentsChanged(int from, int charsRemoved, int charsAdded) {
             if (doc->characterAt(moved) == QChar::ParagraphSeparator) kept.push_back(moved);
         }
         joins_ = std::move(kept);
-        if (joins_.empty())
-            QMetaObject::invokeMethod(this, [this] { if (joins_.empty()) document()->setUndoRedoEnabled(true); },
-                                      Qt::QueuedConnection);
+    }
+    if (document()->isUndoRedoEnabled()) undoChars_ += charsAdded;
+    if (!settleQueued_) {
+        settleQueued_ = true;
+        QMetaObject::invokeMethod(this, &MultiLineBox::settleUndo, Qt::QueuedConnection);
     }
     // Wrap anywhere once a line gets too long to wrap at words; back at
     // words when the whole text is short again. Looks at the changed blocks only.
@@ -765,7 +773,53 @@ void MultiLineBox::contentsChanged(int from, int charsRemoved, int charsAdded) {
     }
 }
 
+void MultiLineBox::settleUndo() {
+    settleQueued_ = false;
+    QTextDocument* doc = document();
+    const bool wanted = joins_.empty() && doc->characterCount() < kNoUndoChars;
+    if (!wanted) {
+        if (doc->isUndoRedoEnabled()) doc->setUndoRedoEnabled(false);
+        undoChars_ = 0;
+    } else if (!doc->isUndoRedoEnabled()) {
+        doc->setUndoRedoEnabled(true);
+        undoChars_ = 0;
+    } else if (undoChars_ > kUndoBudgetChars) {
+        rebuild();
+    }
+}
+
+void MultiLineBox::rebuild() {
+    // Undo is on only without joins, so document positions are text indexes here.
+    const QTextCursor before = textCursor();
+    const qsizetype anchor = before.anchor();
+    const qsizetype position = before.position();
+    const int vertical = verticalScrollBar()->value();
+    const int horizontal = horizontalScrollBar()->value();
+    const QString plain = joinedText(0, std::numeric_limits<int>::max(), QLatin1String("\n"));
+    {
+        // The text stays as it was: no change to tell anyone of.
+        const QSignalBlocker quiet(this);
+        document()->setUndoRedoEnabled(false);  // the text put back is no step to undo
+        setText(plain);
+        if (joins_.empty() && document()->characterCount() < kNoUndoChars) document()->setUndoRedoEnabled(true);
+        QTextCursor cursor(document());
+        cursor.setPosition(documentPosition(anchor));
+        cursor.setPosition(documentPosition(position), QTextCursor::KeepAnchor);
+        setTextCursor(cursor);
+    }
+    // Setting the cursor brings it into view once the new document is laid
+    // out; the view goes back where the player had it after that.
+    const auto restoreView = [this, vertical, horizontal] {
+        verticalScrollBar()->setValue(vertical);
+        horizontalScrollBar()->setValue(horizontal);
+    };
+    restoreView();
+    QMetaObject::invokeMethod(this, restoreView, Qt::QueuedConnection);
+    undoChars_ = 0;
+}
+
 void MultiLineBox::insertFromMimeData(const QMimeData* source) {
+    if (!isReadOnly() && source && source->hasText() && insertCheck_ && !insertCheck_(source->text())) return;
     // A long paste goes in grouped; a short one as Qt would put it.
     if (isReadOnly() || !source || !source->hasText() || source->text().size() < kGroupedTextChars) {
         QPlainTextEdit::insertFromMimeData(source);

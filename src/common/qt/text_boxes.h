@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -109,6 +110,14 @@ struct DocumentText {
 DocumentText toDocumentText(const QString& plain);
 // Texts from this many characters on are kept in grouped blocks.
 inline constexpr qsizetype kGroupedTextChars = 16 * 1024;
+// A multi-line box's undo keeps a bounded amount, however many large pastes
+// come: a box holding kNoUndoChars characters or more keeps no undo steps
+// (they come back, from then on, once the text is shorter again); and once
+// the steps kept add up to kUndoBudgetChars characters, the box is rebuilt
+// from its text and forgets them. Qt's document otherwise keeps every
+// character ever put in for its undo, even after the step is forgotten.
+inline constexpr qsizetype kNoUndoChars = qsizetype(1) << 20;
+inline constexpr qsizetype kUndoBudgetChars = qsizetype(4) << 20;
 
 // Multi-line text box with a vertical scroll bar and a double-click signal.
 // A paste of any size is kept whole and shown at once: long texts are kept
@@ -127,6 +136,9 @@ public:
     void setText(const QString& text);
     // Empties the box as one edit the player can undo (Ctrl+Z).
     void clearUndoably();
+    // Whether a paste or a drop of `inserted` (in place of the selection) is
+    // let in; a check that refuses says why itself. Without one, all is.
+    void setInsertCheck(std::function<bool(const QString& inserted)> check) { insertCheck_ = std::move(check); }
     // The cursor position in the document of the character at `index` of the
     // text, counting every line break as one character.
     int documentPosition(qsizetype index) const;
@@ -146,11 +158,20 @@ private:
     // The document's text from `from` to `to` with joins left out and other block ends as `lineBreak`.
     QString joinedText(int from, int to, QLatin1String lineBreak) const;
     bool isJoin(int position) const;
+    // Turns undo on or off as the text's size says, after a change has settled.
+    void settleUndo();
+    // Sets the document again from its own text, with the cursor where it
+    // was and the scroll bars near where they were: the undo steps and the
+    // text they held go.
+    void rebuild();
 
     mutable QString text_;
     mutable bool textKnown_ = false;
     // Document positions of the block ends that join a cut line, ascending.
     std::vector<int> joins_;
+    std::function<bool(const QString&)> insertCheck_;
+    qsizetype undoChars_ = 0;  // characters put in since the undo steps were last forgotten
+    bool settleQueued_ = false;
 };
 
 }  // namespace tarnel

@@ -15,6 +15,7 @@
 #include "common/qt/controls.h"
 #include "common/qt/data_folder.h"
 #include "common/qt/ui_services.h"
+#include "common/qt/window_files.h"
 #include "mainwindow/qt/main_window.h"
 #include "twostar/qt/two_star_window.h"
 
@@ -39,7 +40,7 @@ LastFile readLastFile() {
     const QString path = MainWindow::lastConditionsPath();
     if (!QFileInfo::exists(path)) return last;
     last.exists = true;
-    const FileBytes file = readFileBytes(toStd(path), kSchemeMaxBytes);
+    const FileBytes file = readWindowFile(path, kSchemeMaxBytes);  // a regular file only
     if (!file.bytes)
         last.error = file.error;
     else

@@ -34,6 +34,7 @@
 #include "common/qt/window_fit.h"
 #include "common/qt/text_menu.h"
 #include "common/qt/ui_services.h"
+#include "common/qt/window_files.h"
 #include "conditions/qt/digit_properties_panel.h"
 #include "conditions/qt/number_lists_panel.h"
 #include "conditions/qt/positional_panel.h"
@@ -596,7 +597,7 @@ bool MainWindow::openSchemeFile(const QString& path) {
     // Opening the open file again goes back to it as saved: that is what the player asks for.
     const bool reopening = !schemePath_.isEmpty() && QFileInfo(path) == QFileInfo(schemePath_);
     if (!reopening && !mayDiscardSchemeChanges()) return false;
-    const FileBytes file = readFileBytes(toStd(path), kSchemeMaxBytes);
+        const FileBytes file = readWindowFile(path, kSchemeMaxBytes);  // a regular file only
     if (!file.bytes) {
         services_.showMessage(this, QStringLiteral("错误提示"), fromStd(file.error));
         return false;

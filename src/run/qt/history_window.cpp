@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QColor>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFont>
 #include <QFileInfo>
@@ -43,6 +44,7 @@
 #include "common/qt/controls.h"
 #include "common/qt/keyboard.h"
 #include "common/qt/ui_services.h"
+#include "common/qt/window_files.h"
 #include "mainwindow/qt/main_window.h"
 #include "run/scheme.h"
 #include "twostar/pair_step_kills.h"
@@ -62,9 +64,26 @@ constexpr int kBusyAfterMs = 150;
 constexpr std::size_t kBackgroundDraws = 20000;
 // Files from this size on are read under a busy cursor.
 constexpr qint64 kBigFileBytes = qint64(1) << 20;
-// The largest history the window takes: a few hundred thousand draws stay
-// quick to show and to edit.
-constexpr std::size_t kWindowMaxBytes = std::size_t(16) << 20;
+// A history takes at most kHistoryMaxBytes in UTF-8 from any source (a
+// paste, a file, the remembered file), as tarnel-cli reads it.
+QString historyLimitText() { return QStringLiteral("%1 MB").arg(kHistoryMaxBytes >> 20); }
+QString megabytes(std::size_t bytes) { return QString::number(double(bytes) / double(1 << 20), 'f', 1) + QStringLiteral(" MB"); }
+
+QString storageBlockedReason() {
+    return QStringLiteral("保存的开奖历史无法读取，也无法改名保留，为免覆盖，本次不自动保存。");
+}
+
+// The UTF-8 size of a text as the history file holds it (line breaks as LF).
+std::size_t utf8Size(QStringView text) {
+    std::size_t bytes = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || u == QChar::LineSeparator || u == QChar::ParagraphSeparator) bytes += 1;
+        else if (u < 0x800 || c.isSurrogate()) bytes += 2;  // a pair takes four
+        else bytes += 3;
+    }
+    return bytes;
+}
 // At most this many skipped lines are named in the status line.
 constexpr int kSkippedNamed = 30;
 // At most this many repeated or out-of-order issues are named.
@@ -686,6 +705,13 @@ HistoryReading doHistoryJob(HistoryJob job) {
     std::vector<std::size_t> order;
     if (job.read) {
         const QByteArray utf8 = job.text.toUtf8();
+        if (std::size_t(utf8.size()) > kHistoryMaxBytes) {
+            // Neither read nor saved: history.txt keeps the last history within the limit.
+            reading.tooLargeBytes = std::size_t(utf8.size());
+            reading.history = std::make_shared<const History>();
+            reading.text = std::move(job.text);
+            return reading;
+        }
         History history = readHistoryText(std::string_view(utf8.constData(), std::size_t(utf8.size())));
         history.convertedFromGb18030 = false;
         reading.quality = historyQuality(history);
@@ -695,6 +721,8 @@ HistoryReading doHistoryJob(HistoryJob job) {
         job.history = std::make_shared<const History>(std::move(history));
         if (job.text == job.savedText && !job.lastSaveFailed) {
             reading.saved = true;
+        } else if (job.path.isEmpty()) {
+            reading.saveError = storageBlockedReason();
         } else {
             QDir().mkpath(QFileInfo(job.path).absolutePath());
             reading.saveError = writeFileAtomically(job.path, utf8);
@@ -773,15 +801,47 @@ HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
     connect(&main_, &MainWindow::settled, this, &HistoryWindow::checkLater);
     connect(&PriceSettings::notifier(), &PriceSettings::changed, this, &HistoryWindow::checkLater);
 
-    // The remembered history, read as a file the player opened (it is UTF-8).
-    const FileBytes file = readFileBytes(toStd(storagePath()), kWindowMaxBytes);
-    if (file.bytes) savedText_ = QString::fromUtf8(*file.bytes);
+    loadRemembered();
     {
         const QSignalBlocker block(text_);
         text_->setText(savedText_);
     }
     rereadNow();
     resize(1100, 660);
+}
+
+// The remembered history, read as a file the player opened (it is UTF-8).
+// One that cannot be read (too large, no regular file, unreadable) is never
+// overwritten: it is renamed aside first, and the player is told where it went.
+void HistoryWindow::loadRemembered() {
+    const QString path = storagePath();
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) return;  // nothing remembered yet
+    const FileBytes file = readWindowFile(path, kHistoryMaxBytes);
+    if (file.bytes) {
+        savedText_ = QString::fromUtf8(*file.bytes);
+        return;
+    }
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = path + QStringLiteral(".unreadable-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+        aside = path + QStringLiteral(".unreadable-%1-%2").arg(stamp).arg(n);
+    const QString reason = fromStd(file.error);
+    // QDir renames in place and never falls back to copying (a pipe would block the copy).
+    if (QDir().rename(path, aside)) {
+        storageNote_ = QStringLiteral("保存的开奖历史无法读取，已改名为“%1”保留。").arg(QFileInfo(aside).fileName());
+        services_.showMessage(&main_, kErrorTitle,
+                              QStringLiteral("保存的开奖历史无法读取：%1\r\n它已改名为“%2”保留在原文件夹中，"
+                                             "不会被覆盖；此后的开奖历史另存为新的“%3”。")
+                                  .arg(reason, aside, info.fileName()));
+    } else {
+        storageBlocked_ = true;
+        storageNote_ = storageBlockedReason();
+        services_.showMessage(&main_, kErrorTitle,
+                              QStringLiteral("保存的开奖历史无法读取：%1\r\n它也无法改名保留，"
+                                             "为免覆盖，本次不自动保存开奖历史。")
+                                  .arg(reason));
+    }
 }
 
 HistoryWindow::~HistoryWindow() {
@@ -828,6 +888,7 @@ QWidget* HistoryWindow::buildInputTab() {
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setPlaceholderText(QStringLiteral("在这里粘贴开奖号码，或点“打开文件…”"));
     connect(text_, &QPlainTextEdit::textChanged, this, &HistoryWindow::textEdited);
+    text_->setInsertCheck([this](const QString& inserted) { return pasteFits(inserted); });
     layout->addWidget(text_, 1);
 
     quality_ = new QLabel(page);
@@ -948,7 +1009,7 @@ HistoryJob HistoryWindow::job(bool read) {
         job.text = text_->plainText();
         job.savedText = savedText_;
         job.lastSaveFailed = !saveError_.isEmpty();
-        job.path = storagePath();
+        job.path = storageBlocked_ ? QString() : storagePath();
         job.measure = shownTrend();
     } else {
         job.history = history_;
@@ -1035,6 +1096,7 @@ void HistoryWindow::waitForReading() {
 
 void HistoryWindow::applyReading(HistoryReading reading) {
     noteSave(reading);
+    refusedBytes_ = reading.tooLargeBytes;
     freeAway(std::exchange(history_, reading.history));
     historyQuality_ = std::move(reading.quality);
     showStatus();
@@ -1050,6 +1112,7 @@ void HistoryWindow::applyReading(HistoryReading reading) {
 void HistoryWindow::remember() {
     const QString text = text_->plainText();
     if (text == savedText_ && saveError_.isEmpty()) return;
+    if (storageBlocked_ || utf8Size(text) > kHistoryMaxBytes) return;  // as a reading would not save it
     const QString path = storagePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QString error = writeFileAtomically(path, text.toUtf8());
@@ -1081,7 +1144,12 @@ void HistoryWindow::showStatus() {
     if (!history_->skippedFullWidth.empty())
         text += QStringLiteral("其中第 %1 行含全角数字（请改用半角数字 0–9）。")
                     .arg(lineList(history_->skippedFullWidth, kSkippedNamed));
+    if (refusedBytes_)
+        text = QStringLiteral("框中的开奖历史有 %1，超过 %2 的上限：没有读取，也没有保存"
+                              "（保存的仍是此前的历史）。请删去一部分。")
+                   .arg(megabytes(refusedBytes_), historyLimitText());
     if (!saveError_.isEmpty()) text += QStringLiteral("历史未能保存：%1").arg(saveError_);
+    if (!storageNote_.isEmpty() && !storageBlocked_) text += storageNote_;
     status_->setText(text);
     showQuality();
 }
@@ -1135,7 +1203,7 @@ bool HistoryWindow::openHistoryFile(const QString& path) {
     const auto restoreCursor = [big] {
         if (big) QApplication::restoreOverrideCursor();
     };
-    const FileBytes file = readFileBytes(toStd(path), kWindowMaxBytes);
+    const FileBytes file = readWindowFile(path, kHistoryMaxBytes);
     if (!file.bytes) {
         restoreCursor();
         services_.showMessage(this, kErrorTitle, fromStd(file.error));
@@ -1151,6 +1219,13 @@ bool HistoryWindow::openHistoryFile(const QString& path) {
     }
     bool converted = false;
     const std::string utf8 = decodeHistoryText(bytes, &converted);
+    if (utf8.size() > kHistoryMaxBytes) {
+        restoreCursor();
+        services_.showMessage(this, kErrorTitle,
+                              QStringLiteral("“%1”按 GB18030 转为 UTF-8 后有 %2，超过开奖历史 %3 的上限，没有打开。")
+                                  .arg(info.fileName(), megabytes(utf8.size()), historyLimitText()));
+        return false;
+    }
     const History read = readHistoryText(utf8);
     if (read.draws.empty()) {
         restoreCursor();
@@ -1174,6 +1249,21 @@ bool HistoryWindow::openHistoryFile(const QString& path) {
     if (converted)
         status_->setText(status_->text() + QStringLiteral("（文件不是 UTF-8，已按 GB18030 读取。）"));
     return true;
+}
+
+bool HistoryWindow::pasteFits(const QString& inserted) {
+    // UTF-8 takes at most three bytes a UTF-16 unit: most pastes need no counting.
+    const auto units = std::size_t(text_->document()->characterCount()) + std::size_t(inserted.size());
+    if (units * 3 <= kHistoryMaxBytes) return true;
+    // The selection counts each block end once, a cut inside a long line too: never more than the whole.
+    const std::size_t whole = utf8Size(historyText());
+    const std::size_t kept = whole - std::min(whole, utf8Size(text_->textCursor().selectedText()));
+    const std::size_t after = kept + utf8Size(fromLineBreaks(inserted));  // CR LF goes in as one break
+    if (after <= kHistoryMaxBytes) return true;
+    services_.showMessage(this, kErrorTitle,
+                          QStringLiteral("粘贴的内容过大：开奖历史最多 %1，粘贴后将有 %2。\r\n没有粘贴，框中的内容没有改变。")
+                              .arg(historyLimitText(), megabytes(after)));
+    return false;
 }
 
 void HistoryWindow::openHistory() {

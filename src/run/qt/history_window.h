@@ -150,6 +150,7 @@ struct HistoryReading {
     QString text;                           // the text that was read
     std::shared_ptr<const History> history;
     TrendTable trend;                       // of `measure`, when read
+    std::size_t tooLargeBytes = 0;          // the text's size when it exceeds the limit (neither read nor saved)
     bool saved = false;                     // the text is what history.txt holds now
     QString saveError;                      // why writing history.txt failed
     HistoryQuality quality;                 // of `history`, when read
@@ -225,6 +226,9 @@ private:
     void showStatus();
     void showQuality();
     void refreshTrend();
+    void loadRemembered();
+    // Whether a paste of `inserted` keeps the history within its limit; if not, says so.
+    bool pasteFits(const QString& inserted);
 
     MainWindow& main_;
     UiServices& services_;
@@ -233,6 +237,9 @@ private:
     QString savedText_;       // what history.txt holds
     QString saveError_;       // why the last save failed, empty when it worked
     bool dirty_ = false;      // the box changed since it was last read
+    std::size_t refusedBytes_ = 0;  // the box's text is over the limit: its size
+    bool storageBlocked_ = false;   // history.txt could be neither read nor put aside: never written
+    QString storageNote_;           // what became of a history.txt that could not be read
     QTabWidget* tabs_ = nullptr;
     MultiLineBox* text_ = nullptr;
     QLabel* status_ = nullptr;
