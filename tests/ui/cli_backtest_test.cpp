@@ -11,12 +11,15 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <map>
+#include <algorithm>
 
 #include "common/text.h"
 #include "run/backtest.h"
 #include "run/backtest_money.h"
 #include "run/history_order.h"
 #include "run/scheme.h"
+#include "run/shrink.h"
 #include "support/random_state.h"
 
 namespace tarnel {
@@ -269,6 +272,34 @@ TEST_F(CliBacktest, ALongHistoryRunsInASmallAddressSpaceAndTooSmallIsOneLine) {
     EXPECT_TRUE(tight.out.empty());
     EXPECT_EQ(tight.err, "tarnel-cli: 内存不足，无法完成\n");
 #endif
+}
+
+TEST_F(CliBacktest, RowsNameEveryRowThatExplainCanPrint) {
+    const CliRun rows = cli(QStringLiteral(TARNEL_CLI), {QStringLiteral("rows")});
+    ASSERT_EQ(rows.code, 0) << rows.err;
+    const auto answer = nlohmann::json::parse(rows.out);
+    std::map<int, std::string> names;
+    for (const auto& r : answer.at("rows")) names[r.at("row").get<int>()] = r.at("name").get<std::string>();
+    ASSERT_EQ(names.size(), 27u);
+    EXPECT_EQ(names.begin()->first, 2);
+    EXPECT_EQ(names.rbegin()->first, 28);
+    for (const auto& [row, name] : names) EXPECT_EQ(name, rowName(row));
+    // Every row explain names for random schemes is one of them.
+    StateMaker make(101);
+    for (int round = 0; round < 8; ++round) {
+        write(path("s.tarnel"), writeScheme(make.main(0.1), nullptr));
+        const CliRun ex = cli(QStringLiteral(TARNEL_CLI), {QStringLiteral("explain"), path("s.tarnel"), QStringLiteral("123"),
+                                                           QStringLiteral("456"), QStringLiteral("789")});
+        ASSERT_EQ(ex.code, 0) << ex.err;
+        for (const auto& n : nlohmann::json::parse(ex.out).at("numbers"))
+            for (const auto& r : n.at("killed_by")) EXPECT_TRUE(names.count(r.get<int>())) << r;
+        // A scheme given to rows is read like any other.
+        EXPECT_EQ(cli(QStringLiteral(TARNEL_CLI), {QStringLiteral("rows"), path("s.tarnel")}).out, rows.out);
+    }
+    write(path("bad.tarnel"), "{}");
+    const CliRun bad = cli(QStringLiteral(TARNEL_CLI), {QStringLiteral("rows"), path("bad.tarnel")});
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1);
 }
 
 }  // namespace

@@ -307,6 +307,23 @@ std::string jsonNumber(double v) {
 
 // The answer goes out as it is made, in blocks; a failed write stops the
 // command with one line.
+// The rows that the other commands print as numbers, with the player's names.
+// A scheme, when given, is read and checked like any other.
+OrderedJson rowsCommand(const Options& o) {
+    if (o.positional.size() > 1) fail(kUsage);
+    if (o.positional.size() == 1) loadScheme(o.positional[0], o);
+    OrderedJson rows = OrderedJson::array();
+    for (int row = 2; row <= 28; ++row) {
+        OrderedJson entry = OrderedJson::object();
+        entry["row"] = row;
+        entry["name"] = std::string(rowName(row));
+        rows.push_back(std::move(entry));
+    }
+    OrderedJson out = OrderedJson::object();
+    out["rows"] = std::move(rows);
+    return out;
+}
+
 void writeOut(std::string_view text);
 
 class AnswerWriter {
@@ -481,6 +498,8 @@ int cli(const std::vector<std::string>& args) {
             out = runCommand(options);
         else if (command == "explain")
             out = explainCommand(options);
+        else if (command == "rows")
+            out = rowsCommand(options);
         else
             fail("未知命令 \"" + echoedText(command) + "\"；" + kUsage);
         writeOut(out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n');
