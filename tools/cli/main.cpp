@@ -2,6 +2,7 @@
 // JSON object on one line; a bad argument, an unreadable file or a refused
 // scheme prints one line "tarnel-cli: REASON" on standard error, exit 2.
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <iterator>
@@ -13,6 +14,7 @@
 #include "common/text.h"
 #include "pool/pair_pool.h"
 #include "run/backtest.h"
+#include "run/combine.h"
 #include "run/scheme.h"
 #include "run/shrink.h"
 #include "twostar/two_star_run.h"
@@ -186,6 +188,77 @@ OrderedJson backtestCommand(const Options& o) {
     return out;
 }
 
+
+// combine SCHEME SCHEME... [--tolerance K] [--history FILE]: each scheme's
+// main window run with its own tolerance; a number is kept when at least
+// n − K of the n results hold it.
+OrderedJson combineCommand(const std::vector<std::string>& args) {
+    std::vector<std::string> paths;
+    std::optional<std::string> toleranceText;
+    std::optional<std::string> historyPath;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--tolerance" || a == "--history") {
+            if (i + 1 >= args.size())
+                fail(a == "--tolerance" ? "--tolerance 后面缺少允许不中的方案数" : "--history 后面缺少开奖历史文件");
+            (a == "--tolerance" ? toleranceText : historyPath) = args[++i];
+        } else if (a.size() > 1 && a.rfind("--", 0) == 0) {
+            fail("未知选项 " + a);
+        } else {
+            paths.push_back(a);
+        }
+    }
+    if (paths.size() < 2) fail("combine 至少需要两个方案文件；用法：tarnel-cli combine SCHEME SCHEME... [--tolerance K] [--history FILE]");
+    const int n = static_cast<int>(paths.size());
+    int tolerance = 0;
+    if (toleranceText) {
+        const std::string& t = *toleranceText;
+        const bool digits = !t.empty() && t.size() <= 4 && std::all_of(t.begin(), t.end(), isAsciiDigit);
+        tolerance = digits ? std::stoi(t) : -1;
+        if (tolerance < 0 || tolerance >= n)
+            fail("允许不中的方案数 \"" + t + "\" 不正确，" + std::to_string(n) + " 个方案时应为 0 到 " +
+                 std::to_string(n - 1) + " 的整数");
+    }
+    const auto stdinUses = std::count(paths.begin(), paths.end(), "-") + (historyPath == "-" ? 1 : 0);
+    if (stdinUses > 1) fail("标准输入只能读取一次（方案或开奖历史只能有一个是 -）");
+    const auto readInput = [](const std::string& path, std::size_t maxBytes, const char* what) {
+        if (path != "-") {
+            FileBytes file = readFileBytes(path, maxBytes);
+            if (!file.bytes) fail(file.error);
+            return std::move(*file.bytes);
+        }
+        std::string bytes(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>{});
+        if (bytes.size() > maxBytes) fail(std::string("标准输入的") + what + "过大（超过 64 MB）");
+        return bytes;
+    };
+    // The draws rules look back on; no rule reads them yet, but a history
+    // given must be one.
+    if (historyPath) {
+        const std::string bytes = readInput(*historyPath, kHistoryMaxBytes, "开奖历史");
+        if (bytes.find('\0') != std::string::npos)
+            fail("开奖历史 \"" + *historyPath + "\" 不是文本文件");
+        (void)readHistory(bytes);
+    }
+    std::vector<NumberSet> results;
+    OrderedJson schemes = OrderedJson::array();
+    for (const std::string& path : paths) {
+        const SchemeOutcome outcome = runSchemeText(readInput(path, kSchemeMaxBytes, "方案"));
+        if (!outcome.survivors) fail("方案 \"" + path + "\"：" + outcome.error);
+        results.push_back(*outcome.survivors);
+        OrderedJson entry = OrderedJson::object();
+        entry["count"] = outcome.survivors->count();
+        schemes.push_back(std::move(entry));
+    }
+    const NumberSet combined = combineResults(results, tolerance);
+    std::vector<std::string> numbers;
+    for (int i = 0; i < NumberPool::kSize; ++i)
+        if (combined[static_cast<std::size_t>(i)]) numbers.push_back(numberText(i, 3));
+    OrderedJson out = OrderedJson::object();
+    out["count"] = numbers.size();
+    out["numbers"] = numbers;
+    out["schemes"] = std::move(schemes);
+    return out;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -193,6 +266,11 @@ int main(int argc, char** argv) {
     try {
         if (args.empty()) fail(kUsage);
         const std::string command = args[0];
+        if (command == "combine") {
+            const std::string line = combineCommand({args.begin() + 1, args.end()}).dump() + '\n';
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 2;
+        }
         const Options options = parseOptions({args.begin() + 1, args.end()});
         OrderedJson out;
         if (command == "run")
