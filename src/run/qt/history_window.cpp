@@ -594,6 +594,7 @@ void HistoryWindow::applyReading(HistoryReading reading) {
     } else {
         refreshTrend();
     }
+    emit historyRead();
 }
 
 void HistoryWindow::remember() {
