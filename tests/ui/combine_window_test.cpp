@@ -264,7 +264,20 @@ TEST_F(CombineWindowTest, BacktestOfTheCombinationFollowsTheHistory) {
     h->rereadNow();
     EXPECT_EQ(m.rowCount(), 1);
 
+    // For the documentation: three schemes of different ideas and the main window's own.
     if (const QByteArray shots = qgetenv("TARNEL_SCREENSHOTS"); !shots.isEmpty()) {
+        while (!c->entries().empty()) c->removeRow(0);
+        MainConditions tails, spans, pattern, current;
+        tails.digits.sumTailKill[0] = tails.digits.sumTailKill[5] = true;
+        spans.digits.spanKill[0] = spans.digits.spanKill[1] = spans.digits.spanKill[9] = true;
+        pattern.digits.oddEven[0] = pattern.digits.oddEven[7] = true;
+        current.digits.bigSmall[0] = current.digits.bigSmall[7] = true;
+        c->addSchemeFiles({writeFile(QStringLiteral("和尾.tarnel"), writeScheme(tails, nullptr)),
+                           writeFile(QStringLiteral("跨度.tarnel"), writeScheme(spans, nullptr)),
+                           writeFile(QStringLiteral("奇偶形态.tarnel"), writeScheme(pattern, nullptr))});
+        w.applyConditions(current);
+        c->addCurrentConditions();
+        c->setTolerance(1);
         h->setHistoryText(fromStd(text));
         h->rereadNow();
         c->resize(900, 760);
