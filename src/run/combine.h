@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "pool/number_pool.h"
+#include "run/backtest_money.h"
 #include "run/condition_state.h"
 #include "run/history.h"
 
@@ -40,31 +41,11 @@ std::string numberSetText(const NumberSet& numbers);
 
 // ---- a combination against past draws ----------------------------------------
 
-// What direct bets on a fixed set of numbers would have cost and won.
-struct BetPrices {
-    double price = 2;          // one bet
-    double directPrize = 1040; // 直选
-};
-
 struct CombinedDraw {
     Draw draw;
     bool kept = false;  // the combination holds the draw's number
     int holders = 0;    // how many of the schemes hold it
-    int bets = 0;       // the combination's numbers, one direct bet each
-    double win = 0;     // the direct prize when kept
-};
-
-struct CombinationMoney {
-    long long bets = 0;
-    double cost = 0;
-    double win = 0;
-    double net = 0;
-    int hits = 0;
-    double expectedHits = 0;  // of random bets of the same sizes
-    double sdHits = 0;
-    double expectedWin = 0;
-    int longestMiss = 0;      // consecutive draws without a hit, in time order
-    int currentMiss = 0;      // the run without a hit at the end of time order
+    DrawMoney money;    // the combination's numbers bought as direct bets
 };
 
 struct CombinationBacktest {
@@ -72,20 +53,14 @@ struct CombinationBacktest {
     std::vector<int> skipped;
     int schemes = 0;
     int kept = 0;
-    int longestMissRun = 0;  // draws in a row the combination missed, in time order
-    int lastMiss = -1;       // index into draws of the latest missed draw in time order, -1 when none
-    int drawsAfterLastMiss = 0;
-    CombinationMoney money;
+    int lastMiss = -1;           // index into draws of the newest missed draw, -1 when none
+    int drawsAfterLastMiss = 0;  // draws after it in time order
+    MoneyTotals money;           // longestMiss: draws in a row the combination missed
 };
 
-// The draws of a history in time order, oldest first, as indices into its
-// draws: line order, unless every draw has an issue and the issues strictly
-// fall from the first line to the last, in which case the other way round.
-std::vector<std::size_t> timeOrder(const History& history);
-
 // Every draw of the history checked against the combination of `results`
-// with `tolerance`; the same numbers are bet on every draw.
+// with `tolerance`; the same numbers are bought as direct bets for every draw.
 CombinationBacktest backtestCombination(std::span<const NumberSet> results, int tolerance, const History& history,
-                                        const BetPrices& prices = {});
+                                        const MoneySettings& money = {});
 
 }  // namespace tarnel

@@ -300,35 +300,47 @@ History readHistory(std::string_view bytes) {
     return history;
 }
 
+bool HistoryScanner::next() {
+    while (pos_ < text_.size()) {
+        const std::size_t end = nextLineEnd(text_, pos_);
+        const std::string_view line = text_.substr(pos_, end - pos_);
+        ++line_;
+        // A line end is CR LF, CR or LF; text after the last one, if any,
+        // is the last line.
+        pos_ = end;
+        if (pos_ < text_.size())
+            pos_ += (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ? 2 : 1;
+        issue_ = {};
+        hasDraw_ = readLine(line, issue_, number_);
+        if (hasDraw_ || !isBlank(line)) return true;
+    }
+    return false;
+}
+
 History readHistoryText(std::string_view text) {
     History history;
     // One pass over the line ends first saves moving the draws as they grow.
     auto lineEnds = std::count(text.begin(), text.end(), '\n');
     if (lineEnds == 0) lineEnds = std::count(text.begin(), text.end(), '\r');
     history.draws.reserve(static_cast<std::size_t>(lineEnds) + 1);
-    std::string_view issue;
-    char number[3];
-    int lineNumber = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = nextLineEnd(text, pos);
-        const std::string_view line = text.substr(pos, end - pos);
-        ++lineNumber;
-        issue = {};
-        if (readLine(line, issue, number)) {
-            Draw& draw = history.draws.emplace_back();
-            draw.line = lineNumber;
-            draw.issue.assign(issue);
-            draw.number.assign(number, 3);
+    HistoryScanner scan(text);
+    while (scan.next()) {
+        if (!scan.hasDraw()) {
+            history.skipped.push_back(scan.line());
+            continue;
         }
-        else if (!isBlank(line))
-            history.skipped.push_back(lineNumber);
-        // A line end is CR LF, CR or LF; text after the last one, if any,
-        // is the last line.
-        pos = end;
-        if (pos < text.size()) pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+        Draw& draw = history.draws.emplace_back();
+        draw.line = scan.line();
+        draw.issue.assign(scan.issue());
+        draw.number.assign(scan.numberText());
     }
     return history;
+}
+
+std::string_view historyText(std::string_view bytes, std::string& converted) {
+    if (isValidUtf8(bytes)) return withoutByteOrderMark(bytes);
+    converted = gb18030ToUtf8(bytes);
+    return withoutByteOrderMark(converted);
 }
 
 std::string twoStarDraw(const Draw& draw) {

@@ -49,6 +49,35 @@ History readHistory(std::string_view bytes);
 // Reads the lines of a text already in UTF-8, without decoding.
 History readHistoryText(std::string_view utf8);
 
+// The text of a history as UTF-8, as readHistory reads it: a view into
+// `bytes` when they are valid UTF-8, otherwise into `converted`, which
+// receives the GB18030 reading. Without a leading byte order mark.
+std::string_view historyText(std::string_view bytes, std::string& converted);
+
+// Reads a text already in UTF-8 one line at a time, as readHistoryText
+// does, keeping nothing: for readers that pass over very long histories.
+class HistoryScanner {
+public:
+    explicit HistoryScanner(std::string_view utf8) : text_(utf8) {}
+    // Moves to the next line that holds a draw or is skipped (blank lines
+    // are passed over); false at the end of the text.
+    bool next();
+    int line() const { return line_; }
+    bool hasDraw() const { return hasDraw_; }
+    // The line's issue (empty when none) and draw, while it holds one.
+    std::string_view issue() const { return issue_; }
+    std::string_view numberText() const { return {number_, 3}; }
+    int number() const { return (number_[0] - '0') * 100 + (number_[1] - '0') * 10 + (number_[2] - '0'); }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    int line_ = 0;
+    bool hasDraw_ = false;
+    std::string_view issue_;
+    char number_[3] = {'0', '0', '0'};
+};
+
 // The draw as the two-star window takes it: its last two digits.
 std::string twoStarDraw(const Draw& draw);
 

@@ -94,7 +94,7 @@ QVariant CombinationBacktestModel::data(const QModelIndex& index, int role) cons
             case Number: return fromStd(d.draw.number);
             case Result: return d.kept ? QStringLiteral("保留") : QStringLiteral("排除");
             case Holders: return QStringLiteral("%1 / %2").arg(d.holders).arg(backtest_.schemes);
-            case Win: return money(d.win);
+            case Win: return money(d.money.win);
         }
     } else if (role == Qt::ForegroundRole && index.column() == Result && !d.kept) {
         return QColor(Qt::red);
@@ -540,7 +540,7 @@ void CombineWindow::showBacktest() {
     }
     std::vector<NumberSet> results;
     for (const Entry& e : entries_) results.push_back(*e.survivors);
-    const BetPrices prices;
+    const MoneySettings prices;
     CombinationBacktest b = backtestCombination(results, tolerance_, *history, prices);
     const int total = int(b.draws.size());
     QString text = QStringLiteral("共 %1 期，保留 %2 期（%3），排除 %4 期；最长连续排除 %5 期；")
@@ -548,7 +548,7 @@ void CombineWindow::showBacktest() {
                        .arg(b.kept)
                        .arg(percent(b.kept, total))
                        .arg(total - b.kept)
-                       .arg(b.longestMissRun);
+                       .arg(b.money.longestMiss);
     if (b.lastMiss < 0) {
         text += QStringLiteral("没有排除过开奖号码。");
     } else {
@@ -559,11 +559,11 @@ void CombineWindow::showBacktest() {
                     .arg(fromStd(d.number))
                     .arg(b.drawsAfterLastMiss);
     }
-    const CombinationMoney& m = b.money;
+    const MoneyTotals& m = b.money;
     text += QStringLiteral("\n每期直选投注组合的 %1 注（每注 %2 元，中奖 %3 元）：共投入 %4 元，中奖 %5 期，奖金 %6 元，盈亏 %7 元。")
                 .arg(combined_->count())
                 .arg(money(prices.price))
-                .arg(money(prices.directPrize))
+                .arg(money(prices.direct))
                 .arg(money(m.cost))
                 .arg(m.hits)
                 .arg(money(m.win))
