@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
@@ -194,6 +196,10 @@ TEST_F(CombineWindowTest, BadAndMissingFilesStayInTheirRowsAndTheListIsRemembere
     EXPECT_EQ(cell(c, 3, 0), QStringLiteral("将删除"));
     EXPECT_TRUE(cell(c, 3, 2).contains(QStringLiteral("找不到文件")));
     EXPECT_FALSE(c->combined());
+    if (const QByteArray shots = qgetenv("TARNEL_SCREENSHOTS"); !shots.isEmpty()) {
+        c->resize(900, 560);
+        c->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/combine-window-missing.png"));
+    }
     c->removeRow(3);
     ASSERT_TRUE(c->combined());
     EXPECT_EQ(*c->combined(), combineResults(std::vector<NumberSet>(four.begin(), four.begin() + 3), 2));
@@ -283,6 +289,22 @@ TEST_F(CombineWindowTest, BacktestOfTheCombinationFollowsTheHistory) {
         c->resize(900, 760);
         c->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/combine-window.png"));
     }
+}
+
+TEST_F(CombineWindowTest, ToolsMenuOpensTheOneWindow) {
+    QAction* open = nullptr;
+    for (QAction* menu : w.menuBar()->actions())
+        if (menu->menu() && menu->text().startsWith(QStringLiteral("工具")))
+            for (QAction* a : menu->menu()->actions())
+                if (a->text() == QStringLiteral("方案组合…")) open = a;
+    ASSERT_TRUE(open);
+    open->trigger();
+    auto* c = w.findChild<CombineWindow*>();
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(c->isVisible());
+    EXPECT_EQ(c->windowTitle(), QStringLiteral("方案组合"));
+    open->trigger();
+    EXPECT_EQ(w.findChildren<CombineWindow*>().size(), 1);
 }
 
 }  // namespace

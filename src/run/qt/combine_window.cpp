@@ -303,7 +303,7 @@ void CombineWindow::readEntry(Entry& e) {
     }
     const QFileInfo info(e.path);
     if (!info.exists()) {
-        e.problem = QStringLiteral("找不到文件（已移动、改名或删除？）");
+        e.problem = QStringLiteral("找不到文件（已移动或删除）");
         return;
     }
     const FileBytes file = readFileBytes(toStd(e.path), kSchemeMaxBytes);
