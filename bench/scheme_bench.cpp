@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "mainwindow/qt/main_window.h"
 #include "run/backtest.h"
+#include "run/backtest_money.h"
 #include "run/scheme.h"
 #include "run/shrink.h"
 
@@ -142,5 +143,21 @@ void BM_Backtest10kDraws(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(tarnel::backtestMain(in, 0, history));
 }
 BENCHMARK(BM_Backtest10kDraws)->Unit(benchmark::kMillisecond);
+
+// The same backtest with what the bets cost and won beside it: direct bets
+// (0) and group bets (1), the bets made from the conditions as they stand.
+void BM_Backtest10kDrawsWithMoney(benchmark::State& state) {
+    std::mt19937 rng(9);
+    std::string text;
+    for (int i = 0; i < 10000; ++i) text += std::to_string(2026000 + i) + " " + tarnel::numberText(int(rng() % 1000), 3) + "\r\n";
+    const tarnel::History history = tarnel::readHistory(text);
+    const tarnel::ShrinkInputs in = tarnel::shrinkInputs(everyConditionSet());
+    const tarnel::BetKind kind = state.range(0) ? tarnel::BetKind::Group : tarnel::BetKind::Direct;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(tarnel::backtestMain(in, 0, history));
+        benchmark::DoNotOptimize(tarnel::backtestMoney(history, tarnel::mainBets(in, 0, kind), tarnel::MoneySettings{}));
+    }
+}
+BENCHMARK(BM_Backtest10kDrawsWithMoney)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -97,6 +97,17 @@ double Bets::expectedWin(const MoneySettings& money) const {
     return (direct_ * money.direct + 3.0 * group3_ * money.group3 + 6.0 * group6_ * money.group6) / 1000.0;
 }
 
+double Bets::winVariance(const MoneySettings& money) const {
+    double meanSquare;
+    if (twoStar_)
+        meanSquare = direct_ / 100.0 * money.twoStar * money.twoStar;
+    else
+        meanSquare = (direct_ * money.direct * money.direct + 3.0 * group3_ * money.group3 * money.group3 +
+                      6.0 * group6_ * money.group6 * money.group6) / 1000.0;
+    const double mean = expectedWin(money);
+    return std::max(0.0, meanSquare - mean * mean);
+}
+
 bool Bets::hits(int draw) const {
     if (draw < 0 || draw >= NumberPool::kSize) return false;
     return hitting_.test(static_cast<std::size_t>(twoStar_ ? draw % 100 : draw));
@@ -121,6 +132,7 @@ DrawMoney drawMoney(const Bets& bets, int draw, const MoneySettings& money) {
     d.win = d.hit ? bets.win(draw, money) : 0;
     d.p = bets.chance();
     d.expectedWin = bets.expectedWin(money);
+    d.winVariance = bets.winVariance(money);
     return d;
 }
 
@@ -139,6 +151,7 @@ void MoneyTally::add(const DrawMoney& d) {
     expectedHits_.add(d.p);
     variance_.add(d.p * (1 - d.p));
     expectedWin_.add(d.expectedWin);
+    winVariance_.add(d.winVariance);
     if (d.hit) {
         ++sum_.hits;
         run_ = 0;
@@ -158,6 +171,7 @@ MoneyTotals MoneyTally::totals(bool newestFirst) const {
     t.expectedHits = expectedHits_.total();
     t.sdHits = std::sqrt(std::max(0.0, variance_.total()));
     t.expectedWin = expectedWin_.total();
+    t.sdWin = std::sqrt(std::max(0.0, winVariance_.total()));
     // A run of misses reads the same either way, so the longest one does
     // not depend on the order; the current one sits at the newest end.
     t.currentMiss = newestFirst ? openingRun_ : run_;

@@ -70,6 +70,8 @@ public:
     double chance() const;
     // The mean win of these bets on a random draw: each bet's chance times its prize.
     double expectedWin(const MoneySettings& money) const;
+    // The variance of that win (the spread of random bets' profit and loss).
+    double winVariance(const MoneySettings& money) const;
     // Whether a draw hits: `draw` is the number 0..999 (the two-star bets
     // look at its last two digits).
     bool hits(int draw) const;
@@ -90,7 +92,8 @@ struct DrawMoney {
     double win = 0;
     bool hit = false;  // some bet equals the draw
     double p = 0;      // the chance that a random draw hits these bets
-    double expectedWin = 0;
+    double expectedWin = 0;  // the mean win of random bets of the same size
+    double winVariance = 0;  // and its variance
 };
 
 DrawMoney drawMoney(const Bets& bets, int draw, const MoneySettings& money);
@@ -108,6 +111,7 @@ struct MoneyTotals {
     double expectedHits = 0;
     double sdHits = 0;
     double expectedWin = 0;
+    double sdWin = 0;  // the standard deviation of the win (and of the net) of random bets
     long long longestMiss = 0;
     long long currentMiss = 0;
 };
@@ -131,7 +135,7 @@ private:
         double total() const { return value + carry; }
     };
     MoneyTotals sum_;
-    Sum cost_, win_, expectedHits_, variance_, expectedWin_;
+    Sum cost_, win_, expectedHits_, variance_, expectedWin_, winVariance_;
     long long run_ = 0;          // misses at the end so far
     long long openingRun_ = 0;   // misses before the first hit
     bool hitSeen_ = false;

@@ -79,18 +79,21 @@ double refWin(const std::vector<RefBet>& bets, int draw, const MoneySettings& m,
 }
 
 // Chance and mean win of the list over every draw a random draw can be.
-void refChance(const std::vector<RefBet>& bets, bool twoStar, const MoneySettings& m, double& p, double& meanWin) {
+void refChance(const std::vector<RefBet>& bets, bool twoStar, const MoneySettings& m, double& p, double& meanWin,
+               double& winVariance) {
     const int draws = twoStar ? 100 : 1000;
     int hitting = 0;
-    double total = 0;
+    double total = 0, squares = 0;
     for (int d = 0; d < draws; ++d) {
         const double w = refWin(bets, d, m);
         // Prizes here are positive, so a win is a hit.
         hitting += w > 0;
         total += w;
+        squares += w * w;
     }
     p = double(hitting) / draws;
     meanWin = total / draws;
+    winVariance = squares / draws - meanWin * meanWin;
 }
 
 std::vector<int> randomSurvivors(StateMaker& make, int range) {
@@ -159,11 +162,12 @@ TEST(BacktestMoney, EveryDrawAndTotalAgreeWithBetsWrittenOut) {
             ref = refBets(survivors, kind);
             bets = Bets::main(set, kind);
         }
-        double p = 0, meanWin = 0;
-        refChance(ref, twoStar, m, p, meanWin);
+        double p = 0, meanWin = 0, winVariance = 0;
+        refChance(ref, twoStar, m, p, meanWin, winVariance);
         ASSERT_EQ(bets.count(), int(ref.size())) << "round " << round;
         EXPECT_NEAR(bets.chance(), p, 1e-12);
         EXPECT_NEAR(bets.expectedWin(m), meanWin, 1e-9);
+        EXPECT_NEAR(bets.winVariance(m), winVariance, 1e-6 * (1 + winVariance));
 
         std::vector<int> draws;
         const History history = readHistory(randomHistoryText(make, 1 + make.below(80), draws));
@@ -213,6 +217,7 @@ TEST(BacktestMoney, EveryDrawAndTotalAgreeWithBetsWrittenOut) {
         EXPECT_NEAR(t.expectedHits, sumP, 1e-9);
         EXPECT_NEAR(t.sdHits, std::sqrt(var), 1e-9);
         EXPECT_NEAR(t.expectedWin, meanWin * double(draws.size()), 1e-6);
+        EXPECT_NEAR(t.sdWin, std::sqrt(std::max(0.0, winVariance) * double(draws.size())), 1e-6 * (1 + t.sdWin));
         EXPECT_EQ(t.longestMiss, longest) << "round " << round;
         EXPECT_EQ(t.currentMiss, run) << "round " << round << (falling ? " newest first" : "");
     }
@@ -269,15 +274,18 @@ TEST(BacktestMoney, ExpectedHitsMatchRandomDraws) {
         const MoneyTotals t = backtestMoney(history, bets, {}).totals;
 
         constexpr int kTrials = 4000;
-        double sum = 0, sumSq = 0, winSum = 0;
+        double sum = 0, sumSq = 0, winSum = 0, winSq = 0;
         std::uniform_int_distribution<int> any(0, 999);
         for (int trial = 0; trial < kTrials; ++trial) {
             int hits = 0;
+            double win = 0;
             for (std::size_t i = 0; i < draws.size(); ++i) {
                 const int d = any(rng);
                 hits += bets.hits(d);
-                winSum += bets.win(d, MoneySettings{});
+                win += bets.win(d, MoneySettings{});
             }
+            winSum += win;
+            winSq += win * win;
             sum += hits;
             sumSq += double(hits) * hits;
         }
@@ -287,6 +295,8 @@ TEST(BacktestMoney, ExpectedHitsMatchRandomDraws) {
         EXPECT_NEAR(mean, t.expectedHits, 5 * t.sdHits / std::sqrt(double(kTrials)) + 1e-9) << "round " << round;
         EXPECT_NEAR(sd, t.sdHits, 0.05 * t.sdHits + 1e-9) << "round " << round;
         EXPECT_NEAR(winSum / kTrials, t.expectedWin, 0.05 * t.expectedWin + 1) << "round " << round;
+        const double winMean = winSum / kTrials;
+        EXPECT_NEAR(std::sqrt(winSq / kTrials - winMean * winMean), t.sdWin, 0.05 * t.sdWin + 1e-9) << "round " << round;
     }
 }
 
