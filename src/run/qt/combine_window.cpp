@@ -568,10 +568,11 @@ void CombineWindow::showBacktest() {
                 .arg(m.hits)
                 .arg(money(m.win))
                 .arg(money(m.net));
-    text += QStringLiteral("\n随机选同样多的号码：平均中奖 %1 ± %2 期，平均奖金 %3 元。条件不能预测开奖，多中少中都可能只是运气。")
+    text += QStringLiteral("\n随机选同样多的号码：平均中奖 %1 ± %2 期，平均奖金 %3 ± %4 元。条件不能预测开奖，多中少中都可能只是运气。")
                 .arg(QString::number(m.expectedHits, 'f', 1))
                 .arg(QString::number(m.sdHits, 'f', 1))
-                .arg(money(m.expectedWin));
+                .arg(money(m.expectedWin))
+                .arg(money(m.sdWin));
     backtestSummary_->setText(text);
     backtestModel_->setBacktest(std::move(b));
 }
