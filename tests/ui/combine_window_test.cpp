@@ -154,9 +154,14 @@ TEST_F(CombineWindowTest, AddRemoveToleranceAndSendToBaseList) {
     EXPECT_EQ(w.conditions().sources.baseList, numberSetText(*c->combined()));
     EXPECT_EQ(mainSurvivors(w.conditions()), *c->combined());
 
-    // Copy, and the results view reads the combination.
+    // Copy, export, and the results view reads the combination.
     in<QPushButton>(c, QStringLiteral("C_zh_fuzhi"))->click();
     EXPECT_EQ(services.takeNotices().size(), 1);
+    services.setNextPath(dir.filePath(QStringLiteral("导出")));
+    in<QPushButton>(c, QStringLiteral("C_zh_daochu"))->click();
+    QFile exported(dir.filePath(QStringLiteral("导出.txt")));
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(exported.readAll()), c->resultText());
     ResultsView* view = c->openResults();
     EXPECT_EQ(int(view->numbers().size()), int(c->combined()->count()));
 }
