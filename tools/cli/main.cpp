@@ -18,6 +18,7 @@
 #include "pool/pair_pool.h"
 #include "run/backtest.h"
 #include "run/backtest_money.h"
+#include "run/combine.h"
 #include "run/history_order.h"
 #include "run/scheme.h"
 #include "run/shrink.h"
@@ -458,6 +459,67 @@ void finishOut() {
 }
 
 
+// combine SCHEME SCHEME... [--tolerance K] [--history FILE]: each scheme's
+// main window run with its own tolerance; a number is kept when at least
+// n − K of the n results hold it.
+OrderedJson combineCommand(const std::vector<std::string>& args) {
+    std::vector<std::string> paths;
+    std::optional<std::string> toleranceText;
+    std::optional<std::string> historyPath;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--tolerance" || a == "--history") {
+            if (i + 1 >= args.size())
+                fail(a == "--tolerance" ? "--tolerance 后面缺少允许不中的方案数" : "--history 后面缺少开奖历史文件");
+            (a == "--tolerance" ? toleranceText : historyPath) = args[++i];
+        } else if (a.size() > 1 && a.rfind("--", 0) == 0) {
+            fail("未知选项 " + shown(a));
+        } else {
+            paths.push_back(a);
+        }
+    }
+    if (paths.size() < 2) fail("combine 至少需要两个方案文件；用法：tarnel-cli combine SCHEME SCHEME... [--tolerance K] [--history FILE]");
+    const int n = static_cast<int>(paths.size());
+    int tolerance = 0;
+    if (toleranceText) {
+        const std::string& t = *toleranceText;
+        const bool digits = !t.empty() && t.size() <= 4 && std::all_of(t.begin(), t.end(), isAsciiDigit);
+        tolerance = digits ? std::stoi(t) : -1;
+        if (tolerance < 0 || tolerance >= n)
+            fail("允许不中的方案数 \"" + shown(t) + "\" 不正确，" + std::to_string(n) + " 个方案时应为 0 到 " +
+                 std::to_string(n - 1) + " 的整数");
+    }
+    const auto stdinUses = std::count(paths.begin(), paths.end(), "-") + (historyPath == "-" ? 1 : 0);
+    if (stdinUses > 1) fail("标准输入只能读取一次（方案或开奖历史只能有一个是 -）");
+    // The draws rules look back on; no rule reads them yet, but a history
+    // given must be one.
+    if (historyPath) {
+        const std::string bytes = readInput(*historyPath, kHistoryMaxBytes, "开奖历史");
+        if (bytes.find('\0') != std::string::npos)
+            fail("开奖历史 \"" + echoedText(*historyPath, 200) + "\" 不是文本文件");
+        (void)readHistory(bytes);
+    }
+    std::vector<NumberSet> results;
+    OrderedJson schemes = OrderedJson::array();
+    for (const std::string& path : paths) {
+        const SchemeOutcome outcome = runSchemeText(readInput(path, kSchemeMaxBytes, "方案"));
+        if (!outcome.survivors) fail("方案 \"" + echoedText(path, 200) + "\"：" + outcome.error);
+        results.push_back(*outcome.survivors);
+        OrderedJson entry = OrderedJson::object();
+        entry["count"] = outcome.survivors->count();
+        schemes.push_back(std::move(entry));
+    }
+    const NumberSet combined = combineResults(results, tolerance);
+    std::vector<std::string> numbers;
+    for (int i = 0; i < NumberPool::kSize; ++i)
+        if (combined[static_cast<std::size_t>(i)]) numbers.push_back(numberText(i, 3));
+    OrderedJson out = OrderedJson::object();
+    out["count"] = numbers.size();
+    out["numbers"] = numbers;
+    out["schemes"] = std::move(schemes);
+    return out;
+}
+
 // A memory failure, wherever it comes from (the handlers below build their
 // lines too), ends in one fixed line that needs no memory.
 int outOfMemory() {
@@ -477,7 +539,7 @@ int cli(const std::vector<std::string>& args) {
         } else if (args.size() > 1 && std::any_of(args.begin() + 1, args.end(), isHelpFlag)) {
             for (const CommandHelp& c : kCommands)
                 if (args[0] == c.name) usage = commandHelp(c);
-            if (usage.empty()) fail("未知命令 \"" + args[0] + "\"（tarnel-cli --help 显示用法）");
+            if (usage.empty()) fail("未知命令 \"" + shown(args[0]) + "\"（tarnel-cli --help 显示用法）");
         }
         if (!usage.empty()) {
             std::fwrite(usage.data(), 1, usage.size(), stdout);
@@ -485,6 +547,13 @@ int cli(const std::vector<std::string>& args) {
         }
         if (args.empty()) fail(kUsage);
         const std::string command = args[0];
+        if (command == "combine") {
+            writeOut(combineCommand({args.begin() + 1, args.end()}).dump(-1, ' ', false,
+                                                                         nlohmann::json::error_handler_t::replace) +
+                     '\n');
+            finishOut();
+            return 0;
+        }
         const Options options = parseOptions({args.begin() + 1, args.end()});
         if (command != "backtest" && (options.bet || options.price || options.prizes))
             fail("--bet、--price 和 --prizes 只用于 backtest");

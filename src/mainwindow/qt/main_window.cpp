@@ -45,6 +45,7 @@
 #include "conditions/qt/pool_source_panel.h"
 #include "twostar/qt/two_star_window.h"
 #include "run/qt/history_window.h"
+#include "run/qt/combine_window.h"
 
 namespace tarnel {
 
@@ -675,6 +676,7 @@ void MainWindow::buildToolsMenu() {
     QMenu* tools = menuBar_->addMenu(QStringLiteral("工具(&T)"));
     tools->addAction(QStringLiteral("条件统计"), this, &MainWindow::openStatistics);
     tools->addAction(QStringLiteral("号码诊断…"), this, &MainWindow::openDiagnosis);
+    tools->addAction(QStringLiteral("方案组合…"), this, [this] { openCombineWindow(*this, services_); });
 
     output_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(output_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {

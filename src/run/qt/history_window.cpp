@@ -1107,6 +1107,7 @@ void HistoryWindow::applyReading(HistoryReading reading) {
     } else {
         refreshTrend();
     }
+    emit historyRead();
 }
 
 void HistoryWindow::remember() {

@@ -206,6 +206,10 @@ public:
 
     static QString trendOmissionHint();
 
+signals:
+    // A reading of the box has been taken in: history() holds its draws.
+    void historyRead();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
