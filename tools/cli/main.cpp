@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "common/tickets.h"
 #include "pool/pair_pool.h"
 #include "run/backtest.h"
 #include "run/scheme.h"
@@ -186,6 +187,39 @@ OrderedJson backtestCommand(const Options& o) {
     return out;
 }
 
+// tickets FILE|-: the numbers cut into direct compound tickets.
+OrderedJson ticketsCommand(const Options& o) {
+    if (o.positional.size() != 1) fail("用法：tarnel-cli tickets FILE（FILE 为号码文件，- 表示标准输入）");
+    if (o.tolerance || o.window != "Fmain") fail("tickets 不用 --window 和 --tolerance");
+    std::string bytes;
+    if (o.positional[0] == "-") {
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        if (bytes.size() > kHistoryMaxBytes) fail("标准输入的号码过大（超过 64 MB）");
+    } else {
+        FileBytes file = readFileBytes(o.positional[0], kHistoryMaxBytes);
+        if (!file.bytes) fail(file.error);
+        bytes = std::move(*file.bytes);
+    }
+    const TicketInput input = readTicketNumbers(bytes);
+    if (!input.ok()) {
+        const std::string shown = input.badRun.size() > 40 ? input.badRun.substr(0, 40) + "…" : input.badRun;
+        fail("\"" + shown + "\" 不是三位号码（" + std::to_string(input.badRun.size()) + " 位数字）");
+    }
+    OrderedJson tickets = OrderedJson::array();
+    for (const DirectTicket& t : cutDirect(input.numbers)) {
+        OrderedJson entry = OrderedJson::object();
+        entry["hundreds"] = digitSetText(t.places[0]);
+        entry["tens"] = digitSetText(t.places[1]);
+        entry["units"] = digitSetText(t.places[2]);
+        entry["bets"] = t.bets();
+        tickets.push_back(std::move(entry));
+    }
+    OrderedJson out = OrderedJson::object();
+    out["count"] = input.numbers.count();
+    out["tickets"] = std::move(tickets);
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -201,6 +235,8 @@ int main(int argc, char** argv) {
             out = explainCommand(options);
         else if (command == "backtest")
             out = backtestCommand(options);
+        else if (command == "tickets")
+            out = ticketsCommand(options);
         else
             fail("未知命令 \"" + command + "\"；" + kUsage);
         const std::string line = out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
