@@ -6,6 +6,7 @@
 #include <random>
 #include <tuple>
 
+#include "common/result_summary.h"
 #include "common/text.h"
 
 namespace tarnel {
@@ -435,6 +436,57 @@ std::vector<GroupTicket> cutGroups(const std::vector<int>& numbers) {
               [](const GroupTicket& a, const GroupTicket& b) { return a.number < b.number; });
     tickets.insert(tickets.end(), singles.begin(), singles.end());
     return tickets;
+}
+
+std::vector<SlipLine> directSlipLines(const std::vector<DirectTicket>& tickets, int width) {
+    std::vector<SlipLine> lines;
+    const std::string prefix = width == 2 ? "二星直选" : "直选";
+    for (const DirectTicket& t : tickets) {
+        SlipLine line;
+        line.bets = t.bets();
+        if (line.bets == 1) {
+            line.kind = prefix + "单式";
+            line.numbers = width == 2 ? digitSetText(t.places[1]) + digitSetText(t.places[2])
+                                      : digitSetText(t.places[0]) + digitSetText(t.places[1]) + digitSetText(t.places[2]);
+        } else {
+            line.kind = prefix + "复式";
+            if (width != 2) line.numbers = "百位:" + digitSetText(t.places[0]) + " ";
+            line.numbers += "十位:" + digitSetText(t.places[1]) + " 个位:" + digitSetText(t.places[2]);
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<SlipLine> groupSlipLines(const std::vector<GroupTicket>& tickets) {
+    std::vector<SlipLine> lines;
+    for (const GroupTicket& t : tickets) {
+        SlipLine line;
+        line.bets = t.bets();
+        switch (t.kind) {
+        case GroupTicketKind::SixCompound: line.kind = "组六复式"; break;
+        case GroupTicketKind::ThreeCompound: line.kind = "组三复式"; break;
+        case GroupTicketKind::SixSingle: line.kind = "组六单式"; break;
+        case GroupTicketKind::ThreeSingle: line.kind = "组三单式"; break;
+        case GroupTicketKind::Triple: line.kind = "直选单式"; break;
+        }
+        const bool compound = t.kind == GroupTicketKind::SixCompound || t.kind == GroupTicketKind::ThreeCompound;
+        line.numbers = compound ? digitSetText(t.digits) : numberText(t.number, 3);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::string slipMoneyText(std::int64_t fen) {
+    const std::string text = yuanText(fen);
+    return fen % 100 == 0 && text.size() > 3 && text.compare(text.size() - 3, 3, ".00") == 0
+               ? text.substr(0, text.size() - 3)
+               : text;
+}
+
+std::string slipLineText(const SlipLine& line, int priceFen) {
+    return line.kind + " " + line.numbers + " " + std::to_string(line.bets) + "注 " +
+           slipMoneyText(betCostFen(line.bets, priceFen)) + "元";
 }
 
 TicketInput readTicketNumbers(std::string_view text) {

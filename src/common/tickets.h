@@ -75,6 +75,24 @@ struct GroupTicket {
 // Deterministic.
 std::vector<GroupTicket> cutGroups(const std::vector<int>& numbers);
 
+// ---- the slips as a shop clerk reads them ----------------------------------
+
+struct SlipLine {
+    std::string kind;     // 直选复式, 直选单式, 组六复式, 组三复式, 组六单式, 组三单式; 二星直选… for two digits
+    std::string numbers;  // "百位:0125 十位:3 个位:789", "01256", "123"
+    int bets = 0;
+};
+
+// Direct tickets of a three-digit result (width 3), or of a two-digit one
+// (width 2: the pairs as numbers 00..99, so every ticket's hundreds is 0).
+std::vector<SlipLine> directSlipLines(const std::vector<DirectTicket>& tickets, int width);
+// A 豹子 is sold as a direct bet and so is written 直选单式.
+std::vector<SlipLine> groupSlipLines(const std::vector<GroupTicket>& tickets);
+// Yuan from fen, whole yuan without decimals: 2400 → "24", 1250 → "12.50".
+std::string slipMoneyText(std::int64_t fen);
+// "直选复式 百位:0125 十位:3 个位:789 12注 24元".
+std::string slipLineText(const SlipLine& line, int priceFen);
+
 // ---- reading numbers for a cut ----------------------------------------------
 
 // Every maximal run of ASCII digits must have exactly three digits;

@@ -191,6 +191,26 @@ TEST(ReadingTicketNumbers, ThreeDigitRunsOnlyAnythingElseSeparatesRepeatsCountOn
     EXPECT_EQ(readTicketNumbers("123 4567").badRun, "4567");
 }
 
+TEST(SlipLines, ReadAsAShopClerkReadsThem) {
+    const DirectTicket compound{{0b100111u, 0b1000u, 0b1110000000u}};
+    const DirectTicket single{{1u << 9, 1u << 0, 1u << 7}};
+    const auto lines = directSlipLines({compound, single}, 3);
+    EXPECT_EQ(slipLineText(lines[0], 200), "直选复式 百位:0125 十位:3 个位:789 12注 24元");
+    EXPECT_EQ(slipLineText(lines[1], 250), "直选单式 907 1注 2.50元");
+    const auto pairs = directSlipLines({DirectTicket{{1u, 0b110u, 0b1001u}}}, 2);
+    EXPECT_EQ(slipLineText(pairs[0], 200), "二星直选复式 十位:12 个位:03 4注 8元");
+    const auto groups = groupSlipLines({GroupTicket{GroupTicketKind::SixCompound, 0b100111u, 0},
+                                        GroupTicket{GroupTicketKind::ThreeCompound, 0b110u, 0},
+                                        GroupTicket{GroupTicketKind::ThreeSingle, 0, 88},
+                                        GroupTicket{GroupTicketKind::Triple, 0, 0}});
+    EXPECT_EQ(slipLineText(groups[0], 200), "组六复式 0125 4注 8元");
+    EXPECT_EQ(slipLineText(groups[1], 200), "组三复式 12 2注 4元");
+    EXPECT_EQ(slipLineText(groups[2], 200), "组三单式 088 1注 2元");
+    EXPECT_EQ(slipLineText(groups[3], 200), "直选单式 000 1注 2元");
+    EXPECT_EQ(slipMoneyText(123456), "1234.56");
+    EXPECT_EQ(slipMoneyText(0), "0");
+}
+
 // ---- group tickets ----------------------------------------------------------
 
 int sortedKey(int n) {
