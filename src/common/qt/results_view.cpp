@@ -1,5 +1,6 @@
 #include "common/qt/results_view.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QBarSeries>
 #include <QBarSet>
@@ -13,17 +14,20 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -32,8 +36,8 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimer>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
@@ -522,7 +526,7 @@ QString ResultsView::slipHtml() {
                     .arg(slipBets())
                     .arg(fromStd(slipMoneyText(betCostFen(slipBets(), fen))));
     } else {
-        html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\">"
+        html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">"
                                "<tr><th>序号</th><th>玩法</th><th>号码</th><th>注数</th><th>金额</th></tr>");
         int index = 0;
         for (const SlipLine& line : lines)
@@ -546,28 +550,65 @@ void ResultsView::copySlips() {
     services_.copyWithNotice(this, slipText());
 }
 
+namespace {
+
+constexpr double kReceiptWidthMm = 80.0;
+constexpr double kReceiptMarginMm = 4.0;
+constexpr double kA4MarginMm = 15.0;
+
+}  // namespace
+
+void ResultsView::setUpSlipDocument(QTextDocument& document) {
+    QFont font = QApplication::font();
+    font.setPointSizeF(slipPaper() == SlipPaper::Receipt ? 8.0 : 10.0);
+    document.setDefaultFont(font);
+    document.setDocumentMargin(0);
+    document.setHtml(slipHtml());
+}
+
 void ResultsView::setUpPrinter(QPrinter& printer) {
     printer.setCreator(QStringLiteral("Tarnel"));
     printer.setDocName(QStringLiteral("投注单"));
     if (slipPaper() == SlipPaper::Receipt) {
-        // One long strip as a till prints it; very long results go on to a second strip.
-        const double height = std::clamp(40.0 + 10.0 * double(slipLines().size()), 90.0, 1000.0);
-        const QPageSize strip(QSizeF(80.0, height), QPageSize::Millimeter, QStringLiteral("小票 80 毫米"),
+        // One strip as long as the slips, as a till prints it; a very long
+        // result goes on to further strips of the longest length allowed.
+        QTextDocument document;
+        setUpSlipDocument(document);
+        const double dpi = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->logicalDotsPerInchY() : 96.0;
+        const double mmPerPixel = 25.4 / (dpi > 0 ? dpi : 96.0);
+        document.setTextWidth((kReceiptWidthMm - 2 * kReceiptMarginMm) / mmPerPixel);
+        const double height =
+            std::clamp(document.size().height() * mmPerPixel + 2 * kReceiptMarginMm + 12.0, 60.0, 2000.0);
+        const QPageSize strip(QSizeF(kReceiptWidthMm, height), QPageSize::Millimeter, QStringLiteral("小票 80 毫米"),
                               QPageSize::ExactMatch);
-        printer.setPageLayout(QPageLayout(strip, QPageLayout::Portrait, QMarginsF(4, 4, 4, 4), QPageLayout::Millimeter));
+        printer.setPageLayout(QPageLayout(strip, QPageLayout::Portrait,
+                                          QMarginsF(kReceiptMarginMm, kReceiptMarginMm, kReceiptMarginMm, kReceiptMarginMm),
+                                          QPageLayout::Millimeter));
     } else {
-        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                          QMarginsF(kA4MarginMm, kA4MarginMm, kA4MarginMm, kA4MarginMm),
                                           QPageLayout::Millimeter));
     }
 }
 
-void ResultsView::renderSlips(QPrinter& printer) {
+bool ResultsView::renderSlips(QPrinter& printer) {
     QTextDocument document;
-    QFont font = QApplication::font();
-    font.setPointSizeF(slipPaper() == SlipPaper::Receipt ? 8.0 : 10.5);
-    document.setDefaultFont(font);
-    document.setHtml(slipHtml());
-    document.print(&printer);
+    // Laid out for the printer's resolution, page by page within its margins.
+    document.documentLayout()->setPaintDevice(&printer);
+    setUpSlipDocument(document);
+    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QSizeF page(area.width(), area.height());
+    document.setPageSize(page);
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    for (int p = 0; p < document.pageCount(); ++p) {
+        if (p > 0 && !printer.newPage()) return false;
+        painter.save();
+        painter.translate(0, -p * page.height());
+        document.drawContents(&painter, QRectF(QPointF(0, p * page.height()), page));
+        painter.restore();
+    }
+    return painter.end();
 }
 
 bool ResultsView::writeSlipsPdf(const QString& path, QString* error) {
@@ -584,7 +625,10 @@ bool ResultsView::writeSlipsPdf(const QString& path, QString* error) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(draft);
         setUpPrinter(printer);
-        renderSlips(printer);
+        if (!renderSlips(printer)) {
+            *error = QStringLiteral("PDF 没有生成");
+            return false;
+        }
     }
     QFile drafted(draft);
     if (!drafted.open(QIODevice::ReadOnly) || drafted.size() == 0) {
@@ -639,7 +683,9 @@ void ResultsView::printSlips() {
     setUpPrinter(printer);
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("打印投注单"));
-    if (dialog.exec() == QDialog::Accepted) renderSlips(printer);
+    if (dialog.exec() == QDialog::Accepted && !renderSlips(printer))
+        services_.showMessage(this, QStringLiteral("错误提示"),
+                              QStringLiteral("投注单没有打印出来：打印机无法使用。可以改为导出 PDF。"));
 }
 
 void ResultsView::previewSlips() {

@@ -28,6 +28,7 @@ class QPushButton;
 class QSpinBox;
 class QTableWidget;
 class QTabWidget;
+class QTextDocument;
 class QTimer;
 
 namespace tarnel {
@@ -88,7 +89,8 @@ public:
     bool writeSlipsPdf(const QString& path, QString* error);
     // Page size and margins of the chosen layout.
     void setUpPrinter(QPrinter& printer);
-    void renderSlips(QPrinter& printer);
+    // Prints the slips page by page; false when the printer could not be written.
+    bool renderSlips(QPrinter& printer);
 
 private:
     void showSummary();
@@ -96,6 +98,7 @@ private:
     void showChart();
     void rememberChoices() const;
     void showSlips();
+    void setUpSlipDocument(QTextDocument& document);
     QString schemeName() const;
     int slipBets() const;
 
