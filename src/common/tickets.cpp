@@ -354,7 +354,7 @@ std::vector<DirectTicket> cutDirect(const TicketNumberSet& numbers) {
     }
     // Largest ticket first, with the ties broken differently each round.
     std::mt19937 rng(0x7a11e1u);
-    constexpr int kRounds = 6;
+    constexpr int kRounds = 12;
     for (int round = 0; round < kRounds && best.size() > 1; ++round)
         keep(greedyCut(numbers, round == 0 ? nullptr : &rng));
     orderDirectTickets(best);
