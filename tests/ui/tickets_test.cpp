@@ -219,6 +219,16 @@ TEST_F(SlipTabTest, AnEmptyResultSaysSoAndOffersNothingToPrint) {
     EXPECT_EQ(view.slipText(), QStringLiteral("组六单式 123 1注 2元\r\n组六单式 124 1注 2元\r\n合计 2注 4元"));
 }
 
+TEST_F(SlipTabTest, TwoDigitResultsGetTwoPlaceSlips) {
+    MultiLineBox box(QStringLiteral("T_test"));
+    box.setText(QStringLiteral("12 13 22 23 99 12"));
+    ResultsView view(&box, 2, services, nullptr);
+    EXPECT_FALSE(inView<QComboBox>(&view, "Combo_jg_tzd_fangshi")->isVisibleTo(&view)) << "no group slips for pairs";
+    EXPECT_EQ(view.slipMode(), ResultsView::SlipMode::Direct);
+    EXPECT_EQ(view.slipText(),
+              QStringLiteral("二星直选复式 十位:12 个位:23 4注 8元\r\n二星直选单式 99 1注 2元\r\n合计 5注 10元"));
+}
+
 TEST_F(SlipTabTest, PdfExportGivesPagesOnA4AndOnAReceiptAndABadPathLosesNothing) {
     QTemporaryDir dir;
     std::mt19937 rng(2703);
