@@ -15,6 +15,7 @@
 
 #include "common/platform.h"
 #include "common/text.h"
+#include "common/tickets.h"
 #include "pool/pair_pool.h"
 #include "run/backtest.h"
 #include "run/backtest_money.h"
@@ -325,6 +326,31 @@ OrderedJson rowsCommand(const Options& o) {
     return out;
 }
 
+// tickets FILE|-: the numbers cut into direct compound tickets.
+OrderedJson ticketsCommand(const Options& o) {
+    if (o.positional.size() != 1) fail("用法：tarnel-cli tickets FILE（FILE 为号码文件，- 表示标准输入）");
+    if (o.tolerance || o.window != "Fmain") fail("tickets 不用 --window 和 --tolerance");
+    const std::string bytes = readInput(o.positional[0], kHistoryMaxBytes, "号码");
+    const TicketInput input = readTicketNumbers(bytes);
+    if (!input.ok()) {
+        const std::string shown = input.badRun.size() > 40 ? input.badRun.substr(0, 40) + "…" : input.badRun;
+        fail("\"" + shown + "\" 不是三位号码（" + std::to_string(input.badRun.size()) + " 位数字）");
+    }
+    OrderedJson tickets = OrderedJson::array();
+    for (const DirectTicket& t : cutDirect(input.numbers)) {
+        OrderedJson entry = OrderedJson::object();
+        entry["hundreds"] = digitSetText(t.places[0]);
+        entry["tens"] = digitSetText(t.places[1]);
+        entry["units"] = digitSetText(t.places[2]);
+        entry["bets"] = t.bets();
+        tickets.push_back(std::move(entry));
+    }
+    OrderedJson out = OrderedJson::object();
+    out["count"] = input.numbers.count();
+    out["tickets"] = std::move(tickets);
+    return out;
+}
+
 void writeOut(std::string_view text);
 
 class AnswerWriter {
@@ -569,6 +595,8 @@ int cli(const std::vector<std::string>& args) {
             out = explainCommand(options);
         else if (command == "rows")
             out = rowsCommand(options);
+        else if (command == "tickets")
+            out = ticketsCommand(options);
         else
             fail("未知命令 \"" + echoedText(command) + "\"；" + kUsage);
         writeOut(out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n');

@@ -1,27 +1,43 @@
 #include "common/qt/results_view.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTimer>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
@@ -35,6 +51,7 @@ namespace {
 
 const QString kSeparatorKey = QStringLiteral("results/separator");
 const QString kPerLineKey = QStringLiteral("results/perLine");
+const QString kSlipPaperKey = QStringLiteral("results/slipPaper");
 constexpr int kMaxPerLine = 1000;
 
 const char* const kSeparatorCaptions[3] = {"空格", "逗号", "换行"};
@@ -152,10 +169,86 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
     auto* body = new QHBoxLayout;
     body->addWidget(grid_, 3);
     body->addLayout(right, 2);
+    auto* numbersPage = new QWidget;
+    auto* numbersLayout = new QVBoxLayout(numbersPage);
+    numbersLayout->addLayout(body, 1);
+    numbersLayout->addLayout(copyRow);
+
+    // 投注单: the numbers cut into tickets.
+    slipPage_ = new QWidget;
+    slipMode_ = new QComboBox(slipPage_);
+    slipMode_->setObjectName(QStringLiteral("Combo_jg_tzd_fangshi"));
+    slipMode_->addItem(QStringLiteral("直选复式"));
+    slipMode_->addItem(QStringLiteral("组选复式（组六、组三）"));
+    slipMode_->setToolTip(QStringLiteral("按直选号码或按组选号码开投注单"));
+    slipMode_->setVisible(width_ == 3);
+    auto* modeLabel = new QLabel(QStringLiteral("投注方式"), slipPage_);
+    modeLabel->setBuddy(slipMode_);
+    modeLabel->setVisible(width_ == 3);
+    slipPaper_ = new QComboBox(slipPage_);
+    slipPaper_->setObjectName(QStringLiteral("Combo_jg_tzd_zhi"));
+    slipPaper_->addItem(QStringLiteral("A4 纸"));
+    slipPaper_->addItem(QStringLiteral("小票（80 毫米宽）"));
+    slipPaper_->setCurrentIndex(std::clamp(QSettings().value(kSlipPaperKey, 0).toInt(), 0, 1));
+    auto* paperLabel = new QLabel(QStringLiteral("打印纸"), slipPage_);
+    paperLabel->setBuddy(slipPaper_);
+    slipTotal_ = new QLabel(slipPage_);
+    slipTotal_->setObjectName(QStringLiteral("L_jg_tzd_heji"));
+    slipTotal_->setFont(bold);
+    slipTotal_->setWordWrap(true);
+    slipGrid_ = new QTableWidget(0, 4, slipPage_);
+    slipGrid_->setObjectName(QStringLiteral("Grid_jg_tzd"));
+    slipGrid_->setHorizontalHeaderLabels(
+        {QStringLiteral("玩法"), QStringLiteral("号码"), QStringLiteral("注数"), QStringLiteral("金额")});
+    slipGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    slipGrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    slipGrid_->verticalHeader()->setDefaultSectionSize(slipGrid_->fontMetrics().height() + 6);
+    slipGrid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    slipGrid_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    slipGrid_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    slipGrid_->horizontalHeader()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    slipCopy_ = plainButton(QStringLiteral("C_jg_tzd_copy"), QStringLiteral("复制投注单"), slipPage_);
+    slipPreview_ = plainButton(QStringLiteral("C_jg_tzd_yulan"), QStringLiteral("打印预览…"), slipPage_);
+    slipPrint_ = plainButton(QStringLiteral("C_jg_tzd_print"), QStringLiteral("打印…"), slipPage_);
+    slipPdf_ = plainButton(QStringLiteral("C_jg_tzd_pdf"), QStringLiteral("导出 PDF…"), slipPage_);
+    auto* slipChoices = new QHBoxLayout;
+    slipChoices->addWidget(modeLabel);
+    slipChoices->addWidget(slipMode_);
+    slipChoices->addSpacing(8);
+    slipChoices->addWidget(paperLabel);
+    slipChoices->addWidget(slipPaper_);
+    slipChoices->addStretch(1);
+    auto* slipButtons = new QHBoxLayout;
+    slipButtons->addStretch(1);
+    for (QPushButton* b : {slipCopy_, slipPreview_, slipPrint_, slipPdf_}) slipButtons->addWidget(b);
+    auto* slipLayout = new QVBoxLayout(slipPage_);
+    slipLayout->addLayout(slipChoices);
+    slipLayout->addWidget(slipTotal_);
+    slipLayout->addWidget(slipGrid_, 1);
+    slipLayout->addLayout(slipButtons);
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("Tab_jg"));
+    tabs_->addTab(numbersPage, QStringLiteral("号码"));
+    tabs_->addTab(slipPage_, QStringLiteral("投注单"));
+
     auto* v = new QVBoxLayout(this);
-    v->addLayout(body, 1);
-    v->addLayout(copyRow);
+    v->addWidget(tabs_, 1);
     v->addLayout(targetRow_);
+
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        if (tabs_->currentWidget() == slipPage_) showSlips();
+    });
+    connect(slipMode_, &QComboBox::currentIndexChanged, this, [this] {
+        slipsStale_ = true;
+        showSlips();
+    });
+    connect(slipPaper_, &QComboBox::currentIndexChanged, this,
+            [this] { QSettings().setValue(kSlipPaperKey, slipPaper_->currentIndex()); });
+    connect(slipCopy_, &QPushButton::clicked, this, &ResultsView::copySlips);
+    connect(slipPreview_, &QPushButton::clicked, this, &ResultsView::previewSlips);
+    connect(slipPrint_, &QPushButton::clicked, this, &ResultsView::printSlips);
+    connect(slipPdf_, &QPushButton::clicked, this, &ResultsView::exportSlipsPdf);
 
     connect(price_, &QDoubleSpinBox::valueChanged, this, [this] {
         PriceSettings::setPriceFen(priceFen());
@@ -168,6 +261,7 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
         const QSignalBlocker block(price_);
         price_->setValue(fen / 100.0);
         showSummary();
+        if (tabs_->currentWidget() == slipPage_) showSlips();
     });
     connect(separator_, &QComboBox::currentIndexChanged, this, &ResultsView::rememberChoices);
     connect(perLine_, &QSpinBox::valueChanged, this, &ResultsView::rememberChoices);
@@ -205,12 +299,24 @@ QPushButton* ResultsView::addTarget(const QString& objectName, const QString& ca
 
 void ResultsView::refresh() {
     followTimer_->stop();
-    numbers_ = box_ ? resultNumbers(toStd(box_->text()), width_) : std::vector<int>{};
+    std::vector<int> numbers = box_ ? resultNumbers(toStd(box_->text()), width_) : std::vector<int>{};
+    const bool changed = numbers != numbers_;
+    numbers_ = std::move(numbers);
     summary_ = summarizeNumbers(numbers_, width_);
     showSummary();
     showGrid();
     showChart();
     const bool any = !numbers_.empty();
+    // A result of group numbers only (after 转为组选) is cut into group tickets.
+    if (width_ == 3 && changed) {
+        const bool groupsOnly = any && std::all_of(numbers_.begin(), numbers_.end(), [](int n) {
+            return groupKey(n, 3) == n;
+        }) && std::any_of(numbers_.begin(), numbers_.end(), [](int n) { return groupForm(n, 3) != GroupForm::AllSame; });
+        const QSignalBlocker quiet(slipMode_);
+        slipMode_->setCurrentIndex(groupsOnly ? 1 : 0);
+    }
+    if (changed) slipsStale_ = true;
+    if (tabs_->currentWidget() == slipPage_) showSlips();
     for (QPushButton* b : targets_) b->setEnabled(any);
     copy_->setEnabled(any);
     export_->setEnabled(any);
@@ -316,6 +422,289 @@ void ResultsView::exportNumbers() {
     if (!error.isEmpty())
         services_.showMessage(this, QStringLiteral("错误提示"),
                               QStringLiteral("号码没有导出到“%1”：%2").arg(path, error));
+}
+
+// ---- 投注单 ---------------------------------------------------------------------
+
+void ResultsView::setSchemeNameSource(std::function<QString()> source) { schemeName_ = std::move(source); }
+
+QString ResultsView::schemeName() const {
+    const QString name = schemeName_ ? schemeName_().trimmed() : QString();
+    return name.isEmpty() ? QStringLiteral("未保存的方案") : name;
+}
+
+ResultsView::SlipMode ResultsView::slipMode() const {
+    return width_ == 3 && slipMode_->currentIndex() == 1 ? SlipMode::Group : SlipMode::Direct;
+}
+
+void ResultsView::setSlipMode(SlipMode mode) { slipMode_->setCurrentIndex(mode == SlipMode::Group ? 1 : 0); }
+
+ResultsView::SlipPaper ResultsView::slipPaper() const {
+    return slipPaper_->currentIndex() == 1 ? SlipPaper::Receipt : SlipPaper::A4;
+}
+
+void ResultsView::setSlipPaper(SlipPaper paper) { slipPaper_->setCurrentIndex(paper == SlipPaper::Receipt ? 1 : 0); }
+
+const std::vector<SlipLine>& ResultsView::slipLines() {
+    if (followTimer_->isActive()) refresh();
+    if (!slipsStale_) return slips_;
+    slipsStale_ = false;
+    if (slipMode() == SlipMode::Group) {
+        slips_ = groupSlipLines(cutGroups(numbers_));
+    } else {
+        TicketNumberSet set;
+        for (int n : numbers_) set.set(std::size_t(n));
+        slips_ = directSlipLines(cutDirect(set), width_);
+    }
+    return slips_;
+}
+
+int ResultsView::slipBets() const {
+    int bets = 0;
+    for (const SlipLine& line : slips_) bets += line.bets;
+    return bets;
+}
+
+void ResultsView::showSlips() {
+    const std::vector<SlipLine>& lines = slipLines();
+    const int fen = priceFen();
+    slipGrid_->clearContents();
+    slipGrid_->setRowCount(int(lines.size()));
+    for (int row = 0; row < int(lines.size()); ++row) {
+        const SlipLine& line = lines[std::size_t(row)];
+        const QString cells[4] = {fromStd(line.kind), fromStd(line.numbers), QStringLiteral("%1注").arg(line.bets),
+                                  fromStd(slipMoneyText(betCostFen(line.bets, fen))) + QStringLiteral("元")};
+        for (int column = 0; column < 4; ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            if (column >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            slipGrid_->setItem(row, column, item);
+        }
+    }
+    const bool any = !lines.empty();
+    if (!any)
+        slipTotal_->setText(kNoSlipsText);
+    else
+        slipTotal_->setText(QStringLiteral("共 %1 张投注单　%2 %3 注　合计 %4 元")
+                                .arg(lines.size())
+                                .arg(slipMode() == SlipMode::Group ? QStringLiteral("组选") : QStringLiteral("直选"))
+                                .arg(slipBets())
+                                .arg(fromStd(slipMoneyText(betCostFen(slipBets(), fen)))));
+    for (QPushButton* b : {slipCopy_, slipPreview_, slipPrint_, slipPdf_}) b->setEnabled(any);
+}
+
+QString ResultsView::slipText() {
+    const std::vector<SlipLine>& lines = slipLines();
+    if (lines.empty()) return kNoSlipsText;
+    const int fen = priceFen();
+    QStringList out;
+    for (const SlipLine& line : lines) out << fromStd(slipLineText(line, fen));
+    out << QStringLiteral("合计 %1注 %2元").arg(slipBets()).arg(fromStd(slipMoneyText(betCostFen(slipBets(), fen))));
+    return out.join(QStringLiteral("\r\n"));
+}
+
+QString ResultsView::slipHtml() {
+    const std::vector<SlipLine>& lines = slipLines();
+    const int fen = priceFen();
+    const bool receipt = slipPaper() == SlipPaper::Receipt;
+    const QString kind = slipMode() == SlipMode::Group ? QStringLiteral("组选") : QStringLiteral("直选");
+    QString html = QStringLiteral("<html><body>");
+    html += QStringLiteral("<p style=\"font-size:%1pt; font-weight:bold; margin:0\">投注单</p>").arg(receipt ? 11 : 16);
+    html += QStringLiteral("<p>日期：%1<br>方案：%2<br>%3 %4 注，%5 张投注单，合计 %6 元（每注 %7 元）</p>")
+                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                     schemeName().toHtmlEscaped(), kind)
+                .arg(slipBets())
+                .arg(lines.size())
+                .arg(fromStd(slipMoneyText(betCostFen(slipBets(), fen))), fromStd(slipMoneyText(fen)));
+    if (lines.empty()) {
+        html += QStringLiteral("<p>%1</p>").arg(kNoSlipsText);
+    } else if (receipt) {
+        // A narrow roll: the play and the money on one line, the digits below.
+        int index = 0;
+        for (const SlipLine& line : lines)
+            html += QStringLiteral("<p style=\"margin-top:4px; margin-bottom:0\"><b>%1. %2</b>　%3注 %4元<br>%5</p>")
+                        .arg(++index)
+                        .arg(fromStd(line.kind))
+                        .arg(line.bets)
+                        .arg(fromStd(slipMoneyText(betCostFen(line.bets, fen))), fromStd(line.numbers));
+        html += QStringLiteral("<p><b>合计 %1注 %2元</b></p>")
+                    .arg(slipBets())
+                    .arg(fromStd(slipMoneyText(betCostFen(slipBets(), fen))));
+    } else {
+        html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">"
+                               "<tr><th>序号</th><th>玩法</th><th>号码</th><th>注数</th><th>金额</th></tr>");
+        int index = 0;
+        for (const SlipLine& line : lines)
+            html += QStringLiteral("<tr><td align=\"right\">%1</td><td>%2</td><td>%3</td>"
+                                   "<td align=\"right\">%4</td><td align=\"right\">%5元</td></tr>")
+                        .arg(++index)
+                        .arg(fromStd(line.kind), fromStd(line.numbers))
+                        .arg(line.bets)
+                        .arg(fromStd(slipMoneyText(betCostFen(line.bets, fen))));
+        html += QStringLiteral("<tr><td></td><td><b>合计</b></td><td></td><td align=\"right\"><b>%1</b></td>"
+                               "<td align=\"right\"><b>%2元</b></td></tr></table>")
+                    .arg(slipBets())
+                    .arg(fromStd(slipMoneyText(betCostFen(slipBets(), fen))));
+    }
+    html += QStringLiteral("</body></html>");
+    return html;
+}
+
+void ResultsView::copySlips() {
+    if (slipLines().empty()) return;
+    services_.copyWithNotice(this, slipText());
+}
+
+namespace {
+
+constexpr double kReceiptWidthMm = 80.0;
+constexpr double kReceiptMarginMm = 4.0;
+constexpr double kA4MarginMm = 15.0;
+
+}  // namespace
+
+void ResultsView::setUpSlipDocument(QTextDocument& document) {
+    QFont font = QApplication::font();
+    font.setPointSizeF(slipPaper() == SlipPaper::Receipt ? 8.0 : 10.0);
+    document.setDefaultFont(font);
+    document.setDocumentMargin(0);
+    document.setHtml(slipHtml());
+}
+
+void ResultsView::setUpPrinter(QPrinter& printer) {
+    printer.setCreator(QStringLiteral("Tarnel"));
+    printer.setDocName(QStringLiteral("投注单"));
+    if (slipPaper() == SlipPaper::Receipt) {
+        // One strip as long as the slips, as a till prints it; a very long
+        // result goes on to further strips of the longest length allowed.
+        QTextDocument document;
+        setUpSlipDocument(document);
+        const double dpi = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->logicalDotsPerInchY() : 96.0;
+        const double mmPerPixel = 25.4 / (dpi > 0 ? dpi : 96.0);
+        document.setTextWidth((kReceiptWidthMm - 2 * kReceiptMarginMm) / mmPerPixel);
+        const double height =
+            std::clamp(document.size().height() * mmPerPixel + 2 * kReceiptMarginMm + 12.0, 60.0, 2000.0);
+        const QPageSize strip(QSizeF(kReceiptWidthMm, height), QPageSize::Millimeter, QStringLiteral("小票 80 毫米"),
+                              QPageSize::ExactMatch);
+        printer.setPageLayout(QPageLayout(strip, QPageLayout::Portrait,
+                                          QMarginsF(kReceiptMarginMm, kReceiptMarginMm, kReceiptMarginMm, kReceiptMarginMm),
+                                          QPageLayout::Millimeter));
+    } else {
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                          QMarginsF(kA4MarginMm, kA4MarginMm, kA4MarginMm, kA4MarginMm),
+                                          QPageLayout::Millimeter));
+    }
+}
+
+bool ResultsView::renderSlips(QPrinter& printer) {
+    QTextDocument document;
+    // Laid out for the printer's resolution, page by page within its margins.
+    document.documentLayout()->setPaintDevice(&printer);
+    setUpSlipDocument(document);
+    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QSizeF page(area.width(), area.height());
+    document.setPageSize(page);
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    for (int p = 0; p < document.pageCount(); ++p) {
+        if (p > 0 && !printer.newPage()) return false;
+        painter.save();
+        painter.translate(0, -p * page.height());
+        document.drawContents(&painter, QRectF(QPointF(0, p * page.height()), page));
+        painter.restore();
+    }
+    return painter.end();
+}
+
+bool ResultsView::writeSlipsPdf(const QString& path, QString* error) {
+    // QPrinter writes into a scratch file; the chosen file is replaced in one step afterwards,
+    // so a failed export leaves whatever was there before.
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        *error = QStringLiteral("无法建立临时文件夹");
+        return false;
+    }
+    const QString draft = scratch.filePath(QStringLiteral("slips.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(draft);
+        setUpPrinter(printer);
+        if (!renderSlips(printer)) {
+            *error = QStringLiteral("PDF 没有生成");
+            return false;
+        }
+    }
+    QFile drafted(draft);
+    if (!drafted.open(QIODevice::ReadOnly) || drafted.size() == 0) {
+        *error = QStringLiteral("PDF 没有生成");
+        return false;
+    }
+    const QByteArray bytes = drafted.readAll();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void ResultsView::exportSlipsPdf() {
+    if (slipLines().empty()) {
+        services_.showMessage(this, QStringLiteral("提示"), kNoSlipsText);
+        return;
+    }
+    QString path = services_.chooseSavePath(this, QStringLiteral("导出投注单"), QStringLiteral("投注单.pdf"),
+                                            QStringLiteral("PDF 文件 (*.pdf);;所有文件 (*)"));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+    QString error;
+    if (!writeSlipsPdf(path, &error))
+        services_.showMessage(this, QStringLiteral("错误提示"),
+                              QStringLiteral("投注单没有导出到“%1”：%2。投注单仍在这里，可以换个位置再导出。").arg(path, error));
+}
+
+void ResultsView::printSlips() {
+    if (slipLines().empty()) {
+        services_.showMessage(this, QStringLiteral("提示"), kNoSlipsText);
+        return;
+    }
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        if (services_.askYesNo(this, QStringLiteral("打印投注单"),
+                               QStringLiteral("没有找到可用的打印机。要把投注单导出为 PDF 文件吗？")))
+            exportSlipsPdf();
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("打印投注单"));
+    if (dialog.exec() == QDialog::Accepted && !renderSlips(printer))
+        services_.showMessage(this, QStringLiteral("错误提示"),
+                              QStringLiteral("投注单没有打印出来：打印机无法使用。可以改为导出 PDF。"));
+}
+
+void ResultsView::previewSlips() {
+    if (slipLines().empty()) {
+        services_.showMessage(this, QStringLiteral("提示"), kNoSlipsText);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer);
+    QPrintPreviewDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("F_jg_tzd_yulan"));
+    dialog.setWindowTitle(QStringLiteral("投注单打印预览"));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { renderSlips(*p); });
+    dialog.resize(700, 800);
+    dialog.exec();
 }
 
 }  // namespace tarnel

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QMenu>
@@ -82,6 +83,8 @@ void MainWindow::buildViewExtras() {
 ResultsView* MainWindow::openResults() {
     if (!results_) {
         results_ = new ResultsView(output_, 3, services_, this);
+        results_->setSchemeNameSource(
+            [this] { return schemePath_.isEmpty() ? QString() : QFileInfo(schemePath_).completeBaseName(); });
         results_->addTarget(QStringLiteral("C_jg_fasong[0]"), QStringLiteral("发送到大底"),
                             [this](const QString& text) { sendToBaseList(text); });
         results_->addTarget(QStringLiteral("C_jg_fasong[1]"), QStringLiteral("发送到交集A"),

@@ -459,6 +459,7 @@ void TwoStarWindow::applyRow(int index) {
 ResultsView* TwoStarWindow::openResults() {
     if (!results_) {
         results_ = new ResultsView(boxes_[2], 2, services_, this);
+        results_->setSchemeNameSource([] { return QStringLiteral("二星"); });
         results_->addTarget(QStringLiteral("C_jg_fasong[0]"), QStringLiteral("发送到大底"), [this](const QString& text) {
             TwoStarConditions next = conditions();
             next.baseList = toStd(text);
