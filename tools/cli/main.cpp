@@ -39,7 +39,9 @@ constexpr const char* kUsage =
     "用法：tarnel-cli run SCHEME [--window Fmain|F2d] [--tolerance K] | "
     "tarnel-cli explain SCHEME NUMBER... [--tolerance K] | "
     "tarnel-cli backtest SCHEME HISTORY [--window Fmain|F2d] [--tolerance K] [--bet direct|group] [--price P] "
-    "[--prizes D,G3,G6 | --prizes T]（SCHEME 为方案文件，- 表示标准输入）";
+    "[--prizes D,G3,G6 | --prizes T] | tarnel-cli rows [SCHEME] | tarnel-cli tickets FILE | "
+    "tarnel-cli combine SCHEME SCHEME... [--tolerance K] [--history FILE]"
+    "（SCHEME 为方案文件，- 表示标准输入；tarnel-cli --help 显示详细用法）";
 
 // What --help prints: several lines on standard output. Errors keep to one line.
 constexpr const char* kHelpHead =

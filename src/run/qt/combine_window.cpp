@@ -29,6 +29,7 @@
 #include "common/qt/ui_services.h"
 #include "mainwindow/qt/main_window.h"
 #include "run/qt/history_window.h"
+#include "run/qt/price_settings.h"
 #include "run/scheme.h"
 
 namespace tarnel {
@@ -126,6 +127,7 @@ CombineWindow::CombineWindow(MainWindow& main, UiServices& services)
     setWindowTitle(QStringLiteral("方案组合"));
     setAcceptDrops(true);
     closeOnEscape(this);
+    connect(&PriceSettings::notifier(), &PriceSettings::changed, this, &CombineWindow::showBacktest);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -540,7 +542,9 @@ void CombineWindow::showBacktest() {
     }
     std::vector<NumberSet> results;
     for (const Entry& e : entries_) results.push_back(*e.survivors);
-    const MoneySettings prices;
+    // The player's price and prizes, as the history window's backtests use them.
+    const MoneyPrices p = PriceSettings::prices();
+    const MoneySettings prices{p.price, p.direct, p.group3, p.group6, p.twoStar};
     CombinationBacktest b = backtestCombination(results, tolerance_, *history, prices);
     const int total = int(b.draws.size());
     QString text = QStringLiteral("共 %1 期，保留 %2 期（%3），排除 %4 期；最长连续排除 %5 期；")
