@@ -246,7 +246,7 @@ InputFeedback sumRangeFeedback(std::string_view lower, std::string_view upper) {
         if (!w.empty()) warnings.push_back(std::move(w));
     if (kept == (1u << 28) - 1 && warnings.empty()) return {};
     if (kept == 0) {
-        f.info = "识别和值范围：无";
+        // The warning says it all: which numbers would be left, none.
     } else {
         const int first = std::countr_zero(kept);
         const int last = 31 - std::countl_zero(kept);

@@ -42,7 +42,8 @@ InputFeedback inputFeedback(ListBox box, std::string_view text);
 // What the sum range boxes (T_hezhi_fanwei_1 / _2, 和值范围) are read as:
 // the sums the range keeps, why it rules out everything when it does, and
 // how a bound that is not a plain number was read. Empty while the range
-// keeps every sum and both bounds are plain numbers. `count` is how many
+// keeps every sum and both bounds are plain numbers; only a warning when it
+// keeps none. `count` is how many
 // sums 0..27 the range keeps.
 InputFeedback sumRangeFeedback(std::string_view lower, std::string_view upper);
 

@@ -194,9 +194,9 @@ TEST(SumRangeFeedbackTest, ReadingAgreesWithTheEngineOverRandomBounds) {
         const InputFeedback f = sumRangeFeedback(lower, upper);
         SCOPED_TRACE("lower \"" + lower + "\" upper \"" + upper + "\"");
         // The sums the line names are the sums the run keeps.
-        EXPECT_EQ(f.count, f.info.empty() ? -1 : std::popcount(kept));
+        EXPECT_EQ(f.count, f.info.empty() && f.warning.empty() ? -1 : std::popcount(kept));
         if (kept == 0) {
-            EXPECT_EQ(f.info, "识别和值范围：无");
+            EXPECT_EQ(f.info, "");
             EXPECT_NE(f.warning.find("本框会排除全部号码"), std::string::npos);
         } else if (!f.info.empty()) {
             const std::string range = std::to_string(std::countr_zero(kept)) + "–" +

@@ -19,6 +19,7 @@
 #include "common/text.h"
 #include "run/shrink.h"
 #include "twostar/qt/two_star_window.h"
+#include "run/qt/history_window.h"
 #include <QLabel>
 
 namespace tarnel {
@@ -385,6 +386,47 @@ TEST_F(SchemeUi, ForecastFollowsEveryChangeWithoutTouchingTheBoxes) {
         start->click();
         EXPECT_EQ(forecast->text(), QStringLiteral("预计注数 %1").arg(expected));
     }
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+TEST_F(SchemeUi, AFileThatIsNoSchemeIsSaidInPlainWordsAndAHistoryIsOfferedToTheHistoryWindow) {
+    // Not a scheme and no draws: the player's words, then the reader's reason.
+    write(path("notes.tarnel"), "这不是方案 {\"a\":1}");
+    EXPECT_FALSE(w.openSchemeFile(path("notes.tarnel")));
+    auto shown = services.takeMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, QStringLiteral("错误提示"));
+    EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("“notes.tarnel”不是 Tarnel 的方案文件"))) << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("详细：方案文件不是有效的 JSON")));
+
+    // A results table saved under the wrong name: offered to 开奖历史, and opened there when the player agrees.
+    const std::string table = "2026001 582\n2026002 1 2 3\n2026003 907\n2026004 441\n";
+    write(path("history.tarnel"), table);
+    const MainConditions before = w.conditions();
+    services.setYesNoAnswer(false);
+    EXPECT_FALSE(w.openSchemeFile(path("history.tarnel")));
+    shown = services.takeMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("读到 4 期开奖号码"))) << shown[0].text.toStdString();
+    EXPECT_EQ(w.conditions(), before);
+    services.setYesNoAnswer(true);
+    EXPECT_FALSE(w.openSchemeFile(path("history.tarnel")));
+    services.takeMessages();
+    HistoryWindow* history = w.openHistory();
+    QTRY_COMPARE_WITH_TIMEOUT(int(history->history().draws.size()), 4, 5000);
+    EXPECT_EQ(w.conditions(), before);
+
+    // A scheme with a fault keeps the reader's own words.
+    write(path("bad.tarnel"), "{\"format\":\"tarnel-scheme\",\"version\":\"x\"}");
+    EXPECT_FALSE(w.openSchemeFile(path("bad.tarnel")));
+    shown = services.takeMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].text.startsWith(QStringLiteral("无法打开方案“bad.tarnel”"))) << shown[0].text.toStdString();
 }
 
 }  // namespace

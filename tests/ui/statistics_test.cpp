@@ -23,6 +23,9 @@
 #include "analysis/qt/diagnosis_dialog.h"
 #include "analysis/qt/statistics_window.h"
 #include "common/qt/window_fit.h"
+#include "common/qt/chart_axes.h"
+#include <QValueAxis>
+#include <cmath>
 #include "common/qt/results_view.h"
 #include "twostar/qt/two_star_window.h"
 #include <QApplication>
@@ -381,6 +384,48 @@ TEST_F(ToolsTest, SecondaryWindowsOpenInsideTheScreen) {
     const QRect room = big.screen()->availableGeometry();
     EXPECT_EQ(big.size(), QSize(room.width(), room.height() - kTitleBarRoom));
     EXPECT_EQ(big.pos(), QPoint(room.left(), room.top()));
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+TEST(CountAxis, TicksFallOnWholeCountsForEveryTop) {
+    for (int top = 0; top <= 5000; top += top < 200 ? 1 : 37) {
+        const int step = countTickStep(top);
+        ASSERT_GE(step, 1);
+        QValueAxis axis;
+        setCountAxis(&axis, top);
+        EXPECT_EQ(axis.tickType(), QValueAxis::TicksDynamic);
+        EXPECT_EQ(axis.tickAnchor(), 0.0);
+        EXPECT_EQ(axis.tickInterval(), double(step));
+        // The axis ends on a whole step at or above the top, in at most eight steps.
+        const double end = axis.max();
+        EXPECT_GE(end, double(std::max(top, 1)));
+        EXPECT_EQ(std::fmod(end, double(step)), 0.0) << top;
+        EXPECT_LE(end / step, 8.0) << top;
+        EXPECT_LT(end - step, double(std::max(top, 1))) << top;  // no step wasted
+    }
+}
+
+TEST_F(ToolsTest, StatisticsCountsAreLabelledOnWholeNumbers) {
+    StateMaker make(12);
+    toolsAction(QStringLiteral("条件统计"))->trigger();
+    for (int round = 0; round < 5; ++round) {
+        run(make.main(0.1));
+        QList<QValueAxis*> axes;
+        for (QChartView* view : w.findChildren<QChartView*>())
+            for (QAbstractAxis* a : view->chart()->axes())
+                if (auto* value = qobject_cast<QValueAxis*>(a)) axes << value;
+        ASSERT_FALSE(axes.empty());
+        for (QValueAxis* axis : axes) {
+            EXPECT_EQ(axis->tickType(), QValueAxis::TicksDynamic);
+            EXPECT_EQ(axis->tickInterval(), std::floor(axis->tickInterval()));
+            EXPECT_EQ(axis->labelFormat(), QStringLiteral("%d"));
+        }
+    }
 }
 
 }  // namespace

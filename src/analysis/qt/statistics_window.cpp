@@ -17,6 +17,7 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include "common/qt/chart_axes.h"
 #include "common/qt/controls.h"
 #include "common/qt/keyboard.h"
 
@@ -223,9 +224,8 @@ void StatisticsWindow::rebuildChart() {
     series->attachAxis(categories);
     auto* counts = new QValueAxis;
     // Room beside the longest bar for its label.
-    counts->setRange(0, std::max(10, most + most / 8 + 1));
-    counts->setLabelFormat(QStringLiteral("%d"));
-    counts->applyNiceNumbers();
+    setCountAxis(counts, std::max(10, most + most / 8 + 1));
+    showValuesOnHover(series);
     counts->setTitleText(QStringLiteral("排除注数"));
     chart_->addAxis(counts, Qt::AlignTop);  // in sight while the bars scroll
     series->attachAxis(counts);

@@ -41,6 +41,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/qt/chart_axes.h"
 #include "common/qt/controls.h"
 #include "common/qt/ui_services.h"
 #include "run/qt/price_settings.h"
@@ -377,9 +378,8 @@ void ResultsView::showChart() {
     small.setPointSizeF(std::max(6.0, font().pointSizeF() - 1));
     x->setLabelsFont(small);
     auto* y = new QValueAxis;
-    y->setRange(0, std::max(1, most));
-    y->setLabelFormat(QStringLiteral("%d"));
-    y->setTickCount(std::min(6, std::max(2, most + 1)));
+    setCountAxis(y, most);
+    showValuesOnHover(series);
     y->setLabelsFont(small);
     chart_->addAxis(x, Qt::AlignBottom);
     chart_->addAxis(y, Qt::AlignLeft);

@@ -124,7 +124,7 @@ void DigitPropertyPanel::bindAll(DigitPropertyInputs& state, StateBinding& bindi
                                   QStringLiteral("T_hezhi_fanwei.feedback"), {sumLower_, sumUpper_}, binding,
                                   [&state] { return sumRangeFeedback(state.sumLower, state.sumUpper); },
                                   sumList_->parentWidget()),
-                              1);
+                              2);
     sumListRow_->addWidget(new FeedbackLine(ListBox::SumKillList, sumList_, binding, state.sumKillList,
                                             sumList_->parentWidget()),
                            1);

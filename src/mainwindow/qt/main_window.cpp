@@ -44,6 +44,7 @@
 #include "mainwindow/qt/set_tool_panel.h"
 #include "conditions/qt/pool_source_panel.h"
 #include "twostar/qt/two_star_window.h"
+#include "run/history.h"
 #include "run/qt/history_window.h"
 #include "run/qt/combine_window.h"
 
@@ -605,9 +606,7 @@ bool MainWindow::openSchemeFile(const QString& path) {
     }
     const SchemeReading reading = readScheme(*file.bytes);
     if (!reading.scheme) {
-        services_.showMessage(this, QStringLiteral("错误提示"),
-                              QStringLiteral("无法打开方案“%1”：\r\n").arg(QFileInfo(path).fileName()) +
-                                  fromStd(reading.error));
+        refuseScheme(path, *file.bytes, reading.error);
         return false;
     }
     applyConditions(reading.scheme->main);
@@ -617,6 +616,26 @@ bool MainWindow::openSchemeFile(const QString& path) {
     if (!reading.unknownKeys.empty())
         services_.showMessage(this, QStringLiteral("温情提示"), fromStd(unknownKeysNotice(reading.unknownKeys)));
     return true;
+}
+
+void MainWindow::refuseScheme(const QString& path, const std::string& bytes, const std::string& error) {
+    const QString name = QFileInfo(path).fileName();
+    // A file that never was a scheme gets a player's words first, the reader's reason after.
+    if (bytes.find("\"tarnel-scheme\"") == std::string::npos) {
+        const History history = readHistory(bytes);
+        const QString what = QStringLiteral("“%1”不是 Tarnel 的方案文件（方案文件是用“文件 → 保存方案”存下的 .tarnel 文件）。")
+                                 .arg(name);
+        if (history.draws.size() >= 3) {
+            const QString ask = what + QStringLiteral("\r\n它看起来是开奖历史（读到 %1 期开奖号码）。要在“开奖历史”窗口中打开它吗？")
+                                           .arg(history.draws.size());
+            if (services_.askYesNo(this, QStringLiteral("温情提示"), ask)) openHistory()->openHistoryFile(path);
+            return;
+        }
+        services_.showMessage(this, QStringLiteral("错误提示"), what + QStringLiteral("\r\n详细：") + fromStd(error));
+        return;
+    }
+    services_.showMessage(this, QStringLiteral("错误提示"),
+                          QStringLiteral("无法打开方案“%1”：\r\n").arg(name) + fromStd(error));
 }
 
 bool MainWindow::saveScheme() { return schemePath_.isEmpty() ? saveSchemeAs() : saveSchemeFile(schemePath_); }

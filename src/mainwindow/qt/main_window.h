@@ -88,6 +88,9 @@ public:
     // Opens a scheme file: on any fault one message and nothing changes.
     bool openSchemeFile(const QString& path);
     bool saveSchemeFile(const QString& path);
+    // Says why a file was not opened as a scheme; a file that reads as past
+    // draws is offered to the 开奖历史 window instead.
+    void refuseScheme(const QString& path, const std::string& bytes, const std::string& error);
     QString schemePath() const { return schemePath_; }
     // True when a scheme file is open and its conditions changed since it was opened or saved.
     bool schemeModified();

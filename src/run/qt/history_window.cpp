@@ -41,6 +41,7 @@
 
 #include "common/qt/atomic_file.h"
 #include "common/qt/data_folder.h"
+#include "common/qt/chart_axes.h"
 #include "common/qt/controls.h"
 #include "common/qt/keyboard.h"
 #include "common/qt/ui_services.h"
@@ -563,9 +564,10 @@ void BacktestView::fillChart(const BacktestFigures& f) {
     chart_->addAxis(categories, Qt::AlignLeft);
     series->attachAxis(categories);
     auto* counts = new QValueAxis;
-    counts->setLabelFormat(QStringLiteral("%d"));
-    counts->setRange(0, *std::max_element(values.begin(), values.end()) * 1.1 + 1);
-    counts->applyNiceNumbers();
+    // Room beyond the longest bar for its label, ticks on whole counts.
+    const int longest = *std::max_element(values.begin(), values.end());
+    setCountAxis(counts, longest + longest / 10 + 1);
+    showValuesOnHover(series);
     chart_->addAxis(counts, Qt::AlignBottom);
     series->attachAxis(counts);
 }
@@ -1376,11 +1378,10 @@ void HistoryWindow::showTrendTable() {
     trendChart_->addAxis(categories, across ? Qt::AlignLeft : Qt::AlignBottom);
     series->attachAxis(categories);
     auto* counts = new QValueAxis;
-    counts->setLabelFormat(QStringLiteral("%d"));
     int top = 1;
     for (const TrendValue& t : trend_.values) top = std::max({top, t.hits, t.currentOmission});
-    counts->setRange(0, top);
-    counts->applyNiceNumbers();
+    setCountAxis(counts, top);
+    showValuesOnHover(series);
     trendChart_->addAxis(counts, across ? Qt::AlignBottom : Qt::AlignLeft);
     series->attachAxis(counts);
 }
