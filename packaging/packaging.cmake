@@ -33,13 +33,7 @@ set(TARNEL_PACKAGE_MAINTAINER
     "Tarnel maintainers <maintainers@users.noreply.c-seed-b417af7c.example>"
     CACHE STRING "Maintainer field of the Debian package")
 
-set(CPACK_PACKAGE_NAME tarnel)
-if(PROJECT_VERSION)
-  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-else()
-  set(CPACK_PACKAGE_VERSION 0.1.0)
-endif()
-set(CPACK_PACKAGE_VENDOR "Tarnel")
+include(${CMAKE_CURRENT_LIST_DIR}/cpack_names.cmake)
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "filter for daily three-digit lottery numbers")
 set(CPACK_GENERATOR DEB)

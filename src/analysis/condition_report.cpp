@@ -26,25 +26,19 @@ ConditionStatistics conditionStatistics(const ShrinkInputs& in, const RowKills& 
 NumberReading readNumbers(std::string_view text) {
     NumberReading reading;
     std::bitset<1000> seen;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (!isAsciiDigit(text[i])) {
-            ++i;
-            continue;
-        }
-        const std::size_t start = i;
-        while (i < text.size() && isAsciiDigit(text[i])) ++i;
-        if (i - start != 3) {
+    forEachDigitRun(text, [&](std::string_view run) {
+        if (run.size() != 3) {
             ++reading.ignored;
-            continue;
+            return true;
         }
         ++reading.found;
-        const int n = (text[start] - '0') * 100 + (text[start + 1] - '0') * 10 + (text[start + 2] - '0');
+        const int n = threeDigitValue(run);
         if (!seen.test(static_cast<std::size_t>(n))) {
             seen.set(static_cast<std::size_t>(n));
             reading.numbers.push_back(n);
         }
-    }
+        return true;
+    });
     reading.fullWidth = hasFullWidthDigit(text);
     return reading;
 }

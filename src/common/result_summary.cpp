@@ -30,24 +30,16 @@ std::vector<int> resultNumbers(std::string_view text, int width) {
     std::vector<int> numbers;
     if (width < 1 || width > 3) return numbers;
     std::vector<bool> seen(static_cast<std::size_t>(tenPower(width)), false);
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (!isAsciiDigit(text[i])) {
-            ++i;
-            continue;
-        }
-        const std::size_t start = i;
+    forEachDigitRun(text, [&](std::string_view run) {
+        if (run.size() != static_cast<std::size_t>(width)) return true;
         int value = 0;
-        while (i < text.size() && isAsciiDigit(text[i])) {
-            if (i - start < 3) value = value * 10 + (text[i] - '0');
-            ++i;
-        }
-        if (i - start != static_cast<std::size_t>(width)) continue;
+        for (char c : run) value = value * 10 + (c - '0');
         if (!seen[static_cast<std::size_t>(value)]) {
             seen[static_cast<std::size_t>(value)] = true;
             numbers.push_back(value);
         }
-    }
+        return true;
+    });
     return numbers;
 }
 

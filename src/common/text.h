@@ -13,6 +13,25 @@ inline constexpr std::string_view kCrLf = "\r\n";
 
 inline bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Calls `visit(run)` for every maximal run of ASCII digits of `text`, in
+// order, until it returns false.
+template <class Visit>
+void forEachDigitRun(std::string_view text, Visit visit) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!isAsciiDigit(text[i])) {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < text.size() && isAsciiDigit(text[i])) ++i;
+        if (!visit(text.substr(start, i - start))) return;
+    }
+}
+
+// The value of a run of three ASCII digits.
+inline int threeDigitValue(std::string_view run) { return (run[0] - '0') * 100 + (run[1] - '0') * 10 + (run[2] - '0'); }
+
 // Removes spaces (U+0020 only) at both ends.
 std::string_view trimSpaces(std::string_view text);
 

@@ -491,22 +491,15 @@ std::string slipLineText(const SlipLine& line, int priceFen) {
 
 TicketInput readTicketNumbers(std::string_view text) {
     TicketInput in;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (!isAsciiDigit(text[i])) {
-            ++i;
-            continue;
-        }
-        const std::size_t start = i;
-        while (i < text.size() && isAsciiDigit(text[i])) ++i;
-        const std::string_view run = text.substr(start, i - start);
+    forEachDigitRun(text, [&in](std::string_view run) {
         if (run.size() != 3) {
             in.badRun = std::string(run);
             in.numbers.reset();
-            return in;
+            return false;
         }
-        in.numbers.set(std::size_t((run[0] - '0') * 100 + (run[1] - '0') * 10 + (run[2] - '0')));
-    }
+        in.numbers.set(std::size_t(threeDigitValue(run)));
+        return true;
+    });
     return in;
 }
 
