@@ -291,7 +291,8 @@ TEST_F(CliBacktest, RowsNameEveryRowThatExplainCanPrint) {
         const CliRun ex = cli(QStringLiteral(TARNEL_CLI), {QStringLiteral("explain"), path("s.tarnel"), QStringLiteral("123"),
                                                            QStringLiteral("456"), QStringLiteral("789")});
         ASSERT_EQ(ex.code, 0) << ex.err;
-        for (const auto& n : nlohmann::json::parse(ex.out).at("numbers"))
+        const auto explained = nlohmann::json::parse(ex.out);
+        for (const auto& n : explained.at("numbers"))
             for (const auto& r : n.at("killed_by")) EXPECT_TRUE(names.count(r.get<int>())) << r;
         // A scheme given to rows is read like any other.
         EXPECT_EQ(cli(QStringLiteral(TARNEL_CLI), {QStringLiteral("rows"), path("s.tarnel")}).out, rows.out);
