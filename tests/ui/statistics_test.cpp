@@ -279,6 +279,12 @@ TEST_F(ToolsTest, DiagnosisSaysWhenTheResultBoxHoldsAnEarlierRunAndGivesItsAnswe
         EXPECT_EQ(table->isColumnHidden(4), !differs);
         EXPECT_EQ(basis->text().contains(QStringLiteral("上次缩水后已改动")), differs);
         if (!differs) continue;
+        // Not a check: with TARNEL_SCREENSHOTS set to a folder, the dialog as a player sees it.
+        if (const QString folder = qEnvironmentVariable("TARNEL_SCREENSHOTS"); !folder.isEmpty()) {
+            dialog->resize(760, 480);
+            QApplication::processEvents();
+            dialog->grab().save(folder + QStringLiteral("/diagnosis-last-run.png"));
+        }
         for (int line = 0; line < table->rowCount(); ++line) {
             const int n = table->item(line, 0)->text().toInt();
             // The earlier run's answer is the one the result box shows.

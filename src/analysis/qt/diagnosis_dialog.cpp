@@ -152,7 +152,7 @@ void DiagnosisDialog::diagnose() {
         basis_->setText(QStringLiteral("按当前条件诊断，与结果框中上次缩水的条件相同。"));
     else
         basis_->setText(QStringLiteral("按当前条件诊断。条件在上次缩水后已改动，结果框中是上次缩水的结果；"
-                                       "“上次缩水”一栏是那次的结论，与现在不同的标出排除它的条件。"));
+                                       "“上次缩水”一栏是那次的结论，与现在不同的以橙色标出，指针停在上面可看那次排除它的条件。"));
     table_->setColumnHidden(kLastRunColumn, !ranKills);
 
     reading_->setText(readingText(reading));
