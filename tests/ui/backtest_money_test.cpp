@@ -29,7 +29,7 @@
 #include "common/text.h"
 #include "main_window_fixture.h"
 #include "run/qt/history_window.h"
-#include "run/qt/price_settings.h"
+#include "common/qt/price_settings.h"
 #include "support/random_state.h"
 #include "twostar/pair_step_kills.h"
 #include "twostar/qt/two_star_window.h"

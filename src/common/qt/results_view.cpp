@@ -44,7 +44,7 @@
 #include "common/qt/chart_axes.h"
 #include "common/qt/controls.h"
 #include "common/qt/ui_services.h"
-#include "run/qt/price_settings.h"
+#include "common/qt/price_settings.h"
 
 namespace tarnel {
 

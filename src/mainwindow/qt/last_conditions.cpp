@@ -15,7 +15,7 @@
 #include "common/qt/controls.h"
 #include "common/qt/data_folder.h"
 #include "common/qt/ui_services.h"
-#include "common/qt/window_files.h"
+#include "run/qt/window_files.h"
 #include "mainwindow/qt/main_window.h"
 #include "twostar/qt/two_star_window.h"
 

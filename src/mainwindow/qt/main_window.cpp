@@ -34,7 +34,7 @@
 #include "common/qt/window_fit.h"
 #include "common/qt/text_menu.h"
 #include "common/qt/ui_services.h"
-#include "common/qt/window_files.h"
+#include "run/qt/window_files.h"
 #include "conditions/qt/digit_properties_panel.h"
 #include "conditions/qt/number_lists_panel.h"
 #include "conditions/qt/positional_panel.h"

@@ -29,7 +29,7 @@
 #include "common/qt/ui_services.h"
 #include "mainwindow/qt/main_window.h"
 #include "run/qt/history_window.h"
-#include "run/qt/price_settings.h"
+#include "common/qt/price_settings.h"
 #include "run/scheme.h"
 
 namespace tarnel {

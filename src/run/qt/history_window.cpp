@@ -45,7 +45,7 @@
 #include "common/qt/controls.h"
 #include "common/qt/keyboard.h"
 #include "common/qt/ui_services.h"
-#include "common/qt/window_files.h"
+#include "run/qt/window_files.h"
 #include "mainwindow/qt/main_window.h"
 #include "run/scheme.h"
 #include "twostar/pair_step_kills.h"

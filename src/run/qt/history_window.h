@@ -14,7 +14,7 @@
 #include "run/backtest_money.h"
 #include "run/history.h"
 #include "run/history_order.h"
-#include "run/qt/price_settings.h"
+#include "common/qt/price_settings.h"
 #include "run/trends.h"
 
 class QBoxLayout;

@@ -1,4 +1,4 @@
-#include "common/qt/window_files.h"
+#include "run/qt/window_files.h"
 
 #include <QFile>
 #include <cerrno>

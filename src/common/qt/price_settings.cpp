@@ -1,4 +1,4 @@
-#include "run/qt/price_settings.h"
+#include "common/qt/price_settings.h"
 
 #include <QRegularExpression>
 #include <QSettings>
