@@ -193,24 +193,6 @@ std::string valueText(double v) {
     return buffer;
 }
 
-// The start of a typed text for a message: at most `chars` characters,
-// cut on a character boundary, line breaks and tabs shown as spaces.
-std::string echoed(std::string_view text, std::size_t chars) {
-    std::string out;
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const bool lead = (c & 0xC0) != 0x80;
-        if (lead && count == chars) {
-            out += "…";
-            break;
-        }
-        if (lead) ++count;
-        out.push_back(c < 0x20 || c == 0x7F ? ' ' : static_cast<char>(c));
-    }
-    return out;
-}
-
 // How one bound was read, when that is not what a player plainly typed.
 std::string boundWarning(std::string_view name, std::string_view text) {
     if (isPlainBound(text)) return {};
@@ -221,7 +203,7 @@ std::string boundWarning(std::string_view name, std::string_view text) {
     else if (hasFullWidthDigit(text))
         w += "含全角数字";
     else
-        w.append("“").append(echoed(text, 12)).append("”不是数字");
+        w.append("“").append(echoedText(text, 12)).append("”不是数字");
     w.append("，读作 ").append(value);
     return w;
 }
