@@ -14,8 +14,8 @@
 #include <random>
 #include <string>
 
-#include "common/text.h"
-#include "run/scheme.h"
+#include "core/rules/text.h"
+#include "core/files/scheme.h"
 
 extern char** environ;
 

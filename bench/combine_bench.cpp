@@ -5,9 +5,9 @@
 #include <benchmark/benchmark.h>
 #include <random>
 
-#include "common/text.h"
-#include "run/combine.h"
-#include "run/scheme.h"
+#include "core/rules/text.h"
+#include "core/analysis/combine.h"
+#include "core/files/scheme.h"
 
 namespace {
 

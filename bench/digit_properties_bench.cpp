@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "conditions/digit_numeric_text.h"
-#include "conditions/digit_properties.h"
+#include "core/rules/digit_numeric_text.h"
+#include "core/rules/digit_properties.h"
 
 namespace tarnel {
 namespace {

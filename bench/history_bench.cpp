@@ -13,11 +13,11 @@
 #include <random>
 #include <string>
 
-#include "common/qt/ui_services.h"
-#include "common/text.h"
-#include "mainwindow/qt/main_window.h"
-#include "run/history.h"
-#include "run/qt/history_window.h"
+#include "ui/widgets/ui_services.h"
+#include "core/rules/text.h"
+#include "ui/windows/main_window.h"
+#include "core/files/history.h"
+#include "ui/windows/history_window.h"
 
 namespace {
 

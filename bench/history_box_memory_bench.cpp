@@ -16,7 +16,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "common/qt/text_boxes.h"
+#include "ui/widgets/text_boxes.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "run/input_feedback.h"
+#include "core/state/input_feedback.h"
 
 namespace tarnel {
 namespace {

@@ -7,10 +7,10 @@
 #include <benchmark/benchmark.h>
 #include <random>
 
-#include "common/qt/data_folder.h"
-#include "common/qt/ui_services.h"
-#include "common/text.h"
-#include "mainwindow/qt/main_window.h"
+#include "ui/widgets/data_folder.h"
+#include "ui/widgets/ui_services.h"
+#include "core/rules/text.h"
+#include "ui/windows/main_window.h"
 
 namespace {
 

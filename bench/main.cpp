@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include "common/qt/appearance.h"
-#include "common/qt/data_folder.h"
+#include "ui/widgets/appearance.h"
+#include "ui/widgets/data_folder.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

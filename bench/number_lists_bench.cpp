@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <string>
 
-#include "common/qt/controls.h"
-#include "common/qt/ui_services.h"
-#include "conditions/number_lists.h"
-#include "mainwindow/qt/main_window.h"
-#include "pool/number_pool.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/ui_services.h"
+#include "core/rules/number_lists.h"
+#include "ui/windows/main_window.h"
+#include "core/rules/number_pool.h"
 
 namespace tarnel {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "conditions/positional.h"
+#include "core/rules/positional.h"
 
 namespace {
 

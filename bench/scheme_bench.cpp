@@ -7,13 +7,13 @@
 #include <benchmark/benchmark.h>
 #include <random>
 
-#include "common/qt/ui_services.h"
-#include "common/text.h"
-#include "mainwindow/qt/main_window.h"
-#include "run/backtest.h"
-#include "run/backtest_money.h"
-#include "run/scheme.h"
-#include "run/shrink.h"
+#include "ui/widgets/ui_services.h"
+#include "core/rules/text.h"
+#include "ui/windows/main_window.h"
+#include "core/analysis/backtest.h"
+#include "core/analysis/backtest_money.h"
+#include "core/files/scheme.h"
+#include "core/state/shrink.h"
 
 namespace {
 

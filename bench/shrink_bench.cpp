@@ -6,11 +6,11 @@
 #include <random>
 #include <string>
 
-#include "common/qt/controls.h"
-#include "common/qt/ui_services.h"
-#include "mainwindow/qt/main_window.h"
-#include "common/text.h"
-#include "run/shrink.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/windows/main_window.h"
+#include "core/rules/text.h"
+#include "core/state/shrink.h"
 
 namespace {
 

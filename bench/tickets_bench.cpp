@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "common/tickets.h"
+#include "core/analysis/tickets.h"
 
 namespace tarnel {
 namespace {

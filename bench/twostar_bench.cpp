@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "twostar/two_star_run.h"
+#include "core/rules/two_star_run.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 
 #include <array>
 
-#include "common/text.h"
-#include "conditions/number_lists.h"
-#include "conditions/pool_sources.h"
+#include "core/rules/text.h"
+#include "core/rules/number_lists.h"
+#include "core/rules/pool_sources.h"
 #include "fuzz_support.h"
-#include "pool/number_pool.h"
+#include "core/rules/number_pool.h"
 
 namespace {
 

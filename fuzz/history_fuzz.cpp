@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "run/history.h"
+#include "core/files/history.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "conditions/number_lists.h"
+#include "core/rules/number_lists.h"
 #include "fuzz_support.h"
-#include "pool/number_pool.h"
+#include "core/rules/number_pool.h"
 
 namespace {
 

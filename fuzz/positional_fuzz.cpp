@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "conditions/positional.h"
+#include "core/rules/positional.h"
 #include "fuzz_support.h"
-#include "pool/number_pool.h"
+#include "core/rules/number_pool.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "run/scheme.h"
+#include "core/files/scheme.h"
 
 namespace {
 

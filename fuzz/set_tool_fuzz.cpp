@@ -13,7 +13,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "mainwindow/set_tool.h"
+#include "core/rules/set_tool.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <sstream>
 #include <string>
 
-#include "conditions/digit_numeric_text.h"
-#include "conditions/digit_properties.h"
+#include "core/rules/digit_numeric_text.h"
+#include "core/rules/digit_properties.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "pool/pair_pool.h"
-#include "twostar/two_star_run.h"
+#include "core/rules/pair_pool.h"
+#include "core/rules/two_star_run.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <malloc.h>
 #include <unistd.h>
 
-#include "common/qt/appearance.h"
-#include "common/qt/ui_services.h"
-#include "mainwindow/qt/main_window.h"
-#include "twostar/qt/two_star_window.h"
+#include "ui/widgets/appearance.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/windows/main_window.h"
+#include "ui/windows/two_star_window.h"
 
 namespace {
 double heapKb() {

@@ -5,12 +5,12 @@
 #include <QIcon>
 #include <cstdio>
 
-#include "common/qt/appearance.h"
-#include "common/qt/display_scale.h"
-#include "common/qt/keyboard.h"
-#include "common/qt/window_fit.h"
-#include "common/qt/ui_services.h"
-#include "mainwindow/qt/main_window.h"
+#include "ui/widgets/appearance.h"
+#include "ui/widgets/display_scale.h"
+#include "ui/widgets/keyboard.h"
+#include "ui/widgets/window_fit.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/windows/main_window.h"
 
 namespace {
 

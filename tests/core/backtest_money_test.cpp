@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
-#include "run/backtest.h"
-#include "run/backtest_money.h"
-#include "run/history_order.h"
+#include "core/rules/text.h"
+#include "core/analysis/backtest.h"
+#include "core/analysis/backtest_money.h"
+#include "core/files/history_order.h"
 #include "support/random_state.h"
 
 namespace tarnel {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "run/backtest.h"
-#include "common/text.h"
+#include "core/analysis/backtest.h"
+#include "core/rules/text.h"
 #include "support/random_state.h"
 
 namespace tarnel {

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <random>
 
-#include "common/text.h"
-#include "run/combine.h"
-#include "run/scheme.h"
-#include "run/shrink.h"
+#include "core/rules/text.h"
+#include "core/analysis/combine.h"
+#include "core/files/scheme.h"
+#include "core/state/shrink.h"
 #include "support/random_state.h"
 
 namespace tarnel {

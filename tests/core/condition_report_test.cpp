@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/condition_report.h"
+#include "core/analysis/condition_report.h"
 
 namespace tarnel {
 namespace {

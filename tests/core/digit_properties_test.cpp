@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "conditions/digit_numeric_text.h"
-#include "conditions/digit_properties.h"
-#include "run/shrink.h"
+#include "core/rules/digit_numeric_text.h"
+#include "core/rules/digit_properties.h"
+#include "core/state/shrink.h"
 #include "support/stage_sets.h"
 
 namespace tarnel {

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "common/platform.h"
+#include "core/files/platform.h"
 
 namespace tarnel {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "common/platform.h"
-#include "run/history.h"
+#include "core/files/platform.h"
+#include "core/files/history.h"
 
 namespace tarnel {
 namespace {

@@ -7,11 +7,11 @@
 #include <bit>
 #include <string>
 
-#include "common/text.h"
-#include "mainwindow/condition_marks.h"
-#include "pool/pair_pool.h"
-#include "run/input_feedback.h"
-#include "run/shrink.h"
+#include "core/rules/text.h"
+#include "core/state/condition_marks.h"
+#include "core/rules/pair_pool.h"
+#include "core/state/input_feedback.h"
+#include "core/state/shrink.h"
 #include "support/random_state.h"
 
 namespace tarnel {

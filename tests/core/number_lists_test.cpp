@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
-#include "conditions/number_lists.h"
-#include "pool/number_pool.h"
+#include "core/rules/text.h"
+#include "core/rules/number_lists.h"
+#include "core/rules/number_pool.h"
 #include "support/stage_sets.h"
 
 namespace tarnel {

@@ -7,9 +7,9 @@
 #include <nlohmann/json.hpp>
 #include <random>
 
-#include "common/text.h"
-#include "run/history.h"
-#include "run/scheme.h"
+#include "core/rules/text.h"
+#include "core/files/history.h"
+#include "core/files/scheme.h"
 #include "support/random_state.h"
 
 namespace tarnel {

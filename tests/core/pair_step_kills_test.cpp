@@ -2,10 +2,10 @@
 // whole run, over random conditions.
 #include <gtest/gtest.h>
 
-#include "pool/pair_pool.h"
+#include "core/rules/pair_pool.h"
 #include "support/random_state.h"
-#include "twostar/pair_step_kills.h"
-#include "twostar/two_star_run.h"
+#include "core/rules/pair_step_kills.h"
+#include "core/rules/two_star_run.h"
 
 namespace tarnel {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "common/platform.h"
-#include "pool/number_pool.h"
-#include "run/scheme.h"
+#include "core/files/platform.h"
+#include "core/rules/number_pool.h"
+#include "core/files/scheme.h"
 
 namespace tarnel {
 namespace {

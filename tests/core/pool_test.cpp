@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
-#include "pool/number_pool.h"
-#include "conditions/pool_sources.h"
-#include "run/shrink.h"
+#include "core/rules/text.h"
+#include "core/rules/number_pool.h"
+#include "core/rules/pool_sources.h"
+#include "core/state/shrink.h"
 
 namespace tarnel {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
-#include "conditions/positional.h"
-#include "run/shrink.h"
+#include "core/rules/text.h"
+#include "core/rules/positional.h"
+#include "core/state/shrink.h"
 #include "support/stage_sets.h"
 
 namespace tarnel {

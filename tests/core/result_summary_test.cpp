@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "common/result_summary.h"
-#include "common/text.h"
+#include "core/analysis/result_summary.h"
+#include "core/rules/text.h"
 
 namespace tarnel {
 namespace {

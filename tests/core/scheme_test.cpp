@@ -8,10 +8,10 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "run/scheme.h"
-#include "run/shrink.h"
-#include "pool/pair_pool.h"
-#include "twostar/two_star_run.h"
+#include "core/files/scheme.h"
+#include "core/state/shrink.h"
+#include "core/rules/pair_pool.h"
+#include "core/rules/two_star_run.h"
 #include "support/random_state.h"
 
 namespace tarnel {

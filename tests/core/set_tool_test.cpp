@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "mainwindow/help_texts.h"
-#include "mainwindow/set_tool.h"
+#include "core/analysis/help_texts.h"
+#include "core/rules/set_tool.h"
 
 namespace tarnel {
 namespace {

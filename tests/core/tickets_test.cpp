@@ -14,8 +14,8 @@
 #include <tuple>
 #include <vector>
 
-#include "common/text.h"
-#include "common/tickets.h"
+#include "core/rules/text.h"
+#include "core/analysis/tickets.h"
 
 namespace tarnel {
 namespace {

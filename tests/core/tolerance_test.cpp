@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/shrink.h"
+#include "core/state/shrink.h"
 #include "support/random_state.h"
 
 namespace tarnel {

@@ -6,9 +6,9 @@
 #include <functional>
 #include <set>
 
-#include "common/text.h"
-#include "conditions/digit_properties.h"
-#include "run/trends.h"
+#include "core/rules/text.h"
+#include "core/rules/digit_properties.h"
+#include "core/analysis/trends.h"
 #include "support/random_state.h"
 
 namespace tarnel {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "common/digits.h"
-#include "twostar/pair_grids.h"
-#include "pool/pair_pool.h"
-#include "twostar/two_star_run.h"
+#include "core/rules/digits.h"
+#include "core/rules/pair_grids.h"
+#include "core/rules/pair_pool.h"
+#include "core/rules/two_star_run.h"
 
 namespace tarnel {
 namespace {

@@ -39,12 +39,12 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "common/qt/atomic_file.h"
-#include "common/qt/controls.h"
-#include "common/qt/data_folder.h"
-#include "common/qt/ui_services.h"
-#include "mainwindow/qt/main_window.h"
-#include "run/qt/history_window.h"
+#include "ui/widgets/atomic_file.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/data_folder.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/windows/main_window.h"
+#include "ui/windows/history_window.h"
 
 using namespace tarnel;
 

@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <variant>
 
-#include "run/scheme.h"
+#include "core/files/scheme.h"
 
 namespace tarnel::testing {
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "pool/number_pool.h"
+#include "core/rules/number_pool.h"
 
 namespace tarnel::testing {
 

@@ -13,7 +13,7 @@
 #include <csignal>
 #include <random>
 
-#include "run/scheme.h"
+#include "core/files/scheme.h"
 #include <gtest/gtest.h>
 
 namespace {

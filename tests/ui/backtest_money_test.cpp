@@ -24,15 +24,15 @@
 #include <cmath>
 #include <set>
 
-#include "common/qt/controls.h"
-#include "common/qt/results_view.h"
-#include "common/text.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/results_view.h"
+#include "core/rules/text.h"
 #include "main_window_fixture.h"
-#include "run/qt/history_window.h"
-#include "common/qt/price_settings.h"
+#include "ui/windows/history_window.h"
+#include "ui/widgets/price_settings.h"
 #include "support/random_state.h"
-#include "twostar/pair_step_kills.h"
-#include "twostar/qt/two_star_window.h"
+#include "core/rules/pair_step_kills.h"
+#include "ui/windows/two_star_window.h"
 
 namespace tarnel {
 namespace {

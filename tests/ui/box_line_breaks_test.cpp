@@ -8,10 +8,10 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include "common/qt/text_boxes.h"
-#include "common/qt/controls.h"
+#include "ui/widgets/text_boxes.h"
+#include "ui/widgets/controls.h"
 #include "main_window_fixture.h"
-#include "run/scheme.h"
+#include "core/files/scheme.h"
 
 namespace tarnel {
 namespace {

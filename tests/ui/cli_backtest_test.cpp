@@ -14,12 +14,12 @@
 #include <map>
 #include <algorithm>
 
-#include "common/text.h"
-#include "run/backtest.h"
-#include "run/backtest_money.h"
-#include "run/history_order.h"
-#include "run/scheme.h"
-#include "run/shrink.h"
+#include "core/rules/text.h"
+#include "core/analysis/backtest.h"
+#include "core/analysis/backtest_money.h"
+#include "core/files/history_order.h"
+#include "core/files/scheme.h"
+#include "core/state/shrink.h"
 #include "support/random_state.h"
 
 namespace tarnel {

@@ -14,8 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "run/history.h"
-#include "run/scheme.h"
+#include "core/files/history.h"
+#include "core/files/scheme.h"
 
 extern char** environ;
 

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "run/scheme.h"
+#include "core/files/scheme.h"
 #include "support/random_state.h"
 
 namespace tarnel {

@@ -17,12 +17,12 @@
 #include <QTest>
 #include <QUrl>
 
-#include "common/qt/controls.h"
-#include "common/qt/results_view.h"
-#include "common/text.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/results_view.h"
+#include "core/rules/text.h"
 #include "main_window_fixture.h"
-#include "run/qt/combine_window.h"
-#include "run/qt/history_window.h"
+#include "ui/windows/combine_window.h"
+#include "ui/windows/history_window.h"
 #include "support/random_state.h"
 
 namespace tarnel {

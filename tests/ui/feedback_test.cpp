@@ -8,16 +8,16 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "common/qt/controls.h"
+#include "ui/widgets/controls.h"
 #include "main_window_fixture.h"
-#include "mainwindow/condition_marks.h"
-#include "mainwindow/qt/condition_summary.h"
-#include "run/qt/feedback_line.h"
-#include "run/shrink.h"
+#include "core/state/condition_marks.h"
+#include "ui/widgets/condition_summary.h"
+#include "ui/widgets/feedback_line.h"
+#include "core/state/shrink.h"
 #include "support/random_state.h"
-#include "twostar/qt/two_star_window.h"
-#include "conditions/digit_properties.h"
-#include "run/input_feedback.h"
+#include "ui/windows/two_star_window.h"
+#include "core/rules/digit_properties.h"
+#include "core/state/input_feedback.h"
 
 #include <bit>
 

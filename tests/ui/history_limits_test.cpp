@@ -16,9 +16,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "common/qt/text_boxes.h"
+#include "ui/widgets/text_boxes.h"
 #include "main_window_fixture.h"
-#include "run/qt/history_window.h"
+#include "ui/windows/history_window.h"
 
 namespace tarnel {
 namespace {

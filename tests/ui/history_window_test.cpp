@@ -15,12 +15,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "common/qt/controls.h"
-#include "common/text.h"
+#include "ui/widgets/controls.h"
+#include "core/rules/text.h"
 #include "main_window_fixture.h"
-#include "run/qt/history_window.h"
+#include "ui/windows/history_window.h"
 #include "support/random_state.h"
-#include "twostar/qt/two_star_window.h"
+#include "ui/windows/two_star_window.h"
 
 namespace tarnel {
 namespace {

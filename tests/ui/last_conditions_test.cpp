@@ -21,12 +21,12 @@
 #include <QTextDocument>
 #include <memory>
 
-#include "common/qt/controls.h"
-#include "common/qt/data_folder.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/data_folder.h"
 #include "main_window_fixture.h"
-#include "run/qt/history_window.h"
+#include "ui/windows/history_window.h"
 #include "support/random_state.h"
-#include "twostar/qt/two_star_window.h"
+#include "ui/windows/two_star_window.h"
 
 namespace tarnel {
 namespace {

@@ -15,9 +15,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "common/qt/controls.h"
+#include "ui/widgets/controls.h"
 #include "main_window_fixture.h"
-#include "run/shrink.h"
+#include "core/state/shrink.h"
 
 namespace tarnel {
 namespace {

@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "common/qt/appearance.h"
-#include "common/qt/data_folder.h"
+#include "ui/widgets/appearance.h"
+#include "ui/widgets/data_folder.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));

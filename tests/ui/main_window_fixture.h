@@ -4,8 +4,8 @@
 #include <QString>
 #include <gtest/gtest.h>
 
-#include "common/qt/ui_services.h"
-#include "mainwindow/qt/main_window.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/windows/main_window.h"
 
 namespace tarnel {
 

@@ -9,10 +9,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "common/qt/controls.h"
-#include "common/qt/ui_services.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/ui_services.h"
 #include "main_window_fixture.h"
-#include "mainwindow/qt/main_window.h"
+#include "ui/windows/main_window.h"
 
 namespace tarnel {
 namespace {

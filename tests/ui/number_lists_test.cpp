@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "common/qt/controls.h"
-#include "common/qt/ui_services.h"
-#include "mainwindow/qt/main_window.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/windows/main_window.h"
 
 namespace tarnel {
 namespace {

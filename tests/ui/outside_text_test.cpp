@@ -9,13 +9,13 @@
 #include <QTemporaryDir>
 #include <random>
 
-#include "common/qt/controls.h"
-#include "common/qt/text_boxes.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/text_boxes.h"
 #include "main_window_fixture.h"
-#include "run/scheme.h"
-#include "run/shrink.h"
+#include "core/files/scheme.h"
+#include "core/state/shrink.h"
 #include "support/random_state.h"
-#include "twostar/qt/two_star_window.h"
+#include "ui/windows/two_star_window.h"
 
 namespace tarnel {
 namespace {

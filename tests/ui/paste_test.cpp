@@ -11,11 +11,11 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "common/qt/controls.h"
+#include "ui/widgets/controls.h"
 #include "main_window_fixture.h"
-#include "run/shrink.h"
-#include "twostar/qt/two_star_window.h"
-#include "twostar/two_star_run.h"
+#include "core/state/shrink.h"
+#include "ui/windows/two_star_window.h"
+#include "core/rules/two_star_run.h"
 
 namespace tarnel {
 namespace {

@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "common/qt/controls.h"
-#include "common/qt/ui_services.h"
-#include "conditions/qt/positional_panel.h"
-#include "mainwindow/qt/main_window.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/panels/positional_panel.h"
+#include "ui/windows/main_window.h"
 
 namespace tarnel {
 namespace {

@@ -25,14 +25,14 @@
 #include <random>
 #include <set>
 
-#include "analysis/qt/statistics_window.h"
-#include "common/qt/appearance.h"
-#include "common/qt/controls.h"
-#include "common/qt/display_scale.h"
-#include "common/qt/keyboard.h"
-#include "common/qt/results_view.h"
+#include "ui/windows/statistics_window.h"
+#include "ui/widgets/appearance.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/display_scale.h"
+#include "ui/widgets/keyboard.h"
+#include "ui/widgets/results_view.h"
 #include "main_window_fixture.h"
-#include "twostar/qt/two_star_window.h"
+#include "ui/windows/two_star_window.h"
 
 namespace tarnel {
 namespace {

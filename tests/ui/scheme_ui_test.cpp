@@ -13,13 +13,13 @@
 #include <QTest>
 #include <nlohmann/json.hpp>
 
-#include "common/qt/controls.h"
+#include "ui/widgets/controls.h"
 #include "main_window_fixture.h"
 #include "support/random_state.h"
-#include "common/text.h"
-#include "run/shrink.h"
-#include "twostar/qt/two_star_window.h"
-#include "run/qt/history_window.h"
+#include "core/rules/text.h"
+#include "core/state/shrink.h"
+#include "ui/windows/two_star_window.h"
+#include "ui/windows/history_window.h"
 #include <QLabel>
 
 namespace tarnel {

@@ -20,18 +20,18 @@
 #include <map>
 #include <memory>
 
-#include "analysis/qt/diagnosis_dialog.h"
-#include "analysis/qt/statistics_window.h"
-#include "common/qt/window_fit.h"
-#include "common/qt/chart_axes.h"
+#include "ui/windows/diagnosis_dialog.h"
+#include "ui/windows/statistics_window.h"
+#include "ui/widgets/window_fit.h"
+#include "ui/widgets/chart_axes.h"
 #include <QValueAxis>
 #include <cmath>
-#include "common/qt/results_view.h"
-#include "twostar/qt/two_star_window.h"
+#include "ui/widgets/results_view.h"
+#include "ui/windows/two_star_window.h"
 #include <QApplication>
 #include <QScreen>
-#include "common/qt/controls.h"
-#include "common/text.h"
+#include "ui/widgets/controls.h"
+#include "core/rules/text.h"
 #include "main_window_fixture.h"
 #include "support/random_state.h"
 

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QTextDocument>
 
-#include "common/qt/text_boxes.h"
+#include "ui/widgets/text_boxes.h"
 
 namespace tarnel {
 namespace {

@@ -28,9 +28,9 @@
 #include <random>
 #include <set>
 
-#include "common/qt/results_view.h"
-#include "common/qt/text_boxes.h"
-#include "common/tickets.h"
+#include "ui/widgets/results_view.h"
+#include "ui/widgets/text_boxes.h"
+#include "core/analysis/tickets.h"
 #include "main_window_fixture.h"
 
 namespace tarnel {

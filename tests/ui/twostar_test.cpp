@@ -11,10 +11,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "common/qt/controls.h"
-#include "common/qt/ui_services.h"
-#include "mainwindow/qt/main_window.h"
-#include "twostar/qt/two_star_window.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/windows/main_window.h"
+#include "ui/windows/two_star_window.h"
 
 namespace tarnel {
 namespace {

@@ -22,15 +22,15 @@
 #include <random>
 #include <set>
 
-#include "analysis/condition_report.h"
-#include "analysis/qt/diagnosis_dialog.h"
-#include "analysis/qt/statistics_window.h"
-#include "common/qt/controls.h"
-#include "common/text.h"
+#include "core/analysis/condition_report.h"
+#include "ui/windows/diagnosis_dialog.h"
+#include "ui/windows/statistics_window.h"
+#include "ui/widgets/controls.h"
+#include "core/rules/text.h"
 #include "main_window_fixture.h"
-#include "run/history.h"
-#include "run/qt/history_window.h"
-#include "twostar/qt/two_star_window.h"
+#include "core/files/history.h"
+#include "ui/windows/history_window.h"
+#include "ui/windows/two_star_window.h"
 
 namespace tarnel {
 namespace {

@@ -13,17 +13,17 @@
 #include <string_view>
 #include <vector>
 
-#include "common/platform.h"
-#include "common/text.h"
-#include "common/tickets.h"
-#include "pool/pair_pool.h"
-#include "run/backtest.h"
-#include "run/backtest_money.h"
-#include "run/combine.h"
-#include "run/history_order.h"
-#include "run/scheme.h"
-#include "run/shrink.h"
-#include "twostar/two_star_run.h"
+#include "core/files/platform.h"
+#include "core/rules/text.h"
+#include "core/analysis/tickets.h"
+#include "core/rules/pair_pool.h"
+#include "core/analysis/backtest.h"
+#include "core/analysis/backtest_money.h"
+#include "core/analysis/combine.h"
+#include "core/files/history_order.h"
+#include "core/files/scheme.h"
+#include "core/state/shrink.h"
+#include "core/rules/two_star_run.h"
 
 using namespace tarnel;
 

@@ -1,9 +1,9 @@
-// Writes src/common/gb18030_table.inc: the GB18030 reading of the system's
+// Writes src/core/files/gb18030_table.inc: the GB18030 reading of the system's
 // iconv, as tables for the core's own decoder (which must read the same on
 // systems without iconv or without a GB18030 code page).
 //
 //   g++ -std=c++20 -O2 -o make_table tools/gb18030/make_table.cpp
-//   ./make_table > src/common/gb18030_table.inc
+//   ./make_table > src/core/files/gb18030_table.inc
 //
 // Two-byte characters (lead 0x81..0xFE, trail 0x40..0x7E or 0x80..0xFE) go
 // into a full table; four-byte ones (0x81..0xFE, 0x30..0x39, 0x81..0xFE,

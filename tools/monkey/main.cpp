@@ -36,10 +36,10 @@
 #include <random>
 #include <set>
 
-#include "common/qt/controls.h"
-#include "common/qt/ui_services.h"
-#include "mainwindow/qt/main_window.h"
-#include "twostar/qt/two_star_window.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/windows/main_window.h"
+#include "ui/windows/two_star_window.h"
 
 using namespace tarnel;
 

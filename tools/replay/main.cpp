@@ -27,12 +27,12 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "common/qt/appearance.h"
-#include "common/qt/controls.h"
-#include "common/qt/data_folder.h"
-#include "common/qt/ui_services.h"
+#include "ui/widgets/appearance.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/data_folder.h"
+#include "ui/widgets/ui_services.h"
 #include "json_out.h"
-#include "mainwindow/qt/main_window.h"
+#include "ui/windows/main_window.h"
 
 using namespace tarnel;
 using replay::jsonString;

@@ -1,0 +1,105 @@
+#include "core/analysis/trends.h"
+
+#include <algorithm>
+
+#include "core/rules/digits.h"
+#include "core/rules/digit_properties.h"
+
+namespace tarnel {
+namespace {
+
+// Pattern captions in the order of the kill boxes, and the box of a number's
+// pattern: big/small and odd/even read hundreds, tens, units.
+template <class InFirst>
+int patternBox(const std::array<std::string_view, 8>& captions, std::string_view first, std::string_view second,
+               int number, InFirst inFirst) {
+    std::string caption;
+    for (int d : {number / 100, number / 10 % 10, number % 10}) caption += inFirst(d) ? first : second;
+    return int(std::find(captions.begin(), captions.end(), caption) - captions.begin());
+}
+
+}  // namespace
+
+std::string_view trendMeasureName(TrendMeasure measure) {
+    switch (measure) {
+        case TrendMeasure::Sum: return "和值";
+        case TrendMeasure::Span: return "跨度";
+        case TrendMeasure::SumTail: return "和尾";
+        case TrendMeasure::Form: return "形态（豹子/组三/组六）";
+        case TrendMeasure::BigSmall: return "大小形态";
+        case TrendMeasure::OddEven: return "奇偶形态";
+        case TrendMeasure::Road: return "012路形态";
+    }
+    return "";
+}
+
+int trendValueCount(TrendMeasure measure) {
+    switch (measure) {
+        case TrendMeasure::Sum: return 28;
+        case TrendMeasure::Span:
+        case TrendMeasure::SumTail: return 10;
+        case TrendMeasure::Form: return 3;
+        case TrendMeasure::BigSmall:
+        case TrendMeasure::OddEven: return 8;
+        case TrendMeasure::Road: return kRoadBoxCount;
+    }
+    return 0;
+}
+
+std::string trendValueCaption(TrendMeasure measure, int value) {
+    switch (measure) {
+        case TrendMeasure::Sum:
+        case TrendMeasure::Span:
+        case TrendMeasure::SumTail: return std::to_string(value);
+        case TrendMeasure::Form: return std::string(kSpecialCaptions[std::size_t(value)]);
+        case TrendMeasure::BigSmall: return std::string(kBigSmallCaptions[std::size_t(value)]);
+        case TrendMeasure::OddEven: return std::string(kOddEvenCaptions[std::size_t(value)]);
+        case TrendMeasure::Road: return roadCaption(value);
+    }
+    return {};
+}
+
+int trendValueOf(TrendMeasure measure, int number) {
+    const int a = number / 100, b = number / 10 % 10, c = number % 10;
+    switch (measure) {
+        case TrendMeasure::Sum: return digitSum(a, b, c);
+        case TrendMeasure::Span: return span(a, b, c);
+        case TrendMeasure::SumTail: return sumTail(a, b, c);
+        case TrendMeasure::Form: return measureTable(Measure::Repetition)[std::size_t(number)];
+        case TrendMeasure::BigSmall:
+            return patternBox(kBigSmallCaptions, "大", "小", number, [](int d) { return isBig(d); });
+        case TrendMeasure::OddEven:
+            return patternBox(kOddEvenCaptions, "奇", "偶", number, [](int d) { return isOdd(d); });
+        case TrendMeasure::Road: return measureTable(Measure::Road)[std::size_t(number)];
+    }
+    return 0;
+}
+
+TrendTable trendTable(TrendMeasure measure, const std::vector<Draw>& draws) {
+    // The value of every number once, then one pass over the draws.
+    std::array<int, 1000> valueOf{};
+    for (int n = 0; n < 1000; ++n) valueOf[std::size_t(n)] = trendValueOf(measure, n);
+
+    TrendTable table;
+    table.measure = measure;
+    table.draws = int(draws.size());
+    table.values.assign(std::size_t(trendValueCount(measure)), TrendValue{});
+    std::vector<int> last(table.values.size(), -1);  // index of the value's last draw
+    for (std::size_t i = 0; i < draws.size(); ++i) {
+        const std::string& s = draws[i].number;
+        const int n = (s[0] - '0') * 100 + (s[1] - '0') * 10 + (s[2] - '0');
+        const auto v = std::size_t(valueOf[std::size_t(n)]);
+        TrendValue& t = table.values[v];
+        ++t.hits;
+        t.longestOmission = std::max(t.longestOmission, int(i) - last[v] - 1);
+        last[v] = int(i);
+    }
+    for (std::size_t v = 0; v < table.values.size(); ++v) {
+        TrendValue& t = table.values[v];
+        t.currentOmission = table.draws - last[v] - 1;
+        t.longestOmission = std::max(t.longestOmission, t.currentOmission);
+    }
+    return table;
+}
+
+}  // namespace tarnel

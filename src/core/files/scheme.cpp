@@ -1,0 +1,433 @@
+#include "core/files/scheme.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <system_error>
+
+#include "core/files/platform.h"
+#include "core/rules/text.h"
+
+namespace tarnel {
+
+namespace {
+
+using Json = nlohmann::json;
+using OrderedJson = nlohmann::ordered_json;
+
+constexpr int kMaxDepth = 64;
+
+std::string indexed(std::string_view name, std::size_t i) {
+    return std::string(name) + '[' + std::to_string(i) + ']';
+}
+
+class Table {
+public:
+    std::vector<ControlField> fields;
+
+    void text(std::string_view name, std::string& s, ControlKind kind) { fields.push_back({std::string(name), kind, &s}); }
+    template <std::size_t N>
+    void texts(std::string_view name, std::array<std::string, N>& a, ControlKind kind) {
+        for (std::size_t i = 0; i < N; ++i) fields.push_back({indexed(name, i), kind, &a[i]});
+    }
+    void flag(std::string_view name, bool& b, ControlKind kind) { fields.push_back({std::string(name), kind, &b}); }
+    template <std::size_t N>
+    void flags(std::string_view name, std::array<bool, N>& a, ControlKind kind) {
+        for (std::size_t i = 0; i < N; ++i) fields.push_back({indexed(name, i), kind, &a[i]});
+    }
+};
+
+constexpr auto kMulti = ControlKind::MultiLineText;
+constexpr auto kSingle = ControlKind::SingleLineText;
+constexpr auto kCheck = ControlKind::Check;
+constexpr auto kToggle = ControlKind::Toggle;
+
+}  // namespace
+
+std::vector<ControlField> mainControls(MainConditions& s) {
+    Table t;
+    // Text boxes.
+    t.text("T_jichu_dadi", s.sources.baseList, kMulti);
+    t.texts("T_dadi_in", s.sources.compoundDigits, kSingle);
+    t.text("T_main_shazhixuan", s.lists.directNumbers, kMulti);
+    t.text("T_main_laji_fushi", s.lists.junkCompounds, kMulti);
+    t.text("T_main_sha_2ma", s.lists.killPairs, kMulti);
+    t.text("T_main_bichu_2ma", s.lists.mustPairs, kMulti);
+    t.texts("T_main_dw_sha", s.lists.positionalKill, kMulti);
+    t.texts("T_lm_he", s.lists.pairValues, kSingle);
+    t.text("T_hezhi_fanwei_1", s.digits.sumLower, kSingle);
+    t.text("T_hezhi_fanwei_2", s.digits.sumUpper, kSingle);
+    t.text("T__hezhi_zhiding_sha", s.digits.sumKillList, kMulti);
+    t.texts("T_main_dw2m", s.positional.pairLists, kMulti);
+    t.texts("T_dd_jiaoji", s.setLists, kMulti);
+    // Check boxes.
+    t.flag("Check_fs_ip", s.sources.compoundOn, kCheck);
+    t.flags("Check_hewei_sha", s.digits.sumTailKill, kCheck);
+    t.flags("Check_kuadu_sha", s.digits.spanKill, kCheck);
+    t.flags("Check_danma_chu", s.digits.bankerDigits, kCheck);
+    t.flags("Check_danma_chu_geshu", s.digits.bankerCount, kCheck);
+    t.flags("Check_ac", s.digits.acKill, kCheck);
+    t.flags("Check_pailie_daxiao", s.digits.bigSmall, kCheck);
+    t.flags("Check_pailie_jiou", s.digits.oddEven, kCheck);
+    t.flags("Check_pailie_zhihe", s.digits.primeComposite, kCheck);
+    t.flags("Check_012_paichu", s.digits.road, kCheck);
+    t.flags("Check_tebie_paichu", s.digits.special, kCheck);
+    t.flag("Check_danzu_sx0", s.positional.bankerOn, kCheck);
+    t.flag("Check_danma_jc", s.positional.bankerRepeats, kCheck);
+    // Toggle buttons.
+    t.flags("C_fushi_paichu", s.digits.compoundExclude, kToggle);
+    t.flags("C_dingwei_sha", s.digits.positionKill, kToggle);
+    t.flags("C_danzu", s.positional.bankerDigits, kToggle);
+    t.flags("C_danzu_gs", s.positional.bankerCounts, kToggle);
+    t.flags("C_3d_dwrd", s.positional.hitGrid, kToggle);
+    t.flags("C_ry2m_he", s.positional.anyTwoTails, kToggle);
+    // Combo boxes and the list box.
+    t.texts("C_wz_pp", s.positional.matchCombos, ControlKind::Combo);
+    t.fields.push_back({"Combo_rongcuo", ControlKind::Combo, &s.tolerance});
+    t.fields.push_back({"L_wz_pp", ControlKind::List, &s.positional.matchRules});
+    return std::move(t.fields);
+}
+
+std::vector<ControlField> twoStarControls(TwoStarConditions& s) {
+    Table t;
+    t.text("T_2d_dd[0]", s.baseList, kMulti);
+    t.text("T_2d_dd[1]", s.killList, kMulti);
+    t.flag("Check_danma_jc", s.countRepeats, kCheck);
+    t.flags("C_2d_dm", s.bankerDigit, kToggle);
+    t.flags("C_2d_dm_rc", s.bankerCount, kToggle);
+    t.flags("C_2d_kua", s.span, kToggle);
+    t.flags("C_2d_he", s.sum, kToggle);
+    t.flags("C_2d_dw", s.position, kToggle);
+    t.flags("C_2d_fs", s.compound, kToggle);
+    t.flags("C_2d_xt", s.shape, kToggle);
+    t.flags("C_2d_012", s.road, kToggle);
+    t.flags("C_2d_duizi", s.kind, kToggle);
+    return std::move(t.fields);
+}
+
+// ---- box texts -----------------------------------------------------------------
+
+namespace {
+
+// Replaces each line break (CR LF, CR, LF and, when `paragraphs`, U+2028 and
+// U+2029, which a multi-line box shows as line breaks too) by `with`.
+std::string replaceBreaks(std::string_view text, std::string_view with, bool paragraphs) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            out += with;
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else if (c == '\n') {
+            out += with;
+        } else if (paragraphs && c == '\xE2' &&
+                   (text.substr(i, 3) == "\xE2\x80\xA9" || text.substr(i, 3) == "\xE2\x80\xA8")) {
+            out += with;
+            i += 2;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string multiLineBoxText(std::string_view text) { return replaceBreaks(text, "\r\n", true); }
+std::string singleLineBoxText(std::string_view text) { return replaceBreaks(text, " ", false); }
+
+// ---- writing -------------------------------------------------------------------
+
+namespace {
+
+OrderedJson windowObject(std::vector<ControlField> fields) {
+    OrderedJson object = OrderedJson::object();
+    for (const ControlField& f : fields) {
+        std::visit(
+            [&](auto* v) {
+                using T = std::remove_pointer_t<decltype(v)>;
+                if constexpr (std::is_same_v<T, bool>) {
+                    if (f.kind == ControlKind::Check)
+                        object[f.key] = *v ? 1 : 0;
+                    else
+                        object[f.key] = *v;
+                } else if constexpr (std::is_same_v<T, int>) {
+                    object[f.key] = std::to_string(*v);
+                } else if constexpr (std::is_same_v<T, std::string>) {
+                    object[f.key] = *v;
+                } else {
+                    OrderedJson lines = OrderedJson::array();
+                    for (const std::string& line : *v) lines.push_back(line);
+                    object[f.key] = std::move(lines);
+                }
+            },
+            f.value);
+    }
+    return object;
+}
+
+}  // namespace
+
+std::string writeScheme(const MainConditions& main, const TwoStarConditions* twoStar) {
+    OrderedJson doc = OrderedJson::object();
+    doc["format"] = kSchemeFormat;
+    doc["version"] = kSchemeVersion;
+    MainConditions m = main;
+    doc["Fmain"] = windowObject(mainControls(m));
+    if (twoStar) {
+        TwoStarConditions t = *twoStar;
+        doc["F2d"] = windowObject(twoStarControls(t));
+    }
+    return doc.dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
+}
+
+// ---- reading -------------------------------------------------------------------
+
+namespace {
+
+struct Refusal {
+    std::string message;
+};
+
+// 1-based line and column (in characters) of a 1-based byte position.
+std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view bytes, std::size_t position) {
+    std::size_t line = 1, column = 1;
+    const std::size_t end = std::min(position > 0 ? position - 1 : 0, bytes.size());
+    for (std::size_t i = 0; i < end; ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\n') {
+            ++line;
+            column = 1;
+        } else if ((c & 0xC0) != 0x80) {
+            ++column;
+        }
+    }
+    return {line, column};
+}
+
+// A key or a path as a message names it: escaped and cut, so that a reason
+// stays one short line whatever the file holds.
+constexpr std::size_t kEchoedPathChars = 200;
+std::string inQuotes(std::string_view text, std::size_t maxChars = kEchoedKeyChars) {
+    return "\u201C" + echoedText(text, maxChars) + "\u201D";
+}
+
+const char* expectedValue(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::MultiLineText:
+        case ControlKind::SingleLineText: return "文本框的值应为字符串";
+        case ControlKind::Check: return "复选框的值应为 0 或 1";
+        case ControlKind::Toggle: return "按钮的值应为 true 或 false";
+        case ControlKind::Combo: return "下拉框的值应为字符串";
+        case ControlKind::List: return "列表框的值应为字符串数组";
+    }
+    return "";
+}
+
+void readWindow(const Json& object, std::string_view window, std::vector<ControlField> fields,
+                std::vector<std::string>& unknown) {
+    const auto wrong = [&](const std::string& key, const char* why) {
+        throw Refusal{"方案中 " + std::string(window) + " 的 " + inQuotes(key) + " 的值不正确：" + why + "。"};
+    };
+    std::set<std::string, std::less<>> known;
+    for (ControlField& f : fields) {
+        known.insert(f.key);
+        const auto it = object.find(f.key);
+        if (it == object.end()) continue;
+        const Json& v = *it;
+        std::visit(
+            [&](auto* target) {
+                using T = std::remove_pointer_t<decltype(target)>;
+                if constexpr (std::is_same_v<T, bool>) {
+                    if (f.kind == ControlKind::Check) {
+                        if (!v.is_number_integer() || (v.get<std::int64_t>() != 0 && v.get<std::int64_t>() != 1))
+                            wrong(f.key, expectedValue(f.kind));
+                        *target = v.get<std::int64_t>() == 1;
+                    } else {
+                        if (!v.is_boolean()) wrong(f.key, expectedValue(f.kind));
+                        *target = v.get<bool>();
+                    }
+                } else if constexpr (std::is_same_v<T, std::string>) {
+                    if (!v.is_string()) wrong(f.key, expectedValue(f.kind));
+                    const auto& s = v.get_ref<const std::string&>();
+                    if (f.kind == ControlKind::MultiLineText)
+                        *target = multiLineBoxText(s);
+                    else if (f.kind == ControlKind::SingleLineText)
+                        *target = singleLineBoxText(s);
+                    else
+                        *target = s;
+                } else if constexpr (std::is_same_v<T, int>) {
+                    if (!v.is_string()) wrong(f.key, expectedValue(f.kind));
+                    const auto& s = v.get_ref<const std::string&>();
+                    if (s.size() != 1 || s[0] < '0' || s[0] > '9') wrong(f.key, "应为 \"0\" 到 \"9\" 之一");
+                    *target = s[0] - '0';
+                } else {
+                    if (!v.is_array()) wrong(f.key, expectedValue(f.kind));
+                    target->clear();
+                    for (const Json& line : v) {
+                        if (!line.is_string()) wrong(f.key, expectedValue(f.kind));
+                        target->push_back(line.get_ref<const std::string&>());
+                    }
+                }
+            },
+            f.value);
+    }
+    for (const auto& [key, value] : object.items())
+        if (!known.count(key)) unknown.push_back(std::string(window) + '.' + key);
+}
+
+// Byte offset of the first number outside strings that no double holds (or
+// the end when there is none).
+std::size_t firstHugeNumber(std::string_view bytes) {
+    bool inString = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (inString) {
+            if (c == '\\') ++i;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '-' || (c >= '0' && c <= '9')) {
+            std::size_t end = i;
+            while (end < bytes.size() && std::string_view("+-.eE0123456789").find(bytes[end]) != std::string_view::npos)
+                ++end;
+            const std::string number(bytes.substr(i, end - i));
+            if (!std::isfinite(std::strtod(number.c_str(), nullptr))) return i;
+            i = end - 1;
+        }
+    }
+    return bytes.size();
+}
+
+Json parseChecked(std::string_view bytes) {
+    // Duplicate keys would silently hide one value; deep nesting only costs.
+    std::vector<std::set<std::string>> keys;
+    const Json::parser_callback_t check = [&keys](int depth, Json::parse_event_t event, Json& parsed) {
+        switch (event) {
+            case Json::parse_event_t::object_start:
+            case Json::parse_event_t::array_start:
+                if (depth >= kMaxDepth) throw Refusal{"方案文件的嵌套层数过多（超过 64 层），不是方案文件。"};
+                if (event == Json::parse_event_t::object_start) keys.emplace_back();
+                break;
+            case Json::parse_event_t::object_end:
+                if (!keys.empty()) keys.pop_back();
+                break;
+            case Json::parse_event_t::key: {
+                const std::string& key = parsed.get_ref<const std::string&>();
+                if (!keys.empty() && !keys.back().insert(key).second)
+                    throw Refusal{"方案文件中的键 " + inQuotes(key) + " 重复出现，无法确定用哪一个值。"};
+                break;
+            }
+            default: break;
+        }
+        return true;
+    };
+    const auto at = [bytes](std::size_t position) {
+        const auto [line, column] = lineAndColumn(bytes, position);
+        return "第 " + std::to_string(line) + " 行第 " + std::to_string(column) + " 列";
+    };
+    // The parser takes a NUL byte for the end of its input, so a scheme
+    // followed by a NUL and anything at all would pass. No NUL byte belongs
+    // in JSON (a string writes it as \u0000): what comes before the first
+    // one must be refused on its own, and if it is a whole value the NUL is
+    // the error.
+    const std::size_t nul = bytes.find('\0');
+    try {
+        Json doc = Json::parse(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min(nul, bytes.size())), check);
+        if (nul != std::string_view::npos) throw Refusal{"方案文件不是有效的 JSON：" + at(nul + 1) + "有错误。"};
+        return doc;
+    } catch (const Json::parse_error& e) {
+        throw Refusal{"方案文件不是有效的 JSON：" + at(e.byte) + "有错误。"};
+    } catch (const Json::out_of_range&) {
+        // A number beyond a double (1e400): the parser names no place, so
+        // find the first such number outside the strings.
+        throw Refusal{"方案文件不是有效的 JSON：" + at(firstHugeNumber(bytes) + 1) + "的数超出范围。"};
+    }
+}
+
+}  // namespace
+
+SchemeReading readScheme(std::string_view bytes) {
+    SchemeReading reading;
+    try {
+        const Json doc = parseChecked(bytes);
+        if (!doc.is_object()) throw Refusal{"方案文件的内容应是一个 JSON 对象。"};
+        const auto format = doc.find("format");
+        if (format == doc.end() || !format->is_string() || format->get_ref<const std::string&>() != kSchemeFormat)
+            throw Refusal{"这不是 Tarnel 方案文件：\"format\" 应为 \"tarnel-scheme\"。"};
+        const auto version = doc.find("version");
+        if (version == doc.end() || !version->is_number_integer() || version->get<std::int64_t>() < 1 ||
+            version->get<std::int64_t>() > kSchemeVersion)
+            throw Refusal{"方案文件的版本 \"version\" 应为 1 到 " + std::to_string(kSchemeVersion) +
+                          " 之间的整数，本程序打不开这个版本的方案。"};
+        Scheme scheme;
+        for (const auto& [key, value] : doc.items()) {
+            if (key == "format" || key == "version") continue;
+            if (key == "Fmain" || key == "F2d") {
+                if (!value.is_object()) throw Refusal{"方案中 " + inQuotes(key) + " 的值应是一个对象。"};
+                if (key == "Fmain") {
+                    readWindow(value, key, mainControls(scheme.main), reading.unknownKeys);
+                } else {
+                    scheme.twoStar = twoStarStartState();
+                    readWindow(value, key, twoStarControls(*scheme.twoStar), reading.unknownKeys);
+                }
+            } else {
+                reading.unknownKeys.push_back(key);
+            }
+        }
+        reading.scheme = std::move(scheme);
+    } catch (const Refusal& r) {
+        reading.error = r.message;
+        reading.unknownKeys.clear();
+    } catch (const Json::exception&) {
+        reading.error = "方案文件不是有效的 JSON。";
+        reading.unknownKeys.clear();
+    }
+    return reading;
+}
+
+std::string unknownKeysNotice(const std::vector<std::string>& keys) {
+    if (keys.empty()) return {};
+    std::string text = "方案中有以下项目本程序不认识，已忽略：\r\n";
+    const std::size_t shown = std::min(keys.size(), kNoticeMaxKeys);
+    for (std::size_t i = 0; i < shown; ++i) text += echoedText(keys[i]) + "\r\n";
+    if (keys.size() > shown) text += "…及其他 " + std::to_string(keys.size() - shown) + " 个\r\n";
+    return text;
+}
+
+FileBytes readFileBytes(const std::string& path, std::size_t maxBytes) {
+    namespace fs = std::filesystem;
+    FileBytes out;
+    std::error_code ec;
+    const fs::path p = pathFromUtf8(path);
+    if (fs::is_directory(p, ec)) {
+        out.error = inQuotes(path, kEchoedPathChars) + " 是一个文件夹，不是文件。";
+        return out;
+    }
+    std::ifstream in(p, std::ios::binary);
+    if (!in) {
+        out.error = "无法读取文件 " + inQuotes(path, kEchoedPathChars) + "：文件不存在或没有读取权限。";
+        return out;
+    }
+    std::string bytes;
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > maxBytes) {
+            out.error = "文件 " + inQuotes(path, kEchoedPathChars) + " 过大（超过 " + std::to_string(maxBytes >> 20) + " MB），未读取。";
+            return out;
+        }
+    }
+    if (in.bad()) {
+        out.error = "读取文件 " + inQuotes(path, kEchoedPathChars) + " 时出错。";
+        return out;
+    }
+    out.bytes = std::move(bytes);
+    return out;
+}
+
+}  // namespace tarnel

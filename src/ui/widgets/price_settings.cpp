@@ -1,0 +1,132 @@
+#include "ui/widgets/price_settings.h"
+
+#include <QRegularExpression>
+#include <QSettings>
+#include <cmath>
+
+namespace tarnel {
+
+namespace {
+
+// Amounts are remembered in fen, so that a typed "2.5" comes back as it was.
+// The price shares its key with the results view, which had it first.
+const QString kPriceKey = QStringLiteral("results/priceFen");
+const QString kDirectKey = QStringLiteral("money/directFen");
+const QString kGroup3Key = QStringLiteral("money/group3Fen");
+const QString kGroup6Key = QStringLiteral("money/group6Fen");
+const QString kTwoStarKey = QStringLiteral("money/twoStarFen");
+const QString kGroupBetsKey = QStringLiteral("money/groupBets");
+
+struct Bounds {
+    qint64 minFen;
+    qint64 maxFen;
+};
+
+// A bet costs at least a fen (the results view's price box starts there)
+// and at most 10,000 yuan; a prize may be nothing, and at most a million.
+Bounds bounds(MoneyField field) {
+    if (field == MoneyField::Price) return {1, 1000000};
+    return {0, 100000000};
+}
+
+qint64 readFen(const QSettings& settings, const QString& key, MoneyField field, double fallback) {
+    bool ok = false;
+    const qint64 fen = settings.value(key).toLongLong(&ok);
+    const Bounds b = bounds(field);
+    if (!ok || fen < b.minFen || fen > b.maxFen) return std::llround(fallback * 100);
+    return fen;
+}
+
+qint64 toFen(double yuan) { return std::llround(yuan * 100); }
+
+}  // namespace
+
+PriceSettings& PriceSettings::notifier() {
+    static PriceSettings* instance = new PriceSettings;  // lives as long as the program
+    return *instance;
+}
+
+MoneyPrices PriceSettings::prices() {
+    const QSettings s;
+    const MoneyPrices d;
+    MoneyPrices p;
+    p.price = double(readFen(s, kPriceKey, MoneyField::Price, d.price)) / 100;
+    p.direct = double(readFen(s, kDirectKey, MoneyField::Direct, d.direct)) / 100;
+    p.group3 = double(readFen(s, kGroup3Key, MoneyField::Group3, d.group3)) / 100;
+    p.group6 = double(readFen(s, kGroup6Key, MoneyField::Group6, d.group6)) / 100;
+    p.twoStar = double(readFen(s, kTwoStarKey, MoneyField::TwoStar, d.twoStar)) / 100;
+    p.groupBets = s.value(kGroupBetsKey, false).toBool();
+    return p;
+}
+
+void PriceSettings::setPrices(const MoneyPrices& prices) {
+    if (prices == PriceSettings::prices()) return;
+    QSettings s;
+    s.setValue(kPriceKey, toFen(prices.price));
+    s.setValue(kDirectKey, toFen(prices.direct));
+    s.setValue(kGroup3Key, toFen(prices.group3));
+    s.setValue(kGroup6Key, toFen(prices.group6));
+    s.setValue(kTwoStarKey, toFen(prices.twoStar));
+    s.setValue(kGroupBetsKey, prices.groupBets);
+    emit notifier().changed();
+}
+
+int PriceSettings::priceFen() { return int(toFen(prices().price)); }
+
+void PriceSettings::setPriceFen(int fen) {
+    MoneyPrices p = prices();
+    p.price = double(fen) / 100;
+    setPrices(p);
+}
+
+std::optional<double> PriceSettings::parse(MoneyField field, const QString& text, QString* error) {
+    const QString name = fieldName(field);
+    const Bounds b = bounds(field);
+    const QString range = QStringLiteral("%1 到 %2 元").arg(amountText(double(b.minFen) / 100), amountText(double(b.maxFen) / 100));
+    auto refuse = [&](const QString& why) -> std::optional<double> {
+        if (error) *error = why;
+        return std::nullopt;
+    };
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return refuse(QStringLiteral("%1不能为空，请输入 %2 之间的金额。").arg(name, range));
+    // Digits with at most one point and two decimals: no sign, no exponent, no "nan".
+    static const QRegularExpression plain(QStringLiteral("^[0-9]+(\\.[0-9]*)?$|^\\.[0-9]+$"));
+    if (t.startsWith(QLatin1Char('-')))
+        return refuse(QStringLiteral("%1不能是负数，请输入 %2 之间的金额。").arg(name, range));
+    if (!plain.match(t).hasMatch())
+        return refuse(QStringLiteral("“%1”不是金额：%2请只输入数字和小数点，如 2 或 2.5。").arg(t, name));
+    const qsizetype point = t.indexOf(QLatin1Char('.'));
+    if (point >= 0 && t.size() - point - 1 > 2)
+        return refuse(QStringLiteral("%1最多两位小数（精确到分）。").arg(name));
+    // Too many digits for a number at all is as much too large as any.
+    const QString whole = point >= 0 ? t.left(point) : t;
+    if (whole.size() > 12) return refuse(QStringLiteral("%1太大了，请输入 %2 之间的金额。").arg(name, range));
+    const double value = t.toDouble();
+    const qint64 fen = toFen(value);
+    if (fen > b.maxFen) return refuse(QStringLiteral("%1太大了，请输入 %2 之间的金额。").arg(name, range));
+    if (fen < b.minFen) return refuse(QStringLiteral("%1太小了，请输入 %2 之间的金额。").arg(name, range));
+    return double(fen) / 100;
+}
+
+QString PriceSettings::amountText(double yuan) {
+    const qint64 fen = toFen(yuan);
+    QString text = QString::number(fen / 100);
+    if (fen % 100 != 0) {
+        text += QLatin1Char('.') + QString::number(fen % 100).rightJustified(2, QLatin1Char('0'));
+        if (text.endsWith(QLatin1Char('0'))) text.chop(1);
+    }
+    return text;
+}
+
+QString PriceSettings::fieldName(MoneyField field) {
+    switch (field) {
+        case MoneyField::Price: return QStringLiteral("单价");
+        case MoneyField::Direct: return QStringLiteral("直选奖金");
+        case MoneyField::Group3: return QStringLiteral("组三奖金");
+        case MoneyField::Group6: return QStringLiteral("组六奖金");
+        case MoneyField::TwoStar: return QStringLiteral("二星奖金");
+    }
+    return {};
+}
+
+}  // namespace tarnel

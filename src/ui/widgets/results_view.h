@@ -1,0 +1,141 @@
+#pragma once
+// 查看结果: the numbers of a result box laid out in a grid, with their
+// straight and group counts, group forms, cost, a chart by sum, copy and
+// export in a chosen layout, and buttons that send them to an input box.
+// One view serves the main window (three digits) and the two-star window
+// (two digits); it follows its result box while it is open. The tab 投注单
+// cuts the numbers into compound tickets (bet slips) to copy, print or
+// export as PDF.
+
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+#include <vector>
+
+#include "core/analysis/result_summary.h"
+#include "core/analysis/tickets.h"
+
+class QBarSeries;
+class QBarSet;
+class QChart;
+class QChartView;
+class QComboBox;
+class QDoubleSpinBox;
+class QHBoxLayout;
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class QTabWidget;
+class QTextDocument;
+class QTimer;
+
+namespace tarnel {
+
+class MultiLineBox;
+class UiServices;
+
+class ResultsView : public QDialog {
+    Q_OBJECT
+public:
+    // `width` is 3 for the main window, 2 for the two-star window.
+    ResultsView(MultiLineBox* resultBox, int width, UiServices& services, QWidget* parent);
+
+    // A button "发送到…" that hands the numbers, space-separated, to `send`.
+    QPushButton* addTarget(const QString& objectName, const QString& caption,
+                           std::function<void(const QString&)> send);
+
+    // Reads the result box again (the view does this by itself when the box changes).
+    void refresh();
+
+    const std::vector<int>& numbers() const { return numbers_; }
+    const ResultSummary& summary() const { return summary_; }
+    // The price of one bet in fen, as the price box shows it.
+    int priceFen() const;
+    // The numbers in the layout chosen for copying and export.
+    QString formattedText() const;
+    // Columns of the number grid.
+    static constexpr int kGridColumns = 10;
+
+    void copyNumbers();
+    void exportNumbers();
+
+    // ---- 投注单 ----
+    inline static const QString kNoSlipsText = QStringLiteral("没有号码，无需投注单");
+    // The name printed on the slips ("未保存的方案" when the source is unset or says nothing).
+    void setSchemeNameSource(std::function<QString()> source);
+    // Direct tickets, or group tickets (main window only).
+    enum class SlipMode { Direct = 0, Group = 1 };
+    SlipMode slipMode() const;
+    void setSlipMode(SlipMode mode);
+    // A4, or a narrow till receipt 80 mm wide.
+    enum class SlipPaper { A4 = 0, Receipt = 1 };
+    SlipPaper slipPaper() const;
+    void setSlipPaper(SlipPaper paper);
+    // The tickets of the current numbers, cut when first asked for.
+    const std::vector<SlipLine>& slipLines();
+    // The slips as text: one ticket a line, then the total.
+    QString slipText();
+    // The printed page as rich text, in the chosen layout.
+    QString slipHtml();
+    void copySlips();
+    // The print dialog, or, with no printer installed, the offer of a PDF.
+    void printSlips();
+    void previewSlips();
+    void exportSlipsPdf();
+    // Prints the slips through QPrinter into a PDF at `path`; the file is
+    // replaced only when the whole PDF was written. False with the reason.
+    bool writeSlipsPdf(const QString& path, QString* error);
+    // Page size and margins of the chosen layout.
+    void setUpPrinter(QPrinter& printer);
+    // Prints the slips page by page; false when the printer could not be written.
+    bool renderSlips(QPrinter& printer);
+
+private:
+    void showSummary();
+    void showGrid();
+    void showChart();
+    void rememberChoices() const;
+    void showSlips();
+    void setUpSlipDocument(QTextDocument& document);
+    QString schemeName() const;
+    int slipBets() const;
+
+    QPointer<MultiLineBox> box_;
+    int width_;
+    UiServices& services_;
+    std::vector<int> numbers_;
+    ResultSummary summary_;
+
+    QLabel* counts_ = nullptr;
+    QLabel* forms_ = nullptr;
+    QLabel* cost_ = nullptr;
+    QDoubleSpinBox* price_ = nullptr;
+    QTableWidget* grid_ = nullptr;
+    QChart* chart_ = nullptr;
+    QChartView* chartView_ = nullptr;
+    QComboBox* separator_ = nullptr;
+    QSpinBox* perLine_ = nullptr;
+    QPushButton* copy_ = nullptr;
+    QPushButton* export_ = nullptr;
+    QHBoxLayout* targetRow_ = nullptr;
+    QList<QPushButton*> targets_;
+    QTimer* followTimer_ = nullptr;
+
+    QTabWidget* tabs_ = nullptr;
+    QWidget* slipPage_ = nullptr;
+    QComboBox* slipMode_ = nullptr;
+    QComboBox* slipPaper_ = nullptr;
+    QLabel* slipTotal_ = nullptr;
+    QTableWidget* slipGrid_ = nullptr;
+    QPushButton* slipCopy_ = nullptr;
+    QPushButton* slipPrint_ = nullptr;
+    QPushButton* slipPreview_ = nullptr;
+    QPushButton* slipPdf_ = nullptr;
+    std::vector<SlipLine> slips_;
+    bool slipsStale_ = true;
+    std::function<QString()> schemeName_;
+};
+
+}  // namespace tarnel

@@ -1,0 +1,1421 @@
+#include "ui/windows/history_window.h"
+
+#include <QApplication>
+#include <QAreaSeries>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QColor>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFont>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHorizontalBarSeries>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPen>
+#include <QFutureWatcher>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
+#include <cmath>
+
+#include "ui/widgets/atomic_file.h"
+#include "ui/widgets/data_folder.h"
+#include "ui/widgets/chart_axes.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/keyboard.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/document/window_files.h"
+#include "ui/windows/main_window.h"
+#include "core/files/scheme.h"
+#include "core/rules/pair_step_kills.h"
+#include "ui/windows/two_star_window.h"
+
+namespace tarnel {
+namespace {
+
+const QString kErrorTitle = QStringLiteral("错误提示");
+const QString kNoticeTitle = QStringLiteral("温情提示");
+const QString kHistoryFilter = QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)");
+constexpr int kRereadPauseMs = 300;
+// A reading that takes longer than this shows a busy bar.
+constexpr int kBusyAfterMs = 150;
+// Histories of at least this many draws are checked away from the window's
+// thread after a run; shorter ones take a few milliseconds and are checked at once.
+constexpr std::size_t kBackgroundDraws = 20000;
+// Files from this size on are read under a busy cursor.
+constexpr qint64 kBigFileBytes = qint64(1) << 20;
+// A history takes at most kHistoryMaxBytes in UTF-8 from any source (a
+// paste, a file, the remembered file), as tarnel-cli reads it.
+QString historyLimitText() { return QStringLiteral("%1 MB").arg(kHistoryMaxBytes >> 20); }
+QString megabytes(std::size_t bytes) { return QString::number(double(bytes) / double(1 << 20), 'f', 1) + QStringLiteral(" MB"); }
+
+QString storageBlockedReason() {
+    return QStringLiteral("保存的开奖历史无法读取，也无法改名保留，为免覆盖，本次不自动保存。");
+}
+
+// The UTF-8 size of a text as the history file holds it (line breaks as LF).
+std::size_t utf8Size(QStringView text) {
+    std::size_t bytes = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || u == QChar::LineSeparator || u == QChar::ParagraphSeparator) bytes += 1;
+        else if (u < 0x800 || c.isSurrogate()) bytes += 2;  // a pair takes four
+        else bytes += 3;
+    }
+    return bytes;
+}
+// At most this many skipped lines are named in the status line.
+constexpr int kSkippedNamed = 30;
+// At most this many repeated or out-of-order issues are named.
+constexpr int kQualityNamed = 10;
+
+// Lets a worker thread free a large value (a few hundred thousand draws take
+// a while), so the window goes on at once.
+template <typename T>
+void freeAway(T value) {
+    (void)QtConcurrent::run([doomed = std::move(value)] { (void)doomed; });
+}
+
+QString lineList(const std::vector<int>& lines, int named) {
+    QStringList parts;
+    for (std::size_t i = 0; i < lines.size() && int(i) < named; ++i) parts << QString::number(lines[i]);
+    QString text = parts.join(QStringLiteral("、"));
+    if (int(lines.size()) > named) text += QStringLiteral(" 等");
+    return text;
+}
+
+QString percent(int part, int whole) {
+    return whole ? QString::number(100.0 * part / whole, 'f', 1) + QLatin1Char('%') : QStringLiteral("-");
+}
+
+// The conditions a draw met, by their names.
+QString killerNames(const DrawCheck& check, bool twoStar) {
+    if (twoStar) return check.killedBy.empty() ? QString() : QStringLiteral("二星缩水条件");
+    QStringList names;
+    for (int row : check.killedBy) names << fromStd(rowName(row));
+    return names.join(QStringLiteral("、"));
+}
+
+// The conditions a draw met, in full: for the two-star window each of its conditions.
+QString killerDetails(const DrawCheck& check, bool twoStar) {
+    if (!twoStar) return killerNames(check, false);
+    QStringList names;
+    for (int step : check.killedBy) names << fromStd(pairStepName(step));
+    return QStringLiteral("二星缩水条件：") + names.join(QStringLiteral("、"));
+}
+
+// An amount of yuan as the tabs show it: "-12.5", "1040"; never NaN or infinity.
+QString yuanShown(double yuan) {
+    if (!std::isfinite(yuan)) return QStringLiteral("-");
+    const qint64 fen = std::llround(yuan * 100);
+    return (fen < 0 ? QStringLiteral("-") : QString()) + PriceSettings::amountText(double(fen < 0 ? -fen : fen) / 100);
+}
+
+QString decimalShown(double value, int decimals) {
+    if (!std::isfinite(value)) return QStringLiteral("-");
+    return QString::number(value, 'f', decimals);
+}
+
+// A chance as a percentage: tiny ones are not shown as 0.
+QString chanceShown(double chance) {
+    if (!std::isfinite(chance)) return QStringLiteral("-");
+    if (chance > 0 && chance < 0.0005) return QStringLiteral("不到 0.1%");
+    if (chance < 1 && chance > 0.9995) return QStringLiteral("超过 99.9%");
+    return QString::number(chance * 100, 'f', 1) + QLatin1Char('%');
+}
+
+void clearChart(QChart* chart) {
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
+
+// The one sentence a player reads at a glance: hits against random bets of
+// the same sizes, money, and the runs without a hit.
+QString moneySentence(const BacktestFigures& f) {
+    const MoneyTotals& t = f.money.totals;
+    if (t.draws == 0) return QStringLiteral("没有可以计算盈亏的开奖号码。");
+    if (t.bets == 0)
+        return QStringLiteral("这些条件没有留下任何号码：每期都不投注，没有花费也没有奖金，无从与随机投注比较。");
+    QString text = QStringLiteral("共 %1 期，中 %2 期，随机投注同样注数平均中 %3 期（±%4）；")
+                       .arg(t.draws)
+                       .arg(t.hits)
+                       .arg(decimalShown(t.expectedHits, 1), decimalShown(t.sdHits, 1));
+    text += QStringLiteral("花费 %1元，奖金 %2元（随机投注平均 %3元），盈亏 %4元")
+                .arg(yuanShown(t.cost), yuanShown(t.win), yuanShown(t.expectedWin), yuanShown(t.net));
+    if (t.cost > 0)
+        text += QStringLiteral("（返奖率 %1%）").arg(decimalShown(100 * t.win / t.cost, 1));
+    text += QStringLiteral("；最长连续不中 %1 期，").arg(t.longestMiss);
+    text += t.currentMiss == 0 ? QStringLiteral("最新一期中了。")
+                               : QStringLiteral("目前已连续 %1 期不中。").arg(t.currentMiss);
+    // Whether the conditions did better than chance on these draws.
+    const double gap = double(t.hits) - t.expectedHits;
+    if (t.sdHits > 0 && gap > 2 * t.sdHits)
+        text += QStringLiteral("中奖期数比随机投注多出两个标准差以上。");
+    else if (t.sdHits > 0 && gap < -2 * t.sdHits)
+        text += QStringLiteral("中奖期数比随机投注少了两个标准差以上。");
+    else
+        text += QStringLiteral("中奖期数与随机投注相差在两个标准差以内，与碰运气无异。");
+    return text;
+}
+
+QChartView* makeChartView(QChart* chart, QWidget* parent) {
+    chart->legend()->setVisible(false);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->setAnimationOptions(QChart::NoAnimation);
+    auto* view = new QChartView(chart, parent);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumSize(300, 220);
+    return view;
+}
+
+}  // namespace
+
+// ---- backtest table --------------------------------------------------------------
+
+void BacktestModel::setFigures(std::shared_ptr<const BacktestFigures> figures, bool twoStar) {
+    beginResetModel();
+    std::swap(figures_, figures);
+    twoStar_ = twoStar;
+    endResetModel();
+    freeAway(std::move(figures));
+}
+
+const Backtest& BacktestModel::backtest() const {
+    static const Backtest none;
+    return figures_ ? figures_->backtest : none;
+}
+
+int BacktestModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !figures_ ? 0 : int(figures_->backtest.draws.size());
+}
+
+int BacktestModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+QVariant BacktestModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    const auto row = std::size_t(index.row());
+    const DrawCheck& d = figures_->backtest.draws[row];
+    const DrawMoney* m = row < figures_->money.draws.size() ? &figures_->money.draws[row] : nullptr;
+    const double cumulative = row < figures_->cumulative.size() ? figures_->cumulative[row] : 0;
+    const int column = index.column();
+    if (role == Qt::DisplayRole) {
+        switch (column) {
+            case Line: return d.draw.line;
+            case Issue: return fromStd(d.draw.issue);
+            case Number: return twoStar_ ? fromStd(d.draw.number) + QStringLiteral(" → ") + fromStd(d.number)
+                                         : fromStd(d.number);
+            case Result: return d.survives ? QStringLiteral("保留") : QStringLiteral("排除");
+            case Bets: return m ? QVariant(m->bets) : QVariant();
+            case Cost: return m ? yuanShown(m->cost) : QString();
+            case Win: return m ? yuanShown(m->win) : QString();
+            case Net: return m ? yuanShown(m->win - m->cost) : QString();
+            case Cumulative: return m ? yuanShown(cumulative) : QString();
+            case KilledBy: return killerNames(d, twoStar_);
+        }
+    } else if (role == Qt::ForegroundRole) {
+        if (column == Result && !d.survives) return QColor(Qt::red);
+        if (m && column == Win && m->win > 0) return QColor(Qt::darkGreen);
+        if (m && column == Net) return m->win - m->cost < 0 ? QColor(Qt::red) : QColor(Qt::darkGreen);
+        if (m && column == Cumulative) return cumulative < 0 ? QColor(Qt::red) : QColor(Qt::darkGreen);
+    } else if (role == Qt::TextAlignmentRole && column != KilledBy) {
+        return column >= Bets ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignCenter);
+    } else if (role == Qt::ToolTipRole && column == KilledBy && !d.killedBy.empty()) {
+        return killerDetails(d, twoStar_);
+    } else if (role == Qt::ToolTipRole && column == Cumulative && m) {
+        return QStringLiteral("从最早一期到这一期（按时间先后）的盈亏之和");
+    }
+    return {};
+}
+
+QVariant BacktestModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+        case Line: return QStringLiteral("行号");
+        case Issue: return QStringLiteral("期号");
+        case Number: return twoStar_ ? QStringLiteral("开奖号码 → 后两位") : QStringLiteral("开奖号码");
+        case Result: return QStringLiteral("结果");
+        case Bets: return QStringLiteral("注数");
+        case Cost: return QStringLiteral("花费");
+        case Win: return QStringLiteral("奖金");
+        case Net: return QStringLiteral("盈亏");
+        case Cumulative: return QStringLiteral("累计盈亏");
+        case KilledBy: return QStringLiteral("排除它的条件");
+    }
+    return {};
+}
+
+BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
+    : QWidget(parent), twoStar_(twoStar), model_(new BacktestModel(this)) {
+    setObjectName(name);
+    auto* layout = new QVBoxLayout(this);
+    buildSettings(layout);
+    auto labelled = [&](const QString& suffix) {
+        auto* label = new QLabel(this);
+        label->setObjectName(name + suffix);
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(label);
+        return label;
+    };
+    pending_ = labelled(QStringLiteral("_dengdai"));
+    pending_->setStyleSheet(QStringLiteral("color: #b05000;"));
+    pending_->hide();
+    header_ = labelled(QStringLiteral("_zuijin"));
+    {
+        QFont bold = header_->font();
+        bold.setBold(true);
+        header_->setFont(bold);
+    }
+    summary_ = labelled(QStringLiteral("_zongjie"));
+    money_ = labelled(QStringLiteral("_yingkui"));
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    table_ = new QTableView(split);
+    table_->setObjectName(name + QStringLiteral("_biao"));
+    table_->setModel(model_);
+    table_->verticalHeader()->hide();
+    // Fixed row heights keep a table of a few hundred thousand rows quick.
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setAlternatingRowColors(true);
+    const int digitWidth = table_->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int captionWidth = table_->fontMetrics().horizontalAdvance(QStringLiteral("累计盈亏"));
+    table_->setColumnWidth(BacktestModel::Line, digitWidth * 5 + 12);
+    table_->setColumnWidth(BacktestModel::Issue, digitWidth * 9 + 12);
+    table_->setColumnWidth(BacktestModel::Number,
+                           twoStar ? table_->fontMetrics().horizontalAdvance(QStringLiteral("开奖号码 → 后两位")) + 16
+                                   : digitWidth * 6 + 12);
+    table_->setColumnWidth(BacktestModel::Result, captionWidth * 2 / 3 + 12);
+    for (int c : {BacktestModel::Bets, BacktestModel::Cost, BacktestModel::Win, BacktestModel::Net})
+        table_->setColumnWidth(c, std::max(digitWidth * 7, captionWidth / 2) + 12);
+    table_->setColumnWidth(BacktestModel::Cumulative, std::max(digitWidth * 9, captionWidth) + 12);
+
+    // Right of the table: profit and loss over time, kills by condition, droughts.
+    auto* right = new QSplitter(Qt::Vertical, split);
+    moneyChart_ = new QChart;
+    moneyChartView_ = makeChartView(moneyChart_, right);
+    moneyChartView_->setObjectName(name + QStringLiteral("_leiji"));
+    moneyChartView_->setMinimumSize(300, 240);
+    moneyChart_->legend()->setVisible(true);
+    moneyChart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_ = new QChart;
+    chart_->setTitle(twoStar ? QStringLiteral("二星条件排除的开奖号码") : QStringLiteral("各条件排除的开奖号码期数"));
+    chartView_ = makeChartView(chart_, right);
+    chartView_->setObjectName(name + QStringLiteral("_tu"));
+    chartView_->setMinimumSize(300, 160);
+    drought_ = new QTableWidget(0, 2, right);
+    drought_->setObjectName(name + QStringLiteral("_duanqi"));
+    drought_->setHorizontalHeaderLabels({QStringLiteral("按最近一期的注数"), QStringLiteral("机会")});
+    drought_->verticalHeader()->hide();
+    drought_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    drought_->setSelectionMode(QAbstractItemView::NoSelection);
+    drought_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    drought_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    drought_->verticalHeader()->setDefaultSectionSize(drought_->fontMetrics().height() + 4);
+    // Room for its six rows and the header without a scroll bar.
+    drought_->setMinimumHeight((drought_->fontMetrics().height() + 4) * 7 + 8);
+    right->addWidget(moneyChartView_);
+    right->addWidget(chartView_);
+    right->addWidget(drought_);
+    right->setStretchFactor(0, 5);
+    right->setStretchFactor(1, 2);
+    right->setStretchFactor(2, 0);
+    split->addWidget(table_);
+    split->addWidget(right);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    layout->addWidget(split, 1);
+    showSettings();
+    connect(&PriceSettings::notifier(), &PriceSettings::changed, this, &BacktestView::showSettings);
+}
+
+void BacktestView::buildSettings(QBoxLayout* layout) {
+    auto* row = new QHBoxLayout;
+    const QString base = objectName();
+    auto field = [&](MoneyField which, const QString& suffix, const QString& tip) {
+        auto* label = new QLabel(PriceSettings::fieldName(which), this);
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(base + suffix);
+        edit->setMaxLength(16);
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000.00")) + 12);
+        edit->setToolTip(tip);
+        label->setBuddy(edit);
+        row->addWidget(label);
+        row->addWidget(edit);
+        row->addWidget(new QLabel(QStringLiteral("元"), this));
+        row->addSpacing(6);
+        connect(edit, &QLineEdit::editingFinished, this, [this, which, edit] { takeField(which, edit); });
+        return edit;
+    };
+    price_ = field(MoneyField::Price, QStringLiteral("_danjia"), QStringLiteral("每注的价格；查看结果的金额也用这个单价"));
+    if (twoStar_) {
+        twoStarPrize_ = field(MoneyField::TwoStar, QStringLiteral("_erxing"), QStringLiteral("二星每注中奖的奖金"));
+    } else {
+        direct_ = field(MoneyField::Direct, QStringLiteral("_zhixuan"), QStringLiteral("直选每注中奖的奖金"));
+        group3_ = field(MoneyField::Group3, QStringLiteral("_zusan"), QStringLiteral("组选三（开奖号码有两位相同）每注的奖金"));
+        group6_ = field(MoneyField::Group6, QStringLiteral("_zuliu"), QStringLiteral("组选六（开奖号码三位都不同）每注的奖金"));
+        betKind_ = new QComboBox(this);
+        betKind_->setObjectName(base + QStringLiteral("_touzhu"));
+        betKind_->addItems({QStringLiteral("直选"), QStringLiteral("组选")});
+        betKind_->setToolTip(QStringLiteral("直选：每个号码买一注直选。组选：每个组选形态买一注，豹子按直选买。"));
+        auto* label = new QLabel(QStringLiteral("投注方式"), this);
+        label->setBuddy(betKind_);
+        row->addWidget(label);
+        row->addWidget(betKind_);
+        connect(betKind_, &QComboBox::currentIndexChanged, this, [this](int index) {
+            MoneyPrices p = PriceSettings::prices();
+            p.groupBets = index == 1;
+            PriceSettings::setPrices(p);
+        });
+    }
+    settingsMessage_ = new QLabel(this);
+    settingsMessage_->setObjectName(base + QStringLiteral("_tishi"));
+    settingsMessage_->setStyleSheet(QStringLiteral("color: red;"));
+    settingsMessage_->setWordWrap(true);
+    row->addWidget(settingsMessage_, 1);
+    layout->addLayout(row);
+}
+
+// The fields show what is remembered (another tab, or the results view, may have changed it).
+void BacktestView::showSettings() {
+    const MoneyPrices p = PriceSettings::prices();
+    auto show = [](QLineEdit* edit, double value) {
+        if (edit) edit->setText(PriceSettings::amountText(value));
+    };
+    show(price_, p.price);
+    show(direct_, p.direct);
+    show(group3_, p.group3);
+    show(group6_, p.group6);
+    show(twoStarPrize_, p.twoStar);
+    if (betKind_) {
+        const QSignalBlocker block(betKind_);
+        betKind_->setCurrentIndex(p.groupBets ? 1 : 0);
+    }
+}
+
+void BacktestView::takeField(MoneyField field, QLineEdit* edit) {
+    QString error;
+    const std::optional<double> value = PriceSettings::parse(field, edit->text(), &error);
+    MoneyPrices p = PriceSettings::prices();
+    double& slot = field == MoneyField::Price    ? p.price
+                   : field == MoneyField::Direct ? p.direct
+                   : field == MoneyField::Group3 ? p.group3
+                   : field == MoneyField::Group6 ? p.group6
+                                                 : p.twoStar;
+    if (!value) {
+        settingsMessage_->setText(error + QStringLiteral("仍用 %1 元。").arg(PriceSettings::amountText(slot)));
+        edit->setText(PriceSettings::amountText(slot));
+        return;
+    }
+    settingsMessage_->clear();
+    slot = *value;
+    edit->setText(PriceSettings::amountText(slot));
+    PriceSettings::setPrices(p);
+}
+
+QString BacktestView::summaryText() const { return summary_->text(); }
+QString BacktestView::headerText() const { return header_->text(); }
+QString BacktestView::moneyText() const { return money_->text(); }
+QString BacktestView::pendingText() const { return pending_->isHidden() ? QString() : pending_->text(); }
+QString BacktestView::settingsMessage() const { return settingsMessage_->text(); }
+
+void BacktestView::showPending(bool pending) {
+    pending_->setText(QStringLiteral("条件或奖金设置已改变，正在按现在的条件重新验证，下面仍是上一次的结果…"));
+    pending_->setVisible(pending);
+}
+
+void BacktestView::showNothing(const QString& reason) {
+    pending_->hide();
+    model_->setFigures(nullptr, twoStar_);
+    header_->clear();
+    header_->hide();
+    summary_->setText(reason);
+    fillChart(BacktestFigures{});
+    clearMoney(QString());
+}
+
+void BacktestView::clearMoney(const QString& reason) {
+    money_->setText(reason);
+    money_->setVisible(!reason.isEmpty());
+    clearChart(moneyChart_);
+    moneyChart_->setTitle(QStringLiteral("累计盈亏"));
+    drought_->setRowCount(0);
+}
+
+void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
+    pending_->hide();
+    const BacktestFigures& f = *figures;
+    const Backtest& b = f.backtest;
+    const int total = int(b.draws.size());
+    // The newest draw kept and the newest missed, in time order.
+    long long keptAgo = -1, missAgo = -1;
+    std::size_t keptAt = 0, missAt = 0;
+    for (std::size_t k = f.timeOrder.size(); k-- > 0;) {
+        const std::size_t i = f.timeOrder[k];
+        const long long ago = (long long)(f.timeOrder.size() - 1 - k);
+        if (b.draws[i].survives && keptAgo < 0) {
+            keptAgo = ago;
+            keptAt = i;
+        }
+        if (!b.draws[i].survives && missAgo < 0) {
+            missAgo = ago;
+            missAt = i;
+        }
+        if (keptAgo >= 0 && missAgo >= 0) break;
+    }
+    if (keptAgo < 0) {
+        header_->setText(QStringLiteral("最近一次保留：没有，这些条件排除了全部 %1 期开奖号码").arg(total));
+    } else {
+        const DrawCheck& d = b.draws[keptAt];
+        const QString where = d.draw.issue.empty() ? QStringLiteral("第 %1 行").arg(d.draw.line)
+                                                   : QStringLiteral("%1 期").arg(fromStd(d.draw.issue));
+        header_->setText(QStringLiteral("最近一次保留：%1 %2，%3")
+                             .arg(where, fromStd(d.number),
+                                  keptAgo == 0 ? QStringLiteral("就是最新一期") : QStringLiteral("%1 期前").arg(keptAgo)));
+    }
+    header_->show();
+
+    QString text = QStringLiteral("共 %1 期，保留 %2 期（%3），排除 %4 期；最长连续排除 %5 期；")
+                       .arg(total)
+                       .arg(b.kept)
+                       .arg(percent(b.kept, total))
+                       .arg(total - b.kept)
+                       .arg(b.longestMissRun);
+    if (missAgo < 0) {
+        text += QStringLiteral("没有排除过开奖号码。");
+    } else {
+        const Draw& d = b.draws[missAt].draw;
+        text += QStringLiteral("最近一次排除：第 %1 行%2 开奖号码 %3（其后已开 %4 期）。")
+                    .arg(d.line)
+                    .arg(d.issue.empty() ? QString() : QStringLiteral(" 第 %1 期").arg(fromStd(d.issue)))
+                    .arg(fromStd(d.number))
+                    .arg(missAgo);
+    }
+    summary_->setText(text);
+    fillChart(f);
+    fillMoneyChart(f);
+    fillDrought(f);
+    money_->setText(moneySentence(f));
+    money_->show();
+    model_->setFigures(std::move(figures), twoStar_);
+}
+
+void BacktestView::fillChart(const BacktestFigures& f) {
+    clearChart(chart_);
+    const Backtest& b = f.backtest;
+    // Conditions that ruled out at least one winning number, in the order of the run.
+    QStringList names;
+    auto* set = new QBarSet(QStringLiteral("排除期数"));
+    const std::vector<int>& kills = twoStar_ ? f.killsByStep : b.killsByRow;
+    for (std::size_t row = 0; row < kills.size(); ++row) {
+        if (kills[row] == 0) continue;
+        names << fromStd(twoStar_ ? pairStepName(int(row)) : rowName(int(row)));
+        *set << kills[row];
+    }
+    if (names.isEmpty()) {
+        delete set;
+        chart_->setTitle(b.draws.empty() ? QStringLiteral("没有可验证的开奖号码")
+                                         : QStringLiteral("没有条件排除过开奖号码"));
+        return;
+    }
+    chart_->setTitle(twoStar_ ? QStringLiteral("各二星条件排除的开奖号码期数")
+                              : QStringLiteral("各条件排除的开奖号码期数"));
+    // Names read best down the side: the first row of the run on top.
+    std::reverse(names.begin(), names.end());
+    QList<qreal> values;
+    for (int i = set->count() - 1; i >= 0; --i) values << set->at(i);
+    set->remove(0, set->count());
+    set->append(values);
+    set->setLabelColor(Qt::black);
+    auto* series = new QHorizontalBarSeries;
+    series->append(set);
+    series->setLabelsVisible(true);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
+    chart_->addSeries(series);
+    auto* categories = new QBarCategoryAxis;
+    categories->append(names);
+    chart_->addAxis(categories, Qt::AlignLeft);
+    series->attachAxis(categories);
+    auto* counts = new QValueAxis;
+    // Room beyond the longest bar for its label, ticks on whole counts.
+    const int longest = *std::max_element(values.begin(), values.end());
+    setCountAxis(counts, longest + longest / 10 + 1);
+    showValuesOnHover(series);
+    chart_->addAxis(counts, Qt::AlignBottom);
+    series->attachAxis(counts);
+}
+
+void BacktestView::fillMoneyChart(const BacktestFigures& f) {
+    clearChart(moneyChart_);
+    const std::size_t n = f.timeOrder.size();
+    if (n == 0 || f.money.totals.bets == 0 || f.money.draws.size() != f.backtest.draws.size()) {
+        moneyChart_->setTitle(QStringLiteral("累计盈亏：没有投注"));
+        return;
+    }
+    moneyChart_->setTitle(QStringLiteral("累计盈亏（按时间先后，共 %1 期）").arg(n));
+    auto* actual = new QLineSeries;
+    actual->setName(QStringLiteral("按条件投注"));
+    auto* mean = new QLineSeries;
+    mean->setName(QStringLiteral("随机投注平均"));
+    auto* upper = new QLineSeries;
+    auto* lower = new QLineSeries;
+    // A long history is drawn from at most about 1500 points.
+    const std::size_t step = std::max<std::size_t>(1, (n + 1499) / 1500);
+    double net = 0, expected = 0, variance = 0;
+    double low = 0, high = 0;
+    auto point = [&](QLineSeries* series, double x, double y) {
+        if (!std::isfinite(y)) return;
+        series->append(x, y);
+        low = std::min(low, y);
+        high = std::max(high, y);
+    };
+    for (std::size_t k = 0; k < n; ++k) {
+        const DrawMoney& d = f.money.draws[f.timeOrder[k]];
+        net += d.win - d.cost;
+        expected += d.expectedWin - d.cost;
+        variance += d.winVariance;
+        if (k % step != 0 && k + 1 != n) continue;
+        const double x = double(k + 1);
+        const double band = 2 * std::sqrt(std::max(0.0, variance));
+        point(actual, x, net);
+        point(mean, x, expected);
+        point(upper, x, expected + band);
+        point(lower, x, expected - band);
+    }
+    auto* area = new QAreaSeries(upper, lower);
+    area->setName(QStringLiteral("随机投注 ±2 个标准差"));
+    QColor fill(70, 130, 220, 60);
+    area->setBrush(fill);
+    area->setPen(QPen(QColor(70, 130, 220, 120), 1));
+    mean->setPen(QPen(QColor(70, 130, 220), 1.5, Qt::DashLine));
+    actual->setPen(QPen(QColor(200, 40, 40), 2));
+    moneyChart_->addSeries(area);
+    moneyChart_->addSeries(mean);
+    moneyChart_->addSeries(actual);
+    auto* x = new QValueAxis;
+    x->setRange(1, std::max<double>(2, double(n)));
+    x->setLabelFormat(QStringLiteral("%d"));
+    x->setTitleText(QStringLiteral("期（最早 → 最新）"));
+    auto* y = new QValueAxis;
+    y->setRange(low, high > low ? high : low + 1);
+    y->applyNiceNumbers();
+    y->setLabelFormat(QStringLiteral("%.0f"));
+    y->setTruncateLabels(false);
+    y->setTitleText(QStringLiteral("元"));
+    moneyChart_->addAxis(x, Qt::AlignBottom);
+    moneyChart_->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* series : moneyChart_->series()) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    // The band's own edges stay out of the legend.
+    for (QLegendMarker* marker : moneyChart_->legend()->markers())
+        if (marker->series() != area && marker->series() != mean && marker->series() != actual) marker->setVisible(false);
+}
+
+void BacktestView::fillDrought(const BacktestFigures& f) {
+    drought_->setRowCount(0);
+    if (f.timeOrder.empty() || f.money.draws.size() != f.backtest.draws.size()) return;
+    const DrawMoney& last = f.money.draws[f.timeOrder.back()];
+    auto add = [this](const QString& what, const QString& value) {
+        const int r = drought_->rowCount();
+        drought_->insertRow(r);
+        drought_->setItem(r, 0, new QTableWidgetItem(what));
+        auto* item = new QTableWidgetItem(value);
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        drought_->setItem(r, 1, item);
+    };
+    if (last.bets == 0 || last.p <= 0) {
+        add(QStringLiteral("最近一期没有投注，不会中奖"), QStringLiteral("-"));
+        return;
+    }
+    add(QStringLiteral("每期 %1 注、花费 %2元，一期中奖的机会").arg(last.bets).arg(yuanShown(last.cost)),
+        chanceShown(last.p));
+    for (long long n : {10LL, 20LL, 50LL, 100LL})
+        add(QStringLiteral("连续 %1 期都不中").arg(n), chanceShown(noHitChance(last.p, n)));
+    if (const std::optional<long long> m = drawsForLikelyHit(last.p)) {
+        add(QStringLiteral("95% 的把握在 %1 期内中一次").arg(*m),
+            QStringLiteral("花费 %1元").arg(yuanShown(double(*m) * last.cost)));
+    }
+}
+
+static std::shared_ptr<BacktestFigures> figuresOf(Backtest backtest, const Bets& bets, const History& history,
+                                                 const HistoryJob& job, const std::vector<std::size_t>& order,
+                                                 bool newestFirst) {
+    auto f = std::make_shared<BacktestFigures>();
+    f->backtest = std::move(backtest);
+    f->prices = MoneySettings{job.prices.price, job.prices.direct, job.prices.group3, job.prices.group6,
+                              job.prices.twoStar};
+    f->groupBets = job.prices.groupBets;
+    f->newestFirst = newestFirst;
+    f->timeOrder = order;
+    f->money = backtestMoney(history, bets, f->prices);
+    f->cumulative.assign(f->money.draws.size(), 0);
+    double net = 0;
+    for (std::size_t i : order) {
+        if (i >= f->money.draws.size()) continue;
+        net += f->money.draws[i].win - f->money.draws[i].cost;
+        f->cumulative[i] = net;
+    }
+    return f;
+}
+
+// Draws in time order, oldest first.
+static std::vector<Draw> drawsInTimeOrder(const History& history, const std::vector<std::size_t>& order) {
+    std::vector<Draw> draws;
+    draws.reserve(order.size());
+    for (std::size_t i : order) draws.push_back(history.draws[i]);
+    return draws;
+}
+
+// Does a job: reads the box's text as a history, works out the trend and
+// writes the text to history.txt unless the file holds it already; then, in
+// any case, checks the conditions against the history. It touches no widget,
+// so it runs away from the window's thread.
+HistoryReading doHistoryJob(HistoryJob job) {
+    HistoryReading reading;
+    reading.generation = job.generation;
+    reading.read = job.read;
+    reading.measure = job.measure;
+    std::vector<std::size_t> order;
+    if (job.read) {
+        const QByteArray utf8 = job.text.toUtf8();
+        if (std::size_t(utf8.size()) > kHistoryMaxBytes) {
+            // Neither read nor saved: history.txt keeps the last history within the limit.
+            reading.tooLargeBytes = std::size_t(utf8.size());
+            reading.history = std::make_shared<const History>();
+            reading.text = std::move(job.text);
+            return reading;
+        }
+        History history = readHistoryText(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+        history.convertedFromGb18030 = false;
+        reading.quality = historyQuality(history);
+        order = timeOrder(history);
+        reading.trend = reading.quality.newestFirst ? trendTable(job.measure, drawsInTimeOrder(history, order))
+                                                    : trendTable(job.measure, history.draws);
+        job.history = std::make_shared<const History>(std::move(history));
+        if (job.text == job.savedText && !job.lastSaveFailed) {
+            reading.saved = true;
+        } else if (job.path.isEmpty()) {
+            reading.saveError = storageBlockedReason();
+        } else {
+            QDir().mkpath(QFileInfo(job.path).absolutePath());
+            reading.saveError = writeFileAtomically(job.path, utf8);
+            reading.saved = reading.saveError.isEmpty();
+        }
+        reading.text = std::move(job.text);
+    } else {
+        order = timeOrder(*job.history);
+    }
+    const History& history = *job.history;
+    if (!history.draws.empty()) {
+        const bool newestFirst = historyIsNewestFirst(history);
+        reading.main = figuresOf(backtestMain(job.mainInputs, job.tolerance, history),
+                                 mainBets(job.mainInputs, job.tolerance, job.prices.groupBets ? BetKind::Group : BetKind::Direct),
+                                 history, job, order, newestFirst);
+        if (job.twoStar) {
+            // Which of the two-star window's conditions rule out each draw.
+            Backtest b = backtestTwoStar(*job.twoStar, history);
+            const PairStepKills kills = computePairStepKills(*job.twoStar);
+            std::vector<int> byStep(kTwoStarStepCount, 0);
+            for (DrawCheck& check : b.draws) {
+                if (check.survives) continue;
+                check.killedBy = kills.killedBy(std::stoi(check.number));
+                for (int step : check.killedBy) ++byStep[std::size_t(step)];
+            }
+            auto figures = figuresOf(std::move(b), twoStarBets(*job.twoStar), history, job, order, newestFirst);
+            figures->killsByStep = std::move(byStep);
+            reading.twoStar = std::move(figures);
+        }
+    }
+    reading.history = std::move(job.history);
+    return reading;
+}
+
+// ---- the window ----------------------------------------------------------------------
+
+HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
+    : QWidget(&main, Qt::Window), main_(main), services_(services) {
+    setObjectName(QStringLiteral("F_lishi"));
+    setWindowTitle(QStringLiteral("开奖历史"));
+    closeOnEscape(this);
+
+    rereadTimer_ = new QTimer(this);
+    rereadTimer_->setSingleShot(true);
+    rereadTimer_->setInterval(kRereadPauseMs);
+    connect(rereadTimer_, &QTimer::timeout, this, &HistoryWindow::startReading);
+    backtestTimer_ = new QTimer(this);
+    backtestTimer_->setSingleShot(true);
+    backtestTimer_->setInterval(kRereadPauseMs);
+    connect(backtestTimer_, &QTimer::timeout, this, &HistoryWindow::checkLater);
+    busyTimer_ = new QTimer(this);
+    busyTimer_->setSingleShot(true);
+    busyTimer_->setInterval(kBusyAfterMs);
+    reader_ = new QFutureWatcher<HistoryReading>(this);
+    connect(reader_, &QFutureWatcherBase::finished, this, &HistoryWindow::readingFinished);
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("Tab_lishi"));
+    tabs_->addTab(buildInputTab(), QStringLiteral("开奖号码"));
+    mainView_ = new BacktestView(QStringLiteral("Frame_yanzheng"), false, tabs_);
+    tabs_->addTab(mainView_, QStringLiteral("历史验证"));
+    twoStarView_ = new BacktestView(QStringLiteral("Frame_yanzheng_2d"), true, tabs_);
+    tabs_->addTab(twoStarView_, QStringLiteral("二星验证"));
+    tabs_->addTab(buildTrendTab(), QStringLiteral("走势统计"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(tabs_);
+
+    // The two-star window may have opened or closed since the tab was last shown.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (tabs_->widget(index) == twoStarView_) checkLater();
+    });
+    connect(&main_, &MainWindow::ran, this, &HistoryWindow::checkLater);
+    // The backtests follow the conditions as they stand, as 预计注数 does,
+    // once a burst of changes has settled; and a new price or prize.
+    connect(&main_, &MainWindow::settled, this, &HistoryWindow::checkLater);
+    connect(&PriceSettings::notifier(), &PriceSettings::changed, this, &HistoryWindow::checkLater);
+
+    loadRemembered();
+    {
+        const QSignalBlocker block(text_);
+        text_->setText(savedText_);
+    }
+    rereadNow();
+    resize(1100, 660);
+}
+
+// The remembered history, read as a file the player opened (it is UTF-8).
+// One that cannot be read (too large, no regular file, unreadable) is never
+// overwritten: it is renamed aside first, and the player is told where it went.
+void HistoryWindow::loadRemembered() {
+    const QString path = storagePath();
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) return;  // nothing remembered yet
+    const FileBytes file = readWindowFile(path, kHistoryMaxBytes);
+    if (file.bytes) {
+        savedText_ = QString::fromUtf8(*file.bytes);
+        return;
+    }
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = path + QStringLiteral(".unreadable-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+        aside = path + QStringLiteral(".unreadable-%1-%2").arg(stamp).arg(n);
+    const QString reason = fromStd(file.error);
+    // QDir renames in place and never falls back to copying (a pipe would block the copy).
+    if (QDir().rename(path, aside)) {
+        storageNote_ = QStringLiteral("保存的开奖历史无法读取，已改名为“%1”保留。").arg(QFileInfo(aside).fileName());
+        services_.showMessage(&main_, kErrorTitle,
+                              QStringLiteral("保存的开奖历史无法读取：%1\r\n它已改名为“%2”保留在原文件夹中，"
+                                             "不会被覆盖；此后的开奖历史另存为新的“%3”。")
+                                  .arg(reason, aside, info.fileName()));
+    } else {
+        storageBlocked_ = true;
+        storageNote_ = storageBlockedReason();
+        services_.showMessage(&main_, kErrorTitle,
+                              QStringLiteral("保存的开奖历史无法读取：%1\r\n它也无法改名保留，"
+                                             "为免覆盖，本次不自动保存开奖历史。")
+                                  .arg(reason));
+    }
+}
+
+HistoryWindow::~HistoryWindow() {
+    waitForReading();
+    // A pending pause must not cost the player the last words typed.
+    if (rereadTimer_->isActive() || dirty_ || readAgain_) remember();
+}
+
+namespace {
+QString& storageOverride() {
+    static QString path;
+    return path;
+}
+}  // namespace
+
+QString HistoryWindow::storagePath() {
+    if (!storageOverride().isEmpty()) return storageOverride();
+    return dataFolder() + QStringLiteral("/history.txt");
+}
+
+void HistoryWindow::setStoragePath(const QString& path) { storageOverride() = path; }
+
+QWidget* HistoryWindow::buildInputTab() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* buttons = new QHBoxLayout;
+    auto* open = makeButton(QStringLiteral("C_ls_dakai"), QStringLiteral("打开文件…"), colors::kLightGreen, page);
+    auto* clear = makeButton(QStringLiteral("C_ls_qingkong"), QStringLiteral("清空历史"), colors::kLightYellow, page);
+    connect(open, &QPushButton::clicked, this, &HistoryWindow::openHistory);
+    connect(clear, &QPushButton::clicked, this, &HistoryWindow::clearHistory);
+    auto* hint = new QLabel(QStringLiteral("每行一期：期号、日期和三位开奖号码，如“2026001 2026-01-01 5 8 2”。"
+                                           "文件按 UTF-8 或 GB18030 读取；历史会自动保存。"),
+                            page);
+    hint->setWordWrap(true);
+    buttons->addWidget(open);
+    buttons->addWidget(clear);
+    buttons->addWidget(hint, 1);
+    layout->addLayout(buttons);
+
+    // A multi-line box, so that a paste of megabytes (even one digit run) is shown at once.
+    text_ = new MultiLineBox(QStringLiteral("T_ls_haoma"), page);
+    text_->setTabChangesFocus(false);  // a typed Tab separates an issue from its digits
+    text_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text_->setPlaceholderText(QStringLiteral("在这里粘贴开奖号码，或点“打开文件…”"));
+    connect(text_, &QPlainTextEdit::textChanged, this, &HistoryWindow::textEdited);
+    text_->setInsertCheck([this](const QString& inserted) { return pasteFits(inserted); });
+    layout->addWidget(text_, 1);
+
+    quality_ = new QLabel(page);
+    quality_->setObjectName(QStringLiteral("L_ls_qihao"));
+    quality_->setWordWrap(true);
+    quality_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    quality_->setStyleSheet(QStringLiteral("color: #b05000;"));
+    quality_->hide();
+    layout->addWidget(quality_);
+    status_ = new QLabel(page);
+    status_->setObjectName(QStringLiteral("L_ls_zhuangtai"));
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Shown while a long history is read or checked: a caption and a bar
+    // with no end known, which moves to show that work goes on.
+    busy_ = new QWidget(page);
+    busy_->setObjectName(QStringLiteral("Frame_ls_duqu"));
+    auto* busyLayout = new QHBoxLayout(busy_);
+    busyLayout->setContentsMargins(0, 0, 0, 0);
+    busyLayout->addWidget(new QLabel(QStringLiteral("正在读取和验证开奖历史…"), busy_));
+    auto* bar = new QProgressBar(busy_);
+    bar->setRange(0, 0);
+    bar->setTextVisible(false);
+    bar->setFixedWidth(120);
+    bar->setMaximumHeight(status_->fontMetrics().height() + 4);
+    busyLayout->addWidget(bar);
+    busy_->hide();
+    connect(busyTimer_, &QTimer::timeout, busy_, &QWidget::show);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status_, 1);
+    bottom->addWidget(busy_);
+    layout->addLayout(bottom);
+    return page;
+}
+
+QWidget* HistoryWindow::buildTrendTab() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("Frame_zoushi"));
+    auto* layout = new QVBoxLayout(page);
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("统计项目"), page));
+    trendMeasure_ = new QComboBox(page);
+    trendMeasure_->setObjectName(QStringLiteral("Combo_zoushi"));
+    for (TrendMeasure m : kTrendMeasures) trendMeasure_->addItem(fromStd(trendMeasureName(m)));
+    top->addWidget(trendMeasure_);
+    trendNote_ = new QLabel(QStringLiteral("双击一个值，在主窗口勾选对应的排除条件。"), page);
+    trendNote_->setObjectName(QStringLiteral("L_zoushi_tishi"));
+    trendNote_->setWordWrap(true);
+    top->addWidget(trendNote_, 1);
+    layout->addLayout(top);
+
+    auto* split = new QSplitter(Qt::Horizontal, page);
+    trendTable_ = new QTableWidget(0, 5, split);
+    trendTable_->setObjectName(QStringLiteral("Grid_zoushi"));
+    trendTable_->setHorizontalHeaderLabels({QStringLiteral("值"), QStringLiteral("出现次数"), QStringLiteral("出现比例"),
+                                            QStringLiteral("当前遗漏"), QStringLiteral("最大遗漏")});
+    trendTable_->verticalHeader()->hide();
+    trendTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    trendTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    trendTable_->setSelectionMode(QAbstractItemView::SingleSelection);
+    trendTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    trendTable_->setToolTip(trendOmissionHint());
+    for (int c : {3, 4}) trendTable_->horizontalHeaderItem(c)->setToolTip(trendOmissionHint());
+    connect(trendTable_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { pickTrendValue(row); });
+
+    trendChart_ = new QChart;
+    auto* view = makeChartView(trendChart_, split);
+    view->setObjectName(QStringLiteral("Chart_zoushi"));
+    trendChart_->legend()->setVisible(true);
+    trendChart_->legend()->setAlignment(Qt::AlignBottom);
+    split->addWidget(trendTable_);
+    split->addWidget(view);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    split->setSizes({420, 700});  // the chart gets room for 28 values side by side
+    trendTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    trendTable_->verticalHeader()->setDefaultSectionSize(trendTable_->fontMetrics().height() + 6);
+    layout->addWidget(split, 1);
+
+    connect(trendMeasure_, &QComboBox::currentIndexChanged, this, [this] { refreshTrend(); });
+    return page;
+}
+
+QString HistoryWindow::trendOmissionHint() {
+    return QStringLiteral("开奖号码按时间先后计算：通常最后一行是最新一期；每行都有期号且期号从上到下"
+                          "由大到小时（最新一期在最前），第一行是最新一期。\n"
+                          "当前遗漏：最新一期往前数，这个值已经连续多少期没有开出（从未开出时为总期数）。\n"
+                          "最大遗漏：历史上连续没有开出的最多期数，包括当前遗漏。");
+}
+
+QString HistoryWindow::historyText() const { return text_->plainText(); }
+
+void HistoryWindow::setHistoryText(const QString& text) { text_->setText(text); }
+
+QString HistoryWindow::statusText() const { return status_->text(); }
+
+void HistoryWindow::textEdited() {
+    dirty_ = true;
+    rereadTimer_->start();
+}
+
+void HistoryWindow::rereadNow() {
+    rereadTimer_->stop();
+    waitForReading();  // it is overtaken by this reading
+    dirty_ = false;
+    readAgain_ = checkAgain_ = false;
+    applyReading(doHistoryJob(job(true)));
+}
+
+bool HistoryWindow::isReading() const { return reader_->isRunning() || readAgain_ || checkAgain_; }
+
+// A job for the texts and conditions shown now; it takes a new generation.
+HistoryJob HistoryWindow::job(bool read) {
+    HistoryJob job;
+    job.generation = read ? ++readGeneration_ : ++checkGeneration_;
+    job.read = read;
+    if (read) {
+        job.text = text_->plainText();
+        job.savedText = savedText_;
+        job.lastSaveFailed = !saveError_.isEmpty();
+        job.path = storageBlocked_ ? QString() : storagePath();
+        job.measure = shownTrend();
+    } else {
+        job.history = history_;
+    }
+    const MainConditions& state = main_.conditions();
+    job.mainInputs = shrinkInputs(state);
+    job.tolerance = state.tolerance;
+    TwoStarWindow* twoStar = main_.twoStarWindow();
+    if (twoStar != watchedTwoStar_) {
+        watchedTwoStar_ = twoStar;
+        if (twoStar)
+            connect(twoStar, &TwoStarWindow::conditionsChanged, backtestTimer_, qOverload<>(&QTimer::start));
+    }
+    if (twoStar) job.twoStar = twoStar->conditions();
+    job.prices = PriceSettings::prices();
+    return job;
+}
+
+void HistoryWindow::startReading() { startJob(true); }
+
+void HistoryWindow::checkLater() {
+    if (dirty_) return;  // the pause ends in a reading, which checks too
+    if (history_->draws.size() < kBackgroundDraws && !reader_->isRunning()) {
+        refreshBacktests();
+        return;
+    }
+    startJob(false);
+}
+
+void HistoryWindow::startJob(bool read) {
+    if (reader_->isRunning()) {
+        (read ? readAgain_ : checkAgain_) = true;  // once this one is done
+        return;
+    }
+    if (read) dirty_ = false;
+    if (!read) {
+        // The tabs say in words that what they show is about to change.
+        mainView_->showPending(true);
+        twoStarView_->showPending(true);
+    }
+    busyTimer_->start();
+    reader_->setFuture(QtConcurrent::run(doHistoryJob, job(read)));
+}
+
+void HistoryWindow::noteSave(const HistoryReading& reading) {
+    if (reading.saved) {
+        savedText_ = reading.text;
+        saveError_.clear();
+    } else if (!reading.saveError.isEmpty()) {
+        saveError_ = reading.saveError;
+    }
+}
+
+void HistoryWindow::readingFinished() {
+    // A signal of a job whose result waitForReading took, or that comes
+    // after a newer job began, finds nothing to take.
+    if (!reader_->isFinished() || !reader_->future().isValid()) return;
+    busyTimer_->stop();
+    busy_->hide();
+    HistoryReading reading = reader_->future().takeResult();
+    noteSave(reading);
+    const bool readAgain = std::exchange(readAgain_, false);
+    const bool checkAgain = std::exchange(checkAgain_, false);
+    // A job overtaken by a newer one, or by more typing, is not shown.
+    if (!dirty_ && !readAgain) {
+        if (reading.read) {
+            if (reading.generation == readGeneration_) applyReading(std::move(reading));
+        } else if (reading.generation == checkGeneration_ && reading.history == history_) {
+            showBacktests(reading);
+        }
+    }
+    if (readAgain || checkAgain) startJob(readAgain);  // a reading checks too
+}
+
+void HistoryWindow::waitForReading() {
+    if (!reader_->isRunning()) return;
+    reader_->waitForFinished();
+    noteSave(reader_->future().takeResult());
+    busyTimer_->stop();
+    busy_->hide();
+    ++readGeneration_;  // its finished signal, still to come, shows nothing
+    ++checkGeneration_;
+}
+
+void HistoryWindow::applyReading(HistoryReading reading) {
+    noteSave(reading);
+    refusedBytes_ = reading.tooLargeBytes;
+    freeAway(std::exchange(history_, reading.history));
+    historyQuality_ = std::move(reading.quality);
+    showStatus();
+    showBacktests(reading);
+    if (reading.measure == shownTrend()) {
+        trend_ = std::move(reading.trend);
+        showTrendTable();
+    } else {
+        refreshTrend();
+    }
+    emit historyRead();
+}
+
+void HistoryWindow::remember() {
+    const QString text = text_->plainText();
+    if (text == savedText_ && saveError_.isEmpty()) return;
+    if (storageBlocked_ || utf8Size(text) > kHistoryMaxBytes) return;  // as a reading would not save it
+    const QString path = storagePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString error = writeFileAtomically(path, text.toUtf8());
+    if (error.isEmpty()) {
+        savedText_ = text;
+        saveError_.clear();
+    } else {
+        saveError_ = error;
+    }
+}
+
+void HistoryWindow::showStatus() {
+    QString text = QStringLiteral("已读取 %1 期开奖号码").arg(history_->draws.size());
+    if (!history_->draws.empty()) {
+        // The newest draw in time order: the first line of a newest-first table.
+        const bool newestFirst = historyQuality_.newestFirst;
+        const Draw& newest = newestFirst ? history_->draws.front() : history_->draws.back();
+        text += QStringLiteral("，最新一期（%1，第 %2 行）：%3%4")
+                    .arg(newestFirst ? QStringLiteral("期号从大到小排列，第一行") : QStringLiteral("最后一行"))
+                    .arg(newest.line)
+                    .arg(newest.issue.empty() ? QString() : fromStd(newest.issue) + QLatin1Char(' '))
+                    .arg(fromStd(newest.number));
+    }
+    text += QStringLiteral("。");
+    if (!history_->skipped.empty())
+        text += QStringLiteral("跳过 %1 行（不含三位开奖号码）：第 %2 行。")
+                    .arg(history_->skipped.size())
+                    .arg(lineList(history_->skipped, kSkippedNamed));
+    if (!history_->skippedFullWidth.empty())
+        text += QStringLiteral("其中第 %1 行含全角数字（请改用半角数字 0–9）。")
+                    .arg(lineList(history_->skippedFullWidth, kSkippedNamed));
+    if (refusedBytes_)
+        text = QStringLiteral("框中的开奖历史有 %1，超过 %2 的上限：没有读取，也没有保存"
+                              "（保存的仍是此前的历史）。请删去一部分。")
+                   .arg(megabytes(refusedBytes_), historyLimitText());
+    if (!saveError_.isEmpty()) text += QStringLiteral("历史未能保存：%1").arg(saveError_);
+    if (!storageNote_.isEmpty() && !storageBlocked_) text += storageNote_;
+    status_->setText(text);
+    showQuality();
+}
+
+// Repeated issues and issues out of order, with their lines, so a pasted
+// table can be mended; the draws are read all the same.
+void HistoryWindow::showQuality() {
+    const HistoryQuality& q = historyQuality_;
+    QStringList parts;
+    if (!q.repeats.empty()) {
+        QStringList named;
+        for (std::size_t i = 0; i < q.repeats.size() && int(i) < kQualityNamed; ++i)
+            named << QStringLiteral("%1（第 %2 行）")
+                         .arg(fromStd(q.repeats[i].issue), lineList(q.repeats[i].lines, kSkippedNamed));
+        parts << QStringLiteral("期号重复 %1 个：%2%3")
+                     .arg(q.repeats.size())
+                     .arg(named.join(QStringLiteral("；")))
+                     .arg(int(q.repeats.size()) > kQualityNamed ? QStringLiteral(" 等") : QString());
+    }
+    if (!q.outOfOrder.empty()) {
+        QStringList named;
+        for (std::size_t i = 0; i < q.outOfOrder.size() && int(i) < kQualityNamed; ++i) {
+            const IssueOutOfOrder& o = q.outOfOrder[i];
+            named << QStringLiteral("第 %1 行 %2 期排在第 %3 行 %4 期之后")
+                         .arg(o.line)
+                         .arg(fromStd(o.issue))
+                         .arg(o.previousLine)
+                         .arg(fromStd(o.previousIssue));
+        }
+        parts << QStringLiteral("期号顺序不对 %1 处：%2%3")
+                     .arg(q.outOfOrder.size())
+                     .arg(named.join(QStringLiteral("；")))
+                     .arg(int(q.outOfOrder.size()) > kQualityNamed ? QStringLiteral(" 等") : QString());
+    }
+    if (parts.isEmpty()) {
+        quality_->clear();
+        quality_->hide();
+        return;
+    }
+    quality_->setText(parts.join(QStringLiteral("。")) +
+                      QStringLiteral("。这些开奖号码照样读取，按行的先后计算；请改正后再看遗漏和验证结果。"));
+    quality_->show();
+}
+
+QString HistoryWindow::qualityText() const { return quality_->isHidden() ? QString() : quality_->text(); }
+
+bool HistoryWindow::openHistoryFile(const QString& path) {
+    const QFileInfo info(path);
+    const bool big = info.size() >= kBigFileBytes;
+    if (big) QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = [big] {
+        if (big) QApplication::restoreOverrideCursor();
+    };
+    const FileBytes file = readWindowFile(path, kHistoryMaxBytes);
+    if (!file.bytes) {
+        restoreCursor();
+        services_.showMessage(this, kErrorTitle, fromStd(file.error));
+        return false;
+    }
+    const std::string& bytes = *file.bytes;
+    if (bytes.find('\0') != std::string::npos) {
+        restoreCursor();
+        services_.showMessage(this, kErrorTitle,
+                              QStringLiteral("“%1”不是文本文件，没有打开。\r\n请选择每行一期开奖号码的文本文件。")
+                                  .arg(info.fileName()));
+        return false;
+    }
+    bool converted = false;
+    const std::string utf8 = decodeHistoryText(bytes, &converted);
+    if (utf8.size() > kHistoryMaxBytes) {
+        restoreCursor();
+        services_.showMessage(this, kErrorTitle,
+                              QStringLiteral("“%1”按 GB18030 转为 UTF-8 后有 %2，超过开奖历史 %3 的上限，没有打开。")
+                                  .arg(info.fileName(), megabytes(utf8.size()), historyLimitText()));
+        return false;
+    }
+    const History read = readHistoryText(utf8);
+    if (read.draws.empty()) {
+        restoreCursor();
+        services_.showMessage(this, kErrorTitle,
+                              QStringLiteral("“%1”中没有读到开奖号码，框中的内容没有改变。\r\n"
+                                             "每行应有三位开奖号码，如“2026001 2026-01-01 5 8 2”。")
+                                  .arg(info.fileName()));
+        return false;
+    }
+    if (!historyText().trimmed().isEmpty() &&
+        !services_.askYesNo(this, kNoticeTitle,
+                            QStringLiteral("用“%1”的 %2 期开奖号码替换框中现有的开奖历史吗？")
+                                .arg(info.fileName())
+                                .arg(read.draws.size()))) {
+        restoreCursor();
+        return false;
+    }
+    text_->setText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    rereadNow();
+    restoreCursor();
+    if (converted)
+        status_->setText(status_->text() + QStringLiteral("（文件不是 UTF-8，已按 GB18030 读取。）"));
+    return true;
+}
+
+bool HistoryWindow::pasteFits(const QString& inserted) {
+    // UTF-8 takes at most three bytes a UTF-16 unit: most pastes need no counting.
+    const auto units = std::size_t(text_->document()->characterCount()) + std::size_t(inserted.size());
+    if (units * 3 <= kHistoryMaxBytes) return true;
+    // The selection counts each block end once, a cut inside a long line too: never more than the whole.
+    const std::size_t whole = utf8Size(historyText());
+    const std::size_t kept = whole - std::min(whole, utf8Size(text_->textCursor().selectedText()));
+    const std::size_t after = kept + utf8Size(fromLineBreaks(inserted));  // CR LF goes in as one break
+    if (after <= kHistoryMaxBytes) return true;
+    services_.showMessage(this, kErrorTitle,
+                          QStringLiteral("粘贴的内容过大：开奖历史最多 %1，粘贴后将有 %2。\r\n没有粘贴，框中的内容没有改变。")
+                              .arg(historyLimitText(), megabytes(after)));
+    return false;
+}
+
+void HistoryWindow::openHistory() {
+    const QString path = services_.chooseOpenPath(this, QStringLiteral("打开开奖历史"), kHistoryFilter);
+    if (!path.isEmpty()) openHistoryFile(path);
+}
+
+void HistoryWindow::clearHistory() {
+    if (historyText().isEmpty()) return;
+    if (!services_.askYesNo(this, kNoticeTitle, QStringLiteral("清空全部开奖历史吗？保存的历史也会一并清空。")))
+        return;
+    text_->clear();
+    rereadNow();
+}
+
+void HistoryWindow::refreshBacktests() {
+    if (dirty_) return;  // the pause ends in a reading, which checks too
+    HistoryReading reading = doHistoryJob(job(false));  // newer than any job under way
+    showBacktests(reading);
+}
+
+void HistoryWindow::showBacktests(HistoryReading& reading) {
+    if (reading.history->draws.empty()) {
+        const QString none = QStringLiteral("还没有开奖历史：请在“开奖号码”页粘贴或打开开奖号码。");
+        mainView_->showNothing(none);
+        twoStarView_->showNothing(none);
+        return;
+    }
+    mainView_->showFigures(std::move(reading.main));
+    if (!reading.twoStar) {
+        twoStarView_->showNothing(
+            QStringLiteral("二星缩水软件没有打开：打开后，这里按它的条件验证每期开奖号码的后两位。"));
+        return;
+    }
+    twoStarView_->showFigures(std::move(reading.twoStar));
+}
+
+// ---- 走势统计 --------------------------------------------------------------------------
+
+void HistoryWindow::showTrend(TrendMeasure measure) {
+    trendMeasure_->setCurrentIndex(int(std::find(kTrendMeasures.begin(), kTrendMeasures.end(), measure) -
+                                       kTrendMeasures.begin()));
+}
+
+TrendMeasure HistoryWindow::shownTrend() const {
+    return kTrendMeasures[std::size_t(std::max(0, trendMeasure_->currentIndex()))];
+}
+
+void HistoryWindow::refreshTrend() {
+    trend_ = historyQuality_.newestFirst ? trendTable(shownTrend(), drawsInTimeOrder(*history_, timeOrder(*history_)))
+                                         : trendTable(shownTrend(), history_->draws);
+    showTrendTable();
+}
+
+void HistoryWindow::showTrendTable() {
+    const TrendMeasure measure = shownTrend();
+    const int values = int(trend_.values.size());
+    trendTable_->setRowCount(values);
+    auto* hits = new QBarSet(QStringLiteral("出现次数"));
+    auto* omission = new QBarSet(QStringLiteral("当前遗漏"));
+    QStringList captions;
+    for (int v = 0; v < values; ++v) {
+        const TrendValue& t = trend_.values[std::size_t(v)];
+        const QString caption = fromStd(trendValueCaption(measure, v));
+        captions << caption;
+        const QStringList cells = {caption, QString::number(t.hits), percent(t.hits, trend_.draws),
+                                   QString::number(t.currentOmission), QString::number(t.longestOmission)};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setTextAlignment(Qt::AlignCenter);
+            trendTable_->setItem(v, c, item);
+        }
+        *hits << t.hits;
+        *omission << t.currentOmission;
+    }
+
+    trendChart_->removeAllSeries();
+    for (QAbstractAxis* axis : trendChart_->axes()) {
+        trendChart_->removeAxis(axis);
+        delete axis;
+    }
+    trendChart_->setTitle(QStringLiteral("%1：%2 期").arg(fromStd(trendMeasureName(measure))).arg(trend_.draws));
+    // Three-digit captions (012 road) are too wide side by side: their bars run across, the first on top.
+    const bool across = measure == TrendMeasure::Road;
+    QAbstractBarSeries* series = across ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
+                                        : static_cast<QAbstractBarSeries*>(new QBarSeries);
+    if (across) {
+        std::reverse(captions.begin(), captions.end());
+        for (QBarSet* set : {hits, omission}) {
+            QList<qreal> values;
+            for (int i = set->count() - 1; i >= 0; --i) values << set->at(i);
+            set->remove(0, set->count());
+            set->append(values);
+        }
+    }
+    series->append(hits);
+    series->append(omission);
+    trendChart_->addSeries(series);
+    auto* categories = new QBarCategoryAxis;
+    categories->append(captions);
+    {
+        // 28 sums side by side, or 27 road patterns one above another, in a
+        // smaller font; whole captions rather than "…" where a slot is tight.
+        QFont small = categories->labelsFont();
+        small.setPointSizeF(small.pointSizeF() * 0.8);
+        categories->setLabelsFont(small);
+        categories->setTruncateLabels(false);
+    }
+    trendChart_->addAxis(categories, across ? Qt::AlignLeft : Qt::AlignBottom);
+    series->attachAxis(categories);
+    auto* counts = new QValueAxis;
+    int top = 1;
+    for (const TrendValue& t : trend_.values) top = std::max({top, t.hits, t.currentOmission});
+    setCountAxis(counts, top);
+    showValuesOnHover(series);
+    trendChart_->addAxis(counts, across ? Qt::AlignBottom : Qt::AlignLeft);
+    series->attachAxis(counts);
+}
+
+void HistoryWindow::pickTrendValue(int value) {
+    const TrendMeasure measure = shownTrend();
+    if (value < 0 || value >= trendValueCount(measure)) return;
+    const QString caption = fromStd(trendValueCaption(measure, value));
+    MainConditions s = main_.conditions();
+    auto& d = s.digits;
+    const auto v = std::size_t(value);
+    QString box;
+    switch (measure) {
+        case TrendMeasure::SumTail: d.sumTailKill[v] = true; box = QStringLiteral("杀和尾 %1").arg(caption); break;
+        case TrendMeasure::Span: d.spanKill[v] = true; box = QStringLiteral("杀跨度 %1").arg(caption); break;
+        case TrendMeasure::Form: d.special[v] = true; box = QStringLiteral("特别排除 %1").arg(caption); break;
+        case TrendMeasure::BigSmall: d.bigSmall[v] = true; box = QStringLiteral("杀形态排列 %1").arg(caption); break;
+        case TrendMeasure::OddEven: d.oddEven[v] = true; box = QStringLiteral("杀形态排列 %1").arg(caption); break;
+        case TrendMeasure::Road: d.road[v] = true; box = QStringLiteral("012路排除 %1").arg(caption); break;
+        case TrendMeasure::Sum: break;
+    }
+    if (box.isEmpty()) {
+        trendNote_->setText(QStringLiteral("和值 %1 没有一一对应的排除框，主窗口没有改变。").arg(caption));
+        return;
+    }
+    main_.applyConditions(s);
+    trendNote_->setText(QStringLiteral("已在主窗口勾选“%1”。").arg(box));
+}
+
+// ---- opening and closing ------------------------------------------------------------
+
+void HistoryWindow::closeEvent(QCloseEvent* event) {
+    if (rereadTimer_->isActive() || isReading()) rereadNow();
+    QWidget::closeEvent(event);
+}
+
+}  // namespace tarnel

@@ -1,0 +1,270 @@
+#pragma once
+// F_lishi: the window of past draws (开奖历史). The player pastes draws or
+// opens a text file; the window remembers them between program starts and
+// shows, on its tabs, the backtest of the main window's and the two-star
+// window's conditions (历史验证) and trend statistics (走势统计).
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+#include "core/analysis/backtest.h"
+#include "core/analysis/backtest_money.h"
+#include "core/files/history.h"
+#include "core/files/history_order.h"
+#include "ui/widgets/price_settings.h"
+#include "core/analysis/trends.h"
+
+class QBoxLayout;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTableView;
+class QTableWidget;
+class QTabWidget;
+class QTimer;
+
+class QChart;
+class QChartView;
+template <typename T>
+class QFutureWatcher;
+
+namespace tarnel {
+
+class MultiLineBox;
+
+class MainWindow;
+class UiServices;
+
+// A backtest as a tab shows it: which draws the conditions kept, what the
+// bets would have cost and won, and what random bets of the same sizes
+// would have done. Made away from the window's thread.
+struct BacktestFigures {
+    Backtest backtest;
+    MoneyReport money;                  // per draw in the history's order, and totals
+    MoneySettings prices;
+    bool groupBets = false;             // the main window's bets bought as 组选
+    bool newestFirst = false;           // the history lists its newest draw first
+    std::vector<std::size_t> timeOrder;  // indices of the draws, oldest first
+    std::vector<double> cumulative;     // by draw: net of the draws up to it in time order
+    // Two-star window: draws each of its conditions would have ruled out, by step.
+    std::vector<int> killsByStep;
+};
+
+// The rows of a backtest for a table view: data is made when a row is
+// painted, so a history of a few hundred thousand draws shows at once.
+class BacktestModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { Line, Issue, Number, Result, Bets, Cost, Win, Net, Cumulative, KilledBy, ColumnCount };
+    using QAbstractTableModel::QAbstractTableModel;
+    void setFigures(std::shared_ptr<const BacktestFigures> figures, bool twoStar);
+    const Backtest& backtest() const;
+    const BacktestFigures* figures() const { return figures_.get(); }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::shared_ptr<const BacktestFigures> figures_;
+    bool twoStar_ = false;
+};
+
+// One backtest tab: the price and prizes, the summary, the table, the chart
+// of profit and loss beside random bets, the bar chart of kills by condition
+// and the drought table.
+class BacktestView : public QWidget {
+    Q_OBJECT
+public:
+    BacktestView(const QString& name, bool twoStar, QWidget* parent);
+    void showFigures(std::shared_ptr<const BacktestFigures> figures);
+    // Nothing to check (no window, no history): the reason instead of a summary.
+    void showNothing(const QString& reason);
+    // The conditions changed and a check of a long history is under way.
+    void showPending(bool pending);
+    const BacktestModel& model() const { return *model_; }
+    QString summaryText() const;
+    QString headerText() const;
+    QString moneyText() const;
+    QString pendingText() const;
+    QString settingsMessage() const;
+    QChart* chart() const { return chart_; }
+    QChart* moneyChart() const { return moneyChart_; }
+    QTableWidget* droughtTable() const { return drought_; }
+
+private:
+    void buildSettings(QBoxLayout* layout);
+    void showSettings();
+    void takeField(MoneyField field, QLineEdit* edit);
+    void fillChart(const BacktestFigures& figures);
+    void fillMoneyChart(const BacktestFigures& figures);
+    void fillDrought(const BacktestFigures& figures);
+    void clearMoney(const QString& reason);
+
+    bool twoStar_;
+    BacktestModel* model_;
+    QLineEdit* price_ = nullptr;
+    QLineEdit* direct_ = nullptr;
+    QLineEdit* group3_ = nullptr;
+    QLineEdit* group6_ = nullptr;
+    QLineEdit* twoStarPrize_ = nullptr;
+    QComboBox* betKind_ = nullptr;
+    QLabel* settingsMessage_ = nullptr;
+    QLabel* header_;
+    QLabel* summary_;
+    QLabel* money_;
+    QLabel* pending_;
+    QTableView* table_;
+    QChart* chart_;
+    QChartView* chartView_;
+    QChart* moneyChart_;
+    QChartView* moneyChartView_;
+    QTableWidget* drought_;
+};
+
+// Work on the history done away from the window's thread: reading the
+// box (then the trend and saving it too) or only checking the conditions.
+struct HistoryJob {
+    quint64 generation = 0;
+    bool read = false;                      // read `text`; otherwise check `history`
+    QString text;
+    QString savedText;                      // what history.txt holds
+    bool lastSaveFailed = false;
+    QString path;                           // of history.txt
+    TrendMeasure measure = TrendMeasure::Sum;
+    std::shared_ptr<const History> history;
+    ShrinkInputs mainInputs;                // the main window's conditions
+    int tolerance = 0;
+    std::optional<TwoStarInputs> twoStar;   // while that window is open
+    MoneyPrices prices;                     // the player's price and prizes
+};
+
+struct HistoryReading {
+    quint64 generation = 0;
+    bool read = false;
+    TrendMeasure measure = TrendMeasure::Sum;
+    QString text;                           // the text that was read
+    std::shared_ptr<const History> history;
+    TrendTable trend;                       // of `measure`, when read
+    std::size_t tooLargeBytes = 0;          // the text's size when it exceeds the limit (neither read nor saved)
+    bool saved = false;                     // the text is what history.txt holds now
+    QString saveError;                      // why writing history.txt failed
+    HistoryQuality quality;                 // of `history`, when read
+    std::shared_ptr<const BacktestFigures> main;
+    std::shared_ptr<const BacktestFigures> twoStar;
+};
+
+class HistoryWindow : public QWidget {
+    Q_OBJECT
+public:
+    HistoryWindow(MainWindow& main, UiServices& services);
+    ~HistoryWindow() override;
+
+    // Where the history is remembered between program starts: history.txt in
+    // the program's data folder, unless set otherwise (tests running side by
+    // side each take their own file).
+    static QString storagePath();
+    static void setStoragePath(const QString& path);
+
+    // The text in the box, exactly as the player left it.
+    QString historyText() const;
+    // Replaces the text as pasting would (the re-reading follows after a pause).
+    void setHistoryText(const QString& text);
+    // Reads the box now instead of after the pause; refreshes every tab.
+    void rereadNow();
+    // Whether reading or checking a long history is still under way (away
+    // from the window's thread, so typing goes on meanwhile).
+    bool isReading() const;
+    const History& history() const { return *history_; }
+
+    // Opens a history file into the box; on any fault one message and the box keeps its text.
+    bool openHistoryFile(const QString& path);
+    void openHistory();  // with the file dialog
+    // Empties the box and the remembered history after asking.
+    void clearHistory();
+
+    // The backtests again, from the conditions the windows show now.
+    void refreshBacktests();
+    // The same after a run or a change: a long history is checked away from
+    // the window's thread, a short one at once.
+    void checkLater();
+    BacktestView* mainBacktest() const { return mainView_; }
+    BacktestView* twoStarBacktest() const { return twoStarView_; }
+    QString statusText() const;
+    // What the 开奖号码 tab says about repeated or out-of-order issues.
+    QString qualityText() const;
+
+    // 走势统计: the measure shown, and a double-click on value `value`.
+    void showTrend(TrendMeasure measure);
+    TrendMeasure shownTrend() const;
+    void pickTrendValue(int value);
+    const TrendTable& trend() const { return trend_; }
+
+    static QString trendOmissionHint();
+
+signals:
+    // A reading of the box has been taken in: history() holds its draws.
+    void historyRead();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* buildInputTab();
+    QWidget* buildTrendTab();
+    void textEdited();
+    HistoryJob job(bool read);
+    void startReading();
+    void startJob(bool read);
+    void readingFinished();
+    void applyReading(HistoryReading reading);
+    void showBacktests(HistoryReading& reading);
+    void waitForReading();
+    void noteSave(const HistoryReading& reading);
+    void showTrendTable();
+    void remember();
+    void showStatus();
+    void showQuality();
+    void refreshTrend();
+    void loadRemembered();
+    // Whether a paste of `inserted` keeps the history within its limit; if not, says so.
+    bool pasteFits(const QString& inserted);
+
+    MainWindow& main_;
+    UiServices& services_;
+    std::shared_ptr<const History> history_ = std::make_shared<const History>();
+    TrendTable trend_;
+    QString savedText_;       // what history.txt holds
+    QString saveError_;       // why the last save failed, empty when it worked
+    bool dirty_ = false;      // the box changed since it was last read
+    std::size_t refusedBytes_ = 0;  // the box's text is over the limit: its size
+    bool storageBlocked_ = false;   // history.txt could be neither read nor put aside: never written
+    QString storageNote_;           // what became of a history.txt that could not be read
+    QTabWidget* tabs_ = nullptr;
+    MultiLineBox* text_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* quality_ = nullptr;           // repeated and out-of-order issues
+    HistoryQuality historyQuality_;
+    QTimer* rereadTimer_ = nullptr;
+    QTimer* backtestTimer_ = nullptr;    // two-star changes, after a pause
+    QTimer* busyTimer_ = nullptr;        // a job that takes more than a moment shows the bar
+    QFutureWatcher<HistoryReading>* reader_ = nullptr;
+    bool readAgain_ = false;             // the box changed while a job was under way
+    bool checkAgain_ = false;            // the conditions changed while a job was under way
+    quint64 readGeneration_ = 0;         // of the newest reading begun
+    quint64 checkGeneration_ = 0;        // of the newest check begun
+    QWidget* busy_ = nullptr;           // the busy caption and bar
+    BacktestView* mainView_ = nullptr;
+    BacktestView* twoStarView_ = nullptr;
+    QComboBox* trendMeasure_ = nullptr;
+    QTableWidget* trendTable_ = nullptr;
+    QChart* trendChart_ = nullptr;
+    QLabel* trendNote_ = nullptr;
+    QPointer<QObject> watchedTwoStar_;
+};
+
+}  // namespace tarnel

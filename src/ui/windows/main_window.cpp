@@ -1,0 +1,745 @@
+#include "ui/windows/main_window.h"
+
+#include <algorithm>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSettings>
+#include <QTimer>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "ui/windows/diagnosis_dialog.h"
+#include "ui/windows/statistics_window.h"
+#include "ui/widgets/atomic_file.h"
+#include "ui/widgets/controls.h"
+#include "ui/widgets/window_fit.h"
+#include "ui/widgets/text_menu.h"
+#include "ui/widgets/ui_services.h"
+#include "ui/document/window_files.h"
+#include "ui/panels/digit_properties_panel.h"
+#include "ui/panels/number_lists_panel.h"
+#include "ui/panels/positional_panel.h"
+#include "core/state/condition_marks.h"
+#include "core/analysis/help_texts.h"
+#include "ui/widgets/condition_summary.h"
+#include "ui/panels/set_tool_panel.h"
+#include "ui/panels/pool_source_panel.h"
+#include "ui/windows/two_star_window.h"
+#include "core/files/history.h"
+#include "ui/windows/history_window.h"
+#include "ui/windows/combine_window.h"
+
+namespace tarnel {
+
+namespace {
+
+const char* const kTabCaptions[10] = {"杀直选", "杀垃圾复式", "杀2码组合", "必出2码组合", "交集工具",
+                                      "定位杀2码", "定位2码", "其它", "位置匹配", "定位胆"};
+const char* const kPageCaptions[10] = {"杀直选", "垃圾复式", "杀2码", "必出2码", "交集工具",
+                                       "定位杀2码", "定位2码", "其它", "位置匹配", "定位容对"};
+
+const QString kSchemeFilter = QStringLiteral("Tarnel 方案 (*.tarnel);;所有文件 (*)");
+const QString kRecentKey = QStringLiteral("recentSchemes");
+constexpr int kRecentCount = 8;
+constexpr int kSettleMs = 100;
+
+bool isSchemePath(const QString& path) {
+    return path.endsWith(QString::fromUtf8(kSchemeExtension.data(), qsizetype(kSchemeExtension.size())),
+                         Qt::CaseInsensitive);
+}
+
+// A plain container whose frames are stacked top to bottom.
+QWidget* makeRegion(QWidget* parent) {
+    auto* w = new QWidget(parent);
+    auto* v = new QVBoxLayout(w);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(4);
+    return w;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent), services_(services) {
+    setObjectName(QStringLiteral("Fmain"));
+    setWindowTitle(QStringLiteral("Tarnel"));
+    setBackColor(this, colors::kGrey);
+    setAcceptDrops(true);
+    buildLayout();
+    buildMenus();
+    buildViewExtras();
+    wireHelpAndHover();
+    showTab(0);
+    binding_.push();  // the start-up state
+    tabs_[0]->setFocus();  // the first stop of the tab order
+
+    changeTimer_ = new QTimer(this);
+    changeTimer_->setSingleShot(true);
+    changeTimer_->setInterval(kSettleMs);
+    connect(&binding_, &StateBinding::changed, changeTimer_, qOverload<>(&QTimer::start));
+    connect(changeTimer_, &QTimer::timeout, this, &MainWindow::conditionsSettled);
+    conditionsSettled();
+    setupLastConditions();
+    buildHelpMenu();
+}
+
+void MainWindow::conditionsSettled() {
+    updateTitle();
+    updateForecast();
+    showConditionMarks();
+    emit settled();
+}
+
+void MainWindow::showConditionMarks() {
+    std::vector<SetCondition> set = setConditions(conditions());
+    const auto pages = pagesWithConditions(set);
+    for (int i = 0; i < kTabPageCount; ++i) setTabMarked(tabs_[i], pages[static_cast<std::size_t>(i)]);
+    summary_->setConditions(std::move(set));
+}
+
+void MainWindow::updateForecast() {
+    const MainConditions& now = conditions();
+    NumberPool scratch;
+    const ShrinkResult would = runWithTolerance(scratch, shrinkInputs(now), now.tolerance);
+    forecast_->setText(forecastText(would.count));
+}
+
+QString MainWindow::forecastText(int count) const {
+    QString text = QStringLiteral("预计注数 %1").arg(count);
+    if (lastRun_ && lastRun_->result.count != count) text += QStringLiteral("（上次 %1）").arg(lastRun_->result.count);
+    return text;
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildLayout() {
+    regions_.window = this;
+    regions_.services = &services_;
+
+    // Upper left: tab row over ten pages sharing one place.
+    auto* upperLeft = new QWidget(this);
+    auto* ulLayout = new QVBoxLayout(upperLeft);
+    ulLayout->setContentsMargins(0, 0, 0, 0);
+    ulLayout->setSpacing(0);
+    auto* tabRow = new QHBoxLayout;
+    tabRow->setSpacing(1);
+    for (int i = 0; i < 10; ++i) {
+        tabs_[i] = makeButton(indexedName(QStringLiteral("C_ding_anniu"), i),
+                              QString::fromUtf8(kTabCaptions[i]), colors::kGrey, upperLeft);
+        connect(tabs_[i], &QPushButton::clicked, this, [this, i] { showTab(i); });
+        setTabMarked(tabs_[i], false);
+        tabRow->addWidget(tabs_[i]);
+    }
+    ulLayout->addLayout(tabRow);
+    auto* pageArea = new QWidget(upperLeft);
+    auto* pageGrid = new QGridLayout(pageArea);
+    pageGrid->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < 10; ++i) {
+        auto* page = new QGroupBox(QString::fromUtf8(kPageCaptions[i]), pageArea);
+        page->setObjectName(indexedName(QStringLiteral("Frame_ding"), i));
+        auto* v = new QVBoxLayout(page);
+        v->setContentsMargins(6, 6, 6, 6);
+        QSizePolicy sp = page->sizePolicy();
+        sp.setRetainSizeWhenHidden(true);
+        page->setSizePolicy(sp);
+        pageGrid->addWidget(page, 0, 0);
+        regions_.pages[static_cast<std::size_t>(i)] = page;
+    }
+    ulLayout->addWidget(pageArea, 1);
+    auto* otherPage = regions_.pages[7];
+    regions_.otherPageLists = makeRegion(otherPage);
+    regions_.otherPageAnyTwo = makeRegion(otherPage);
+    otherPage->layout()->addWidget(regions_.otherPageLists);
+    otherPage->layout()->addWidget(regions_.otherPageAnyTwo);
+
+    regions_.middleLeft = makeRegion(this);
+    regions_.middleRight = makeRegion(this);
+    regions_.bottomLeft = makeRegion(this);
+    regions_.bottomRight = makeRegion(this);
+
+    // Upper right: pool sources, result box, count, the two-star button.
+    auto* upperRight = new QWidget(this);
+    auto* urLayout = new QVBoxLayout(upperRight);
+    urLayout->setContentsMargins(0, 0, 0, 0);
+    auto* sourceFrame = new QGroupBox(QStringLiteral("......."), upperRight);
+    new QVBoxLayout(sourceFrame);
+    sources_ = new PoolSourcePanel(sourceFrame, state_.sources, binding_, this);
+    output_ = new MultiLineBox(QStringLiteral("T_dadi_output"), sourceFrame);
+    output_->setText(kResultInitialText);
+    sourceFrame->layout()->addWidget(output_);
+    urLayout->addWidget(sourceFrame, 1);
+    auto* countRow = new QHBoxLayout;
+    countRow->addWidget(new QLabel(QStringLiteral("最后注数"), upperRight));
+    count_ = new LineBox(QStringLiteral("T_dadi_zhushu"), upperRight);
+    count_->setText(QStringLiteral("0"));
+    count_->setMaximumWidth(80);
+    countRow->addWidget(count_);
+    countRow->addWidget(makeResultsButton(upperRight));
+    countRow->addStretch(1);
+    auto* openTwoStar = makeButton(QStringLiteral("C_op_2d"), QStringLiteral("二星缩水软件"),
+                                   colors::kLightGreen, upperRight);
+    countRow->addWidget(openTwoStar);
+    urLayout->addLayout(countRow);
+    connect(openTwoStar, &QPushButton::clicked, this, &MainWindow::openTwoStar);
+
+    // Tolerance and the count a run would give now.
+    auto* toleranceRow = new QHBoxLayout;
+    auto* toleranceLabel = new QLabel(QStringLiteral("容错"), upperRight);
+    tolerance_ = new QComboBox(upperRight);
+    tolerance_->setObjectName(QStringLiteral("Combo_rongcuo"));
+    for (int k = 0; k <= 9; ++k) tolerance_->addItem(QString::number(k));
+    tolerance_->setToolTip(QStringLiteral("容错：号码最多被几个条件排除时仍保留（0 表示不容错）"));
+    toleranceLabel->setBuddy(tolerance_);
+    binding_.bind(tolerance_, state_.tolerance);
+    toleranceRow->addWidget(toleranceLabel);
+    toleranceRow->addWidget(tolerance_);
+    toleranceRow->addSpacing(8);
+    forecast_ = new QLabel(upperRight);
+    forecast_->setObjectName(QStringLiteral("L_yuji_zhushu"));
+    forecast_->setToolTip(QStringLiteral("按现在的条件缩水将得到的注数，条件一改就更新"));
+    toleranceRow->addWidget(forecast_, 1);
+    urLayout->addLayout(toleranceRow);
+    summary_ = new ConditionSummary(upperRight);
+    connect(summary_, &ConditionSummary::pageRequested, this, &MainWindow::showTab);
+    urLayout->addWidget(summary_);
+
+    // Lower right: the four command buttons.
+    auto* lowerRight = new QWidget(this);
+    auto* lrLayout = new QVBoxLayout(lowerRight);
+    lrLayout->setContentsMargins(0, 0, 0, 0);
+    start_ = makeButton(QStringLiteral("C_guolv_ks"), QStringLiteral("【开始缩水】"), colors::kLightGreen, lowerRight);
+    auto* copy = makeButton(QStringLiteral("C_copy"), QStringLiteral("复制号码"), colors::kLightGreen, lowerRight);
+    auto* toGroup = makeButton(QStringLiteral("C_zhi_zu"), QStringLiteral("转为组选"), colors::kLightYellow, lowerRight);
+    auto* clearAll = makeButton(QStringLiteral("C_all_cls"), QStringLiteral("清空所有条件"),
+                                colors::kLightYellow, lowerRight);
+    for (auto* b : {start_, copy, toGroup}) {
+        b->setMinimumHeight(28);
+        lrLayout->addWidget(b);
+    }
+    clearAll->setMinimumHeight(28);
+    auto* lastRow = new QHBoxLayout;  // 清空所有条件 shares its row with 开奖历史
+    lastRow->addWidget(clearAll, 1);
+    lrLayout->addLayout(lastRow);
+    connect(start_, &QPushButton::clicked, this, &MainWindow::startShrink);
+    connect(toGroup, &QPushButton::clicked, this, &MainWindow::convertToGroup);
+    connect(copy, &QPushButton::clicked, this, &MainWindow::copyResult);
+    connect(clearAll, &QPushButton::clicked, this, &MainWindow::restoreAll);
+
+    // 开奖历史: past draws, backtest and trends, beside the start button.
+    auto* history = makeButton(QStringLiteral("C_lishi"), QStringLiteral("开奖历史"), colors::kLightYellow, lowerRight);
+    history->setToolTip(QStringLiteral("打开开奖历史：历史验证当前条件、走势统计"));
+    history->setMinimumHeight(28);
+    lastRow->addWidget(history);
+    connect(history, &QPushButton::clicked, this, &MainWindow::openHistory);
+
+    new SetToolPanel(regions_.pages[4], state_.setLists, binding_, services_, this);
+
+    // The condition families put their controls into their regions.
+    lists_ = new NumberListPanel(regions_, state_.lists, binding_, this);
+    digits_ = new DigitPropertyPanel(regions_, state_.digits, binding_, this);
+    positional_ = new PositionalPanel(regions_, state_.positional, binding_, this);
+
+    // Bottom row: banker groups, base-number list, form exclusion.
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(regions_.bottomLeft);
+    bottom->addWidget(sources_->baseListFrame(), 1);
+    bottom->addWidget(regions_.bottomRight);
+
+    // The result column stands beside the tab area only, so the pattern
+    // frames can use the full width below it and the window stays within
+    // a 1366 x 768 screen. A scroll area takes over on smaller screens.
+    auto* content = new QWidget;
+    auto* grid = new QGridLayout(content);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setSpacing(4);
+    grid->addWidget(upperLeft, 0, 0, 1, 2);
+    grid->addWidget(upperRight, 0, 2);
+    grid->addWidget(regions_.middleLeft, 1, 0);
+    grid->addWidget(regions_.middleRight, 1, 1, 1, 2);
+    grid->addLayout(bottom, 2, 0, 1, 2);
+    grid->addWidget(lowerRight, 2, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(0, 1);
+    grid->setRowStretch(2, 1);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll_);
+
+    // Tab order follows the screen: region by region as a player reads the
+    // window, and within a region line by line, left to right.
+    content->adjustSize();
+    grid->activate();
+    orderFocusChain({upperLeft, upperRight, regions_.middleLeft, regions_.middleRight, regions_.bottomLeft,
+                     sources_->baseListFrame(), regions_.bottomRight, lowerRight});
+}
+
+void MainWindow::orderFocusChain(const QList<QWidget*>& regionsInOrder) {
+    QWidget* previous = nullptr;
+    for (QWidget* region : regionsInOrder) {
+        struct Item {
+            int band, x;
+            QWidget* widget;
+        };
+        QList<Item> items;
+        for (QWidget* w : region->findChildren<QWidget*>()) {
+            if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy() || w->window() != this) continue;
+            const QPoint at = w->mapTo(region, QPoint(0, 0));
+            items.push_back({(at.y() + w->height() / 2) / 12, at.x(), w});
+        }
+        std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+            return a.band != b.band ? a.band < b.band : a.x < b.x;
+        });
+        for (const Item& item : items) {
+            if (previous) QWidget::setTabOrder(previous, item.widget);
+            previous = item.widget;
+        }
+    }
+}
+
+QSize MainWindow::sizeHint() const {
+    // The whole content when the screen allows, else as much as fits.
+    if (!scroll_ || !scroll_->widget()) return QWidget::sizeHint();
+    QSize wanted = scroll_->widget()->sizeHint() + QSize(2, 2);
+    if (const QScreen* screen = this->screen()) wanted = wanted.boundedTo(screen->availableSize() - QSize(16, 40));
+    return wanted;
+}
+
+const MainConditions& MainWindow::conditions() {
+    binding_.pull();
+    return state_;
+}
+
+void MainWindow::applyConditions(const MainConditions& state) {
+    state_ = state;
+    binding_.push();
+}
+
+void MainWindow::restoreAll() {
+    beforeRestore_ = conditions();
+    applyConditions(restoredConditions(*beforeRestore_));
+    if (undoRestore_) undoRestore_->setEnabled(true);
+}
+
+void MainWindow::endRestoreUndo() {
+    beforeRestore_.reset();
+    if (undoRestore_) undoRestore_->setEnabled(false);
+}
+
+void MainWindow::undoRestoreAll() {
+    if (!beforeRestore_) return;
+    const MainConditions before = std::move(*beforeRestore_);
+    beforeRestore_.reset();
+    undoRestore_->setEnabled(false);
+    applyConditions(before);
+}
+
+void MainWindow::wireHelpAndHover() {
+    struct Help {
+        QPushButton* button;
+        const char* title;
+        const std::string& (*text)();
+    };
+    const Help helps[] = {{digits_->positionGridHelpButton(), "温情提示", &positionGridHelp},
+                          {positional_->bankerHelpButton(), "胆组说明", &bankerGroupHelp},
+                          {digits_->formShapeHelpButton(), "使用说明", &formShapeHelp},
+                          {positional_->anyTwoHelpButton(), "说明", &otherPageHelp}};
+    for (const Help& h : helps) {
+        QPushButton* b = h.button;
+        connect(b, &QPushButton::clicked, this, [this, title = QString::fromUtf8(h.title), text = h.text] {
+            services_.showMessage(this, title, fromStd(text()));
+        });
+        b->installEventFilter(this);
+        hoverButtons_ << b;
+    }
+    connect(digits_->tipButton(), &QPushButton::clicked, this, [this] {
+            services_.showMessage(this, QStringLiteral("温情提示"), QStringLiteral(
+                "条件宁少勿多：先用最有把握的一两个条件缩水，\r\n"
+                "看看剩下的注数，再逐个加条件，注数过少时放宽最没把握的条件。\r\n"));
+        });
+
+    // The bare surface: the window and the plain containers and frames that
+    // make up its regions report pointer moves even with no button held.
+    setMouseTracking(true);
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QLineEdit*>(w)) w->installEventFilter(this);
+        const char* cls = w->metaObject()->className();
+        if (qstrcmp(cls, "QWidget") == 0 || qstrcmp(cls, "QGroupBox") == 0) {
+            w->setMouseTracking(true);
+            w->installEventFilter(this);
+        }
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A text box would take Ctrl+Shift+Z as its redo; while "清空所有条件"
+    // can be undone, the key belongs to 撤销清空所有条件.
+    if (event->type() == QEvent::ShortcutOverride && undoRestore_ && undoRestore_->isEnabled()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z)) return true;
+    }
+    if (qobject_cast<QPlainTextEdit*>(watched) || qobject_cast<QLineEdit*>(watched))
+        return QWidget::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && hoverButtons_.contains(widget)) {
+        if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
+            setBackColor(widget, colors::kRed);
+    } else if (event->type() == QEvent::MouseMove) {
+        for (QWidget* b : hoverButtons_) setBackColor(b, colors::kGrey);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::mayDiscardSchemeChanges() {
+    if (!schemeModified()) return true;
+    const SaveChoice choice =
+        services_.askSaveChanges(this, QStringLiteral("温情提示"), QStringLiteral("保存对方案的修改吗？"));
+    return choice == SaveChoice::Discard || (choice == SaveChoice::Save && saveScheme());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!mayDiscardSchemeChanges()) {
+        event->ignore();
+        return;
+    }
+    writeLastConditions();  // with the two-star window's part while it is still open
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (child->isWindow()) child->close();
+    QWidget::closeEvent(event);
+}
+
+void MainWindow::showTab(int index) {
+    for (int i = 0; i < 10; ++i) regions_.pages[static_cast<std::size_t>(i)]->hide();
+    regions_.pages[static_cast<std::size_t>(index)]->show();
+    for (auto* tab : tabs_) setBackColor(tab, colors::kGrey);
+    setBackColor(tabs_[index], colors::kLightGreen);
+    for (auto* tab : tabs_) tab->raise();
+}
+
+void MainWindow::startShrink() {
+    start_->setEnabled(false);
+    output_->setText(QString());
+    // Let the emptied box and the disabled button paint once; the run itself
+    // is a short computation that does not yield.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // A run rewrites some boxes to their cleaned text; that is no change the player made.
+    const bool wasSaved = !schemePath_.isEmpty() && !schemeModified();
+    lastRun_ = runMain(pool_, conditions(), observer_);
+    const MainRun& run = *lastRun_;
+    lists_->showCleanedValueLists(run.pairValueTexts);
+    positional_->showCleanedPairLists(run.pairListTexts);
+    output_->setText(fromStd(run.result.text));
+    count_->setText(QString::number(run.result.count));
+    forecast_->setText(forecastText(run.result.count));
+    start_->setEnabled(true);
+    start_->setFocus();
+    ++runCount_;
+    if (wasSaved) markSaved(schemePath_);
+    emit ran();
+}
+
+void MainWindow::convertToGroup() {
+    start_->click();
+    const ShrinkResult groups = convertToGroups(pool_);
+    output_->setText(fromStd(groups.text));
+    count_->setText(QString::number(groups.count));
+}
+
+void MainWindow::copyResult() {
+    services_.copyWithNotice(this, output_->text());
+}
+
+// ---- the two-star window ------------------------------------------------------
+
+TwoStarWindow* MainWindow::twoStarWindow() const {
+    return twoStar_ && !twoStar_->isClosing() ? twoStar_.data() : nullptr;
+}
+
+TwoStarWindow* MainWindow::openTwoStar() {
+    if (!twoStarWindow()) {
+        twoStar_ = new TwoStarWindow(this, services_);
+        connect(twoStar_, &TwoStarWindow::conditionsChanged, changeTimer_, qOverload<>(&QTimer::start));
+        connect(twoStar_, &QObject::destroyed, changeTimer_, qOverload<>(&QTimer::start));
+    }
+    bringToFront(twoStar_);
+    return twoStar_;
+}
+
+// ---- the history window ------------------------------------------------------
+
+HistoryWindow* MainWindow::openHistory() {
+    if (!history_) history_ = new HistoryWindow(*this, services_);
+    bringToFront(history_);
+    return history_;
+}
+
+// ---- schemes ----------------------------------------------------------------------
+
+Scheme MainWindow::currentScheme() {
+    Scheme scheme{conditions(), std::nullopt};
+    if (TwoStarWindow* t = twoStarWindow()) scheme.twoStar = t->conditions();
+    return scheme;
+}
+
+bool MainWindow::schemeModified() {
+    return !schemePath_.isEmpty() && savedScheme_ && !(currentScheme() == *savedScheme_);
+}
+
+void MainWindow::markSaved(const QString& path) {
+    schemePath_ = path;
+    savedScheme_ = currentScheme();
+    rememberRecent(path);
+    updateTitle();
+}
+
+void MainWindow::updateTitle() {
+    if (schemePath_.isEmpty()) {
+        setWindowTitle(QStringLiteral("Tarnel"));
+        setWindowModified(false);
+        return;
+    }
+    setWindowTitle(QFileInfo(schemePath_).fileName() + QStringLiteral("[*] - Tarnel"));
+    setWindowModified(schemeModified());
+}
+
+void MainWindow::buildMenus() {
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setObjectName(QStringLiteral("MainMenu"));
+    static_cast<QBoxLayout*>(layout())->setMenuBar(menuBar_);
+    QMenu* file = menuBar_->addMenu(QStringLiteral("文件(&F)"));
+    QAction* open = file->addAction(QStringLiteral("打开方案…"), this, &MainWindow::openScheme);
+    open->setShortcut(QKeySequence::Open);
+    QAction* save = file->addAction(QStringLiteral("保存方案"), this, &MainWindow::saveScheme);
+    save->setShortcut(QKeySequence::Save);
+    QAction* saveAs = file->addAction(QStringLiteral("方案另存为…"), this, &MainWindow::saveSchemeAs);
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    recentMenu_ = file->addMenu(QStringLiteral("最近打开的方案"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentMenu);
+    rebuildRecentMenu();
+    restoreLast_ = file->addAction(QStringLiteral("恢复上次的条件"), this, &MainWindow::restoreLastConditions);
+    restoreLast_->setObjectName(QStringLiteral("Action_huifu_shangci"));
+    restoreLast_->setEnabled(false);
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateRestoreLastAction);
+    file->addSeparator();
+    file->addAction(QStringLiteral("导出结果…"), this, &MainWindow::exportResult);
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("退出"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    for (QAction* a : {open, save, saveAs, quit}) a->setShortcutContext(Qt::WindowShortcut);
+
+    // 编辑 menu: a box's own Ctrl+Z undoes its edits; this brings back the
+    // conditions "清空所有条件" cleared.
+    QMenu* edit = menuBar_->addMenu(QStringLiteral("编辑(&E)"));
+    edit->setObjectName(QStringLiteral("Menu_bianji"));
+    undoRestore_ = edit->addAction(QStringLiteral("撤销清空所有条件"), this, &MainWindow::undoRestoreAll);
+    undoRestore_->setObjectName(QStringLiteral("Action_chexiao_qingkong"));
+    undoRestore_->setEnabled(beforeRestore_.has_value());
+    // Ctrl+Z stays the text boxes' own undo.
+    undoRestore_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    undoRestore_->setShortcutContext(Qt::WindowShortcut);
+    buildToolsMenu();
+
+    // 历史 menu: past draws, backtest of the conditions, trend statistics.
+    QMenu* historyMenu = menuBar_->addMenu(QStringLiteral("历史(&H)"));
+    historyMenu->setObjectName(QStringLiteral("Menu_lishi"));
+    historyMenu->addAction(QStringLiteral("开奖历史…"), this, &MainWindow::openHistory);
+}
+
+void MainWindow::rebuildRecentMenu() {
+    recentMenu_->clear();
+    const QStringList recent = QSettings().value(kRecentKey).toStringList();
+    for (const QString& path : recent)
+        recentMenu_->addAction(QFileInfo(path).fileName() + QStringLiteral("  (") + path + QLatin1Char(')'), this,
+                               [this, path] { openSchemeFile(path); });
+    recentMenu_->setEnabled(!recent.isEmpty());
+}
+
+void MainWindow::rememberRecent(const QString& path) {
+    QSettings settings;
+    QStringList recent = settings.value(kRecentKey).toStringList();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    while (recent.size() > kRecentCount) recent.removeLast();
+    settings.setValue(kRecentKey, recent);
+    rebuildRecentMenu();
+}
+
+void MainWindow::openScheme() {
+    const QString path = services_.chooseOpenPath(this, QStringLiteral("打开方案"), kSchemeFilter);
+    if (!path.isEmpty()) openSchemeFile(path);
+}
+
+bool MainWindow::openSchemeFile(const QString& path) {
+    // Opening the open file again goes back to it as saved: that is what the player asks for.
+    const bool reopening = !schemePath_.isEmpty() && QFileInfo(path) == QFileInfo(schemePath_);
+    if (!reopening && !mayDiscardSchemeChanges()) return false;
+        const FileBytes file = readWindowFile(path, kSchemeMaxBytes);  // a regular file only
+    if (!file.bytes) {
+        services_.showMessage(this, QStringLiteral("错误提示"), fromStd(file.error));
+        return false;
+    }
+    const SchemeReading reading = readScheme(*file.bytes);
+    if (!reading.scheme) {
+        refuseScheme(path, *file.bytes, reading.error);
+        return false;
+    }
+    applyConditions(reading.scheme->main);
+    if (reading.scheme->twoStar) openTwoStar()->applyConditions(*reading.scheme->twoStar);
+    markSaved(path);
+    endRestoreUndo();
+    if (!reading.unknownKeys.empty())
+        services_.showMessage(this, QStringLiteral("温情提示"), fromStd(unknownKeysNotice(reading.unknownKeys)));
+    return true;
+}
+
+void MainWindow::refuseScheme(const QString& path, const std::string& bytes, const std::string& error) {
+    const QString name = QFileInfo(path).fileName();
+    // A file that never was a scheme gets a player's words first, the reader's reason after.
+    if (bytes.find("\"tarnel-scheme\"") == std::string::npos) {
+        const History history = readHistory(bytes);
+        const QString what = QStringLiteral("“%1”不是 Tarnel 的方案文件（方案文件是用“文件 → 保存方案”存下的 .tarnel 文件）。")
+                                 .arg(name);
+        if (history.draws.size() >= 3) {
+            const QString ask = what + QStringLiteral("\r\n它看起来是开奖历史（读到 %1 期开奖号码）。要在“开奖历史”窗口中打开它吗？")
+                                           .arg(history.draws.size());
+            if (services_.askYesNo(this, QStringLiteral("温情提示"), ask)) openHistory()->openHistoryFile(path);
+            return;
+        }
+        services_.showMessage(this, QStringLiteral("错误提示"), what + QStringLiteral("\r\n详细：") + fromStd(error));
+        return;
+    }
+    services_.showMessage(this, QStringLiteral("错误提示"),
+                          QStringLiteral("无法打开方案“%1”：\r\n").arg(name) + fromStd(error));
+}
+
+bool MainWindow::saveScheme() { return schemePath_.isEmpty() ? saveSchemeAs() : saveSchemeFile(schemePath_); }
+
+bool MainWindow::saveSchemeAs() {
+    const QString suggested = schemePath_.isEmpty() ? QStringLiteral("我的方案.tarnel") : schemePath_;
+    QString path = services_.chooseSavePath(this, QStringLiteral("方案另存为"), suggested, kSchemeFilter);
+    if (path.isEmpty()) return false;
+    if (!isSchemePath(path) && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".tarnel");
+    return saveSchemeFile(path);
+}
+
+bool MainWindow::saveSchemeFile(const QString& path) {
+    const Scheme scheme = currentScheme();
+    const std::string bytes = writeScheme(scheme.main, scheme.twoStar ? &*scheme.twoStar : nullptr);
+    const QString error = writeFileAtomically(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (!error.isEmpty()) {
+        services_.showMessage(this, QStringLiteral("错误提示"),
+                              QStringLiteral("方案没有保存到“%1”：%2\r\n原有文件未被改动。").arg(path, error));
+        return false;
+    }
+    markSaved(path);
+    return true;
+}
+
+void MainWindow::exportResult() {
+    QString path = services_.chooseSavePath(this, QStringLiteral("导出结果"), QStringLiteral("缩水结果.txt"),
+                                            QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
+    const QString error = writeFileAtomically(path, output_->text().toUtf8());
+    if (!error.isEmpty())
+        services_.showMessage(this, QStringLiteral("错误提示"),
+                              QStringLiteral("结果没有导出到“%1”：%2").arg(path, error));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() && isSchemePath(url.toLocalFile())) {
+            event->acceptProposedAction();
+            return;
+        }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() && isSchemePath(url.toLocalFile())) {
+            event->acceptProposedAction();
+            openSchemeFile(url.toLocalFile());
+            return;
+        }
+}
+
+// ---- 工具: statistics and number diagnosis ---------------------------------------
+
+void MainWindow::buildToolsMenu() {
+    QMenu* tools = menuBar_->addMenu(QStringLiteral("工具(&T)"));
+    tools->addAction(QStringLiteral("条件统计"), this, &MainWindow::openStatistics);
+    tools->addAction(QStringLiteral("号码诊断…"), this, &MainWindow::openDiagnosis);
+    tools->addAction(QStringLiteral("方案组合…"), this, [this] { openCombineWindow(*this, services_); });
+
+    output_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(output_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu* menu = resultContextMenu(pos);
+        menu->exec(output_->viewport()->mapToGlobal(pos));
+        delete menu;
+    });
+    connect(this, &MainWindow::ran, this, [this] {
+        if (statistics_ && statistics_->isVisible())
+            statistics_->showStatistics(lastRun_->inputs, lastRun_->tolerance, true);
+        if (diagnosis_ && diagnosis_->isVisible()) diagnosis_->refresh();
+    });
+}
+
+StatisticsWindow* MainWindow::openStatistics() {
+    if (!statistics_) {
+        statistics_ = new StatisticsWindow(this);
+        // Until the first run the statistics follow the conditions as they change.
+        connect(changeTimer_, &QTimer::timeout, statistics_, [this] {
+            if (!lastRun_ && statistics_->isVisible())
+                statistics_->showStatistics(shrinkInputs(conditions()), state_.tolerance, false);
+        });
+    }
+    if (lastRun_)
+        statistics_->showStatistics(lastRun_->inputs, lastRun_->tolerance, true);
+    else
+        statistics_->showStatistics(shrinkInputs(conditions()), state_.tolerance, false);
+    bringToFront(statistics_);
+    return statistics_;
+}
+
+DiagnosisDialog* MainWindow::openDiagnosis() {
+    if (!diagnosis_)
+        diagnosis_ = new DiagnosisDialog([this]() -> const MainConditions& { return conditions(); }, this,
+                                         [this]() -> const MainRun* { return lastRun_ ? &*lastRun_ : nullptr; });
+    bringToFront(diagnosis_);
+    return diagnosis_;
+}
+
+QMenu* MainWindow::resultContextMenu(const QPoint& pos) {
+    QMenu* menu = output_->createStandardContextMenu(pos);
+    useChineseCaptions(menu);
+    addDiagnoseAction(menu, output_, pos, [this](const QString& numbers) { openDiagnosis()->diagnoseText(numbers); });
+    return menu;
+}
+
+}  // namespace tarnel

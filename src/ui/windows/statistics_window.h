@@ -1,0 +1,51 @@
+#pragma once
+// F_tongji, 条件统计: every row with inputs set, with how many numbers it
+// rules out on its own and how many of the pool (大底) it rules out, as a
+// sortable table and a bar chart of either count, under a one-line summary. Non-modal; the
+// main window feeds it each run.
+
+#include <QWidget>
+
+#include "core/analysis/condition_report.h"
+
+class QChart;
+class QChartView;
+class QComboBox;
+class QHorizontalBarSeries;
+class QLabel;
+class QScrollArea;
+class QTableWidget;
+
+namespace tarnel {
+
+class StatisticsWindow : public QWidget {
+    Q_OBJECT
+public:
+    // A separate window on top of `parent`.
+    explicit StatisticsWindow(QWidget* parent);
+
+    // Shows the statistics of the stage inputs `in` with `tolerance`;
+    // `fromRun` tells a finished run's conditions from those not yet run.
+    void showStatistics(const ShrinkInputs& in, int tolerance, bool fromRun);
+    const ConditionStatistics& statistics() const { return stats_; }
+
+    QSize sizeHint() const override;
+
+private:
+    void placeOverParent();
+    void fillTable();
+    // The bars of the column the chart shows, in the table's order, its
+    // first row on top; pool sources have no bar of pool kills.
+    void rebuildChart();
+
+    ConditionStatistics stats_;
+    QLabel* summary_ = nullptr;
+    QLabel* basis_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QComboBox* chartColumn_ = nullptr;
+    QChart* chart_ = nullptr;
+    QChartView* chartView_ = nullptr;
+    QScrollArea* chartScroll_ = nullptr;
+};
+
+}  // namespace tarnel
