@@ -324,9 +324,10 @@ std::vector<PastDrawRule> readRules(const Json& value) {
             if (!it->is_string()) wrong(key, "应为" + expected);
             return it->get_ref<const std::string&>();
         };
-        const auto number = [&](std::string_view key, int low, int high, const std::string& range) {
+        const auto number = [&](std::string_view key, int low, int high, std::string_view note) {
             const auto it = item.find(key);
-            const std::string expected = "应为 " + range + " 的整数";
+            const std::string expected =
+                "应为 " + std::to_string(low) + " 到 " + std::to_string(high) + " 的整数" + std::string(note);
             if (it == item.end()) wrong(key, "缺少这一项，" + expected);
             if (!it->is_number_integer()) wrong(key, expected);
             const bool negative = it->is_number_unsigned() ? false : it->get<std::int64_t>() < 0;
@@ -344,12 +345,10 @@ std::vector<PastDrawRule> readRules(const Json& value) {
         const std::string& from = text("from", " \"recent\" 或 \"omission\"");
         if (from != kRuleFromRecent && from != kRuleFromOmission) wrong("from", "应为 \"recent\" 或 \"omission\"");
         rule.from = from == kRuleFromRecent ? RuleSource::Recent : RuleSource::Omission;
-        rule.draws = number("draws", 1, kRuleMaxDraws, "1 到 " + std::to_string(kRuleMaxDraws));
+        rule.draws = number("draws", 1, kRuleMaxDraws, "");
         if (rule.from == RuleSource::Omission) {
-            const std::string draws = std::to_string(rule.draws);
-            rule.min = number("min", 0, rule.draws, "0 到 draws（" + draws + "）");
-            rule.max = number("max", rule.min, rule.draws,
-                              "min（" + std::to_string(rule.min) + "）到 draws（" + draws + "）");
+            rule.min = number("min", 0, rule.draws, "（不大于 draws）");
+            rule.max = number("max", rule.min, rule.draws, "（不小于 min，不大于 draws）");
         } else {
             for (const char* key : {"min", "max"})
                 if (item.contains(key)) wrong(key, "只用于 \"from\": \"omission\" 的动态条件");
