@@ -187,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
         Broken{"NotAnObject", "[1,2]", "JSON 对象"},
         Broken{"WrongFormat", R"({"format":"tarnel","version":1})", "format"},
         Broken{"NoVersion", R"({"format":"tarnel-scheme"})", "version"},
-        Broken{"NewerVersion", R"({"format":"tarnel-scheme","version":2})", "version"},
+        Broken{"NewerVersion", R"({"format":"tarnel-scheme","version":3})", "version"},
         Broken{"VersionText", R"({"format":"tarnel-scheme","version":"1"})", "version"},
         Broken{"VersionFraction", R"({"format":"tarnel-scheme","version":1.5})", "version"},
         Broken{"FmainNotObject", R"({"format":"tarnel-scheme","version":1,"Fmain":[]})", "Fmain"},

@@ -20,8 +20,10 @@
 #include "core/analysis/backtest.h"
 #include "core/analysis/backtest_money.h"
 #include "core/analysis/combine.h"
+#include "core/analysis/walk_forward.h"
 #include "core/files/history_order.h"
 #include "core/files/scheme.h"
+#include "core/state/past_draw_rules.h"
 #include "core/state/shrink.h"
 #include "core/rules/two_star_run.h"
 
@@ -36,8 +38,8 @@ namespace {
 using OrderedJson = nlohmann::ordered_json;
 
 constexpr const char* kUsage =
-    "用法：tarnel-cli run SCHEME [--window Fmain|F2d] [--tolerance K] | "
-    "tarnel-cli explain SCHEME NUMBER... [--tolerance K] | "
+    "用法：tarnel-cli run SCHEME [--window Fmain|F2d] [--tolerance K] [--history FILE] | "
+    "tarnel-cli explain SCHEME NUMBER... [--tolerance K] [--history FILE] | "
     "tarnel-cli backtest SCHEME HISTORY [--window Fmain|F2d] [--tolerance K] [--bet direct|group] [--price P] "
     "[--prizes D,G3,G6 | --prizes T] | tarnel-cli rows [SCHEME] | tarnel-cli tickets FILE | "
     "tarnel-cli combine SCHEME SCHEME... [--tolerance K] [--history FILE]"
@@ -63,23 +65,28 @@ const CommandHelp kCommands[] = {
     {"run", "run SCHEME [--window Fmain|F2d] [--tolerance K] [--history FILE]",
      "按方案缩水（与按【开始缩水】相同），列出剩下的号码",
      "并给出第 2 到 28 行各自排除的注数。--window F2d 运行二星窗口的条件（方案须含 F2d）；\n"
-     "--history FILE 为方案中的动态条件提供开奖历史。"},
+     "--history FILE 为方案中的动态条件提供开奖历史（方案有动态条件时必须给出），\n"
+     "动态条件看历史的最后几期，为其后的一期取值；rules 列出各条（第 101 行起）的取值和排除的注数。"},
     {"explain", "explain SCHEME NUMBER... [--tolerance K] [--history FILE]",
-     "说明每个号码被哪些行排除、按容错是否保留", "NUMBER 为三位数字，可给多个。"},
+     "说明每个号码被哪些行排除、按容错是否保留",
+     "NUMBER 为三位数字，可给多个。动态条件为第 101 行起，方案有动态条件时须用 --history FILE 给出开奖历史。"},
     {"backtest",
      "backtest SCHEME HISTORY [--window Fmain|F2d] [--tolerance K]\n"
      "           [--bet direct|group] [--price P] [--prizes D,G3,G6 | --prizes T]",
      "用开奖历史逐期验证方案，并与同样注数的随机购买比较",
      "每期给出开奖号码是否保留、被哪些行排除、投注与奖金。\n"
      "--bet 直选（direct，默认）或组选（group）；--price 每注价格；\n"
-     "--prizes 直选、组三、组六奖金（二星窗口为一个二星奖金）。"},
+     "--prizes 直选、组三、组六奖金（二星窗口为一个二星奖金）。\n"
+     "方案有动态条件时逐期向前验证：每期的动态条件只看这期以前的开奖（按时间顺序）；\n"
+     "某条动态条件历史不足的期为预热期（\"warmup\":true），不计入任何统计。"},
     {"rows", "rows [SCHEME]", "列出其它命令以编号给出的行",
      "第 2 到 28 行，以及 SCHEME 中的动态条件（101 起）。"},
     {"tickets", "tickets FILE", "把号码切成尽量少的直选复式票",
      "FILE（或 - 表示标准输入）中每段连续数字须恰好三位；重复的号码只算一次。"},
     {"combine", "combine SCHEME SCHEME... [--tolerance K] [--history FILE]",
      "多方案组合：保留 n 个方案中至少 n − K 个方案都保留的号码",
-     "K 默认 0，即所有方案结果的交集；每个方案用它自己的容错。"},
+     "K 默认 0，即所有方案结果的交集；每个方案用它自己的容错。\n"
+     "方案中的动态条件看 --history FILE 的开奖历史（有动态条件时必须给出）。"},
 };
 
 constexpr const char* kHelpTail =
@@ -118,6 +125,8 @@ struct Options {
     std::optional<BetKind> bet;
     std::optional<double> price;
     std::optional<std::string> prizes;  // read once the window is known
+    // run and explain: the draws the rules look back on
+    std::optional<std::string> history;
 };
 
 // An argument as a refusal shows it: control characters escaped, cut to a
@@ -161,6 +170,9 @@ Options parseOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) fail("--price 后面缺少单价");
             o.price = moneyValue(args[++i]);
             if (!o.price) fail("单价 \"" + shown(args[i]) + "\" 不正确，应为 0 到 1000000 的数（如 2 或 0.5）");
+        } else if (a == "--history") {
+            if (i + 1 >= args.size()) fail("--history 后面缺少开奖历史文件");
+            o.history = args[++i];
         } else if (a == "--prizes") {
             if (i + 1 >= args.size()) fail("--prizes 后面缺少奖金");
             o.prizes = args[++i];
@@ -207,9 +219,33 @@ Scheme loadScheme(const std::string& path, const Options& o) {
     return std::move(*reading.scheme);
 }
 
+constexpr const char* kRulesNeedHistory = "方案中有动态条件，需要用 --history FILE 给出开奖历史";
+
+// The draws of a history file, oldest first: what rules look back on.
+std::vector<int> loadPastDraws(const std::string& path) {
+    const std::string bytes = readInput(path, kHistoryMaxBytes, "开奖历史");
+    if (bytes.find('\0') != std::string::npos) fail("开奖历史 \"" + echoedText(path, 200) + "\" 不是文本文件");
+    return drawsInTimeOrder(readHistory(bytes));
+}
+
+// The scheme of run and explain, with the draws its rules look back on. A
+// history given is read even when no rule needs it: it must be one.
+struct SchemeWithPast {
+    Scheme scheme;
+    std::vector<int> past;
+};
+SchemeWithPast loadSchemeWithPast(const Options& o, bool rulesApply) {
+    if (o.history && *o.history == "-" && o.positional[0] == "-") fail("方案和开奖历史不能都从标准输入读取");
+    SchemeWithPast s{loadScheme(o.positional[0], o), {}};
+    if (rulesApply && !s.scheme.main.rules.empty() && !o.history) fail(kRulesNeedHistory);
+    if (o.history) s.past = loadPastDraws(*o.history);
+    return s;
+}
+
 OrderedJson runCommand(const Options& o) {
     if (o.positional.size() != 1) fail(kUsage);
-    const Scheme scheme = loadScheme(o.positional[0], o);
+    const SchemeWithPast loaded = loadSchemeWithPast(o, o.window == "Fmain");
+    const Scheme& scheme = loaded.scheme;
     OrderedJson out = OrderedJson::object();
     if (o.window == "F2d") {
         if (!scheme.twoStar) fail("方案中没有二星窗口（F2d）的条件");
@@ -223,7 +259,7 @@ OrderedJson runCommand(const Options& o) {
         return out;
     }
     NumberPool pool;
-    runMain(pool, scheme.main);
+    const RulesRun run = runMainWithRules(pool, scheme.main, loaded.past);
     std::vector<std::string> numbers;
     for (int i = 0; i < NumberPool::kSize; ++i)
         if (pool.alive(i)) numbers.emplace_back(pool.text(i));
@@ -238,6 +274,17 @@ OrderedJson runCommand(const Options& o) {
         stages.push_back(std::move(stage));
     }
     out["stages"] = std::move(stages);
+    OrderedJson rules = OrderedJson::array();
+    for (std::size_t i = 0; i < run.rules.size(); ++i) {
+        const RuleOutcome& r = run.rules[i];
+        OrderedJson rule = OrderedJson::object();
+        rule["row"] = kFirstRuleRow + static_cast<int>(i);
+        rule["ready"] = r.ready;
+        rule["values"] = valueList(r.values);
+        rule["kills"] = r.kills.count();
+        rules.push_back(std::move(rule));
+    }
+    out["rules"] = std::move(rules);
     return out;
 }
 
@@ -251,14 +298,16 @@ OrderedJson explainCommand(const Options& o) {
             fail("号码 \"" + echoedText(n) + "\" 不是三位数字");
         numbers.push_back(std::stoi(n));
     }
-    const Scheme scheme = loadScheme(o.positional[0], o);
+    const SchemeWithPast loaded = loadSchemeWithPast(o, true);
+    const Scheme& scheme = loaded.scheme;
     const RowKills kills = computeRowKills(shrinkInputs(scheme.main));
+    const std::vector<NumberSet> ruleKills = killSets(ruleOutcomes(scheme.main.rules, loaded.past));
     OrderedJson list = OrderedJson::array();
     for (int n : numbers) {
         OrderedJson entry = OrderedJson::object();
         entry["number"] = numberText(n, 3);
-        entry["survives"] = survivesWithTolerance(kills, n, scheme.main.tolerance);
-        entry["killed_by"] = kills.killedBy(n);
+        entry["survives"] = survivesWithRules(kills, ruleKills, n, scheme.main.tolerance);
+        entry["killed_by"] = killedByWithRules(kills, ruleKills, n);
         list.push_back(std::move(entry));
     }
     OrderedJson out = OrderedJson::object();
@@ -315,12 +364,19 @@ std::string jsonNumber(double v) {
 // A scheme, when given, is read and checked like any other.
 OrderedJson rowsCommand(const Options& o) {
     if (o.positional.size() > 1) fail(kUsage);
-    if (o.positional.size() == 1) loadScheme(o.positional[0], o);
+    std::vector<PastDrawRule> rules;
+    if (o.positional.size() == 1) rules = loadScheme(o.positional[0], o).main.rules;
     OrderedJson rows = OrderedJson::array();
     for (int row = 2; row <= 28; ++row) {
         OrderedJson entry = OrderedJson::object();
         entry["row"] = row;
         entry["name"] = std::string(rowName(row));
+        rows.push_back(std::move(entry));
+    }
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        OrderedJson entry = OrderedJson::object();
+        entry["row"] = kFirstRuleRow + static_cast<int>(i);
+        entry["name"] = ruleSentence(rules[i]);
         rows.push_back(std::move(entry));
     }
     OrderedJson out = OrderedJson::object();
@@ -378,6 +434,94 @@ private:
     std::string buffer_;
 };
 
+// A backtest with rules walks forward: each draw is bet on with the rules
+// looking back from it in time order, so the bets change from draw to draw.
+// The draws are kept as numbers, each draw's outcome as a few bytes, and
+// the answer is written in the history's order as it goes.
+void walkForwardCommand(const MainConditions& conditions, std::string_view text, BetKind kind, const MoneySettings& money) {
+    std::vector<std::uint16_t> numbers;
+    NewestFirstCheck order;
+    for (HistoryScanner scan(text); scan.next();) {
+        if (!scan.hasDraw()) continue;
+        numbers.push_back(static_cast<std::uint16_t>(scan.number()));
+        order.add(scan.issue());
+    }
+    const bool newestFirst = order.newestFirst();
+    struct Outcome {
+        double win = 0;
+        std::uint32_t rulesBegin = 0, rulesCount = 0;
+        std::uint16_t bets = 0;
+        bool warmup = false, survives = false, hit = false;
+    };
+    std::vector<Outcome> outcomes(numbers.size());
+    std::vector<std::uint32_t> ruleRows;
+    WalkForward walk(conditions, kind, money);
+    MoneyTally tally;
+    long long total = 0, kept = 0, warmup = 0;
+    for (std::size_t t = 0; t < numbers.size(); ++t) {
+        const std::size_t i = newestFirst ? numbers.size() - 1 - t : t;
+        const WalkForward::Step step = walk.next(numbers[i]);
+        Outcome& out = outcomes[i];
+        out.warmup = step.warmup;
+        if (step.warmup) {
+            ++warmup;
+            continue;
+        }
+        out.survives = step.survives;
+        out.hit = step.money.hit;
+        out.win = step.money.win;
+        out.bets = static_cast<std::uint16_t>(step.money.bets);
+        out.rulesBegin = static_cast<std::uint32_t>(ruleRows.size());
+        out.rulesCount = static_cast<std::uint32_t>(step.ruleRows.size());
+        ruleRows.insert(ruleRows.end(), step.ruleRows.begin(), step.ruleRows.end());
+        ++total;
+        kept += step.survives ? 1 : 0;
+        tally.add(step.money);
+    }
+    // The fixed rows that rule out each number, as the inside of killed_by.
+    std::vector<std::string> fixedRows(NumberPool::kSize);
+    for (int n = 0; n < NumberPool::kSize; ++n) {
+        const std::string list = OrderedJson(walk.fixedKills().killedBy(n)).dump();
+        fixedRows[static_cast<std::size_t>(n)] = list.substr(1, list.size() - 2);
+    }
+
+    AnswerWriter out;
+    out << "{\"total\":" << total << ",\"kept\":" << kept << ",\"warmup\":" << warmup << ",\"draws\":[";
+    std::size_t k = 0;
+    for (HistoryScanner scan(text); scan.next();) {
+        if (!scan.hasDraw()) continue;
+        const Outcome& o = outcomes[k];
+        const int n = numbers[k++];
+        out << (k == 1 ? "{\"line\":" : ",{\"line\":") << scan.line() << ",\"issue\":\"" << scan.issue()
+            << "\",\"number\":\"" << scan.numberText() << "\",";
+        if (o.warmup) {
+            out << "\"warmup\":true}";
+            continue;
+        }
+        const std::string& fixed = fixedRows[static_cast<std::size_t>(n)];
+        out << "\"survives\":" << (o.survives ? "true" : "false") << ",\"killed_by\":[" << fixed;
+        for (std::uint32_t r = 0; r < o.rulesCount; ++r)
+            out << (r == 0 && fixed.empty() ? "" : ",") << static_cast<long long>(ruleRows[o.rulesBegin + r]);
+        out << "],\"bets\":" << static_cast<long long>(o.bets) << ",\"win\":" << jsonNumber(o.win)
+            << ",\"hit\":" << (o.hit ? "true" : "false") << "}";
+    }
+    out << "],\"skipped\":[";
+    bool first = true;
+    for (HistoryScanner scan(text); scan.next();) {
+        if (scan.hasDraw()) continue;
+        if (!first) out << ",";
+        out << scan.line();
+        first = false;
+    }
+    // Added in time order: the run without a hit at the end is the newest.
+    const MoneyTotals t = tally.totals(false);
+    out << "],\"money\":{\"bets\":" << t.bets << ",\"cost\":" << jsonNumber(t.cost) << ",\"win\":" << jsonNumber(t.win)
+        << ",\"net\":" << jsonNumber(t.net) << ",\"hits\":" << t.hits << ",\"expected_hits\":" << jsonNumber(t.expectedHits)
+        << ",\"sd_hits\":" << jsonNumber(t.sdHits) << ",\"expected_win\":" << jsonNumber(t.expectedWin)
+        << ",\"longest_miss\":" << t.longestMiss << ",\"current_miss\":" << t.currentMiss << "}}\n";
+    out.flush();
+}
+
 // The backtest writes its answer as it goes: the history's text is the only
 // thing held whole. A first pass counts what the answer opens with, a second
 // writes the draws, a third the skipped lines. Every draw of the same
@@ -394,6 +538,10 @@ void backtestCommand(const Options& o) {
     std::string converted;
     const std::string_view text = historyText(bytes, converted);
     if (!converted.empty()) std::string().swap(bytes);  // the text lives in `converted` now
+    if (!twoStar && !scheme.main.rules.empty()) {
+        walkForwardCommand(scheme.main, text, o.bet.value_or(BetKind::Direct), money);
+        return;
+    }
 
     // What follows the issue, for each of the 1000 numbers.
     std::vector<std::string> endings(NumberPool::kSize);
@@ -519,22 +667,20 @@ OrderedJson combineCommand(const std::vector<std::string>& args) {
     }
     const auto stdinUses = std::count(paths.begin(), paths.end(), "-") + (historyPath == "-" ? 1 : 0);
     if (stdinUses > 1) fail("标准输入只能读取一次（方案或开奖历史只能有一个是 -）");
-    // The draws rules look back on; no rule reads them yet, but a history
-    // given must be one.
-    if (historyPath) {
-        const std::string bytes = readInput(*historyPath, kHistoryMaxBytes, "开奖历史");
-        if (bytes.find('\0') != std::string::npos)
-            fail("开奖历史 \"" + echoedText(*historyPath, 200) + "\" 不是文本文件");
-        (void)readHistory(bytes);
-    }
+    // The draws rules look back on; a history given must be one, whether
+    // or not a rule reads it.
+    std::vector<int> past;
+    if (historyPath) past = loadPastDraws(*historyPath);
     std::vector<NumberSet> results;
     OrderedJson schemes = OrderedJson::array();
     for (const std::string& path : paths) {
-        const SchemeOutcome outcome = runSchemeText(readInput(path, kSchemeMaxBytes, "方案"));
-        if (!outcome.survivors) fail("方案 \"" + echoedText(path, 200) + "\"：" + outcome.error);
-        results.push_back(*outcome.survivors);
+        const SchemeReading reading = readScheme(readInput(path, kSchemeMaxBytes, "方案"));
+        if (!reading.scheme) fail("方案 \"" + echoedText(path, 200) + "\"：" + reading.error);
+        if (!reading.scheme->main.rules.empty() && !historyPath)
+            fail("方案 \"" + echoedText(path, 200) + "\"：" + kRulesNeedHistory);
+        results.push_back(mainSurvivors(reading.scheme->main, past));
         OrderedJson entry = OrderedJson::object();
-        entry["count"] = outcome.survivors->count();
+        entry["count"] = results.back().count();
         schemes.push_back(std::move(entry));
     }
     const NumberSet combined = combineResults(results, tolerance);
@@ -585,6 +731,8 @@ int cli(const std::vector<std::string>& args) {
         const Options options = parseOptions({args.begin() + 1, args.end()});
         if (command != "backtest" && (options.bet || options.price || options.prizes))
             fail("--bet、--price 和 --prizes 只用于 backtest");
+        if (options.history && command != "run" && command != "explain")
+            fail("--history 只用于 run 和 explain（backtest 的开奖历史是第二个参数）");
         OrderedJson out;
         if (command == "backtest") {
             backtestCommand(options);  // writes its answer as it goes

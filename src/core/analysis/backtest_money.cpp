@@ -1,6 +1,7 @@
 #include "core/analysis/backtest_money.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -53,21 +54,33 @@ Bets Bets::main(const NumberSet& survivors, BetKind kind) {
         b.direct_ = static_cast<int>(survivors.count());
         return b;
     }
-    NumberSet forms;
-    for (int n = 0; n < NumberPool::kSize; ++n) {
-        if (!survivors.test(static_cast<std::size_t>(n))) continue;
-        if (equalDigits(n) == 3) {
-            b.hitting_.set(static_cast<std::size_t>(n));
-            ++b.direct_;
-        } else {
-            forms.set(static_cast<std::size_t>(groupForm(n)));
+    // Tables made once: each number's group form, the numbers of each form,
+    // the 豹子 and the 组三 forms. A backtest walking forward makes bets for
+    // every draw, so this is whole-set work rather than a pass per number.
+    struct Tables {
+        std::array<std::uint16_t, NumberPool::kSize> form{};
+        std::array<NumberSet, NumberPool::kSize> members;  // by form
+        NumberSet triples, group3Forms;
+    };
+    static const Tables t = [] {
+        Tables t;
+        for (int n = 0; n < NumberPool::kSize; ++n) {
+            const auto i = static_cast<std::size_t>(n);
+            t.form[i] = static_cast<std::uint16_t>(groupForm(n));
+            t.members[t.form[i]].set(i);
+            if (equalDigits(n) == 3) t.triples.set(i);
+            if (equalDigits(n) == 2 && groupForm(n) == n) t.group3Forms.set(i);
         }
-    }
-    for (int n = 0; n < NumberPool::kSize; ++n) {
-        if (equalDigits(n) == 3) continue;
-        if (forms.test(static_cast<std::size_t>(groupForm(n)))) b.hitting_.set(static_cast<std::size_t>(n));
-        if (forms.test(static_cast<std::size_t>(n))) ++(equalDigits(n) == 2 ? b.group3_ : b.group6_);
-    }
+        return t;
+    }();
+    const NumberSet triples = survivors & t.triples;
+    b.hitting_ = triples;
+    b.direct_ = static_cast<int>(triples.count());
+    NumberSet forms;
+    forEachNumber(survivors & ~t.triples, [&](std::size_t n) { forms.set(t.form[n]); });
+    forEachNumber(forms, [&](std::size_t f) { b.hitting_ |= t.members[f]; });
+    b.group3_ = static_cast<int>((forms & t.group3Forms).count());
+    b.group6_ = static_cast<int>(forms.count()) - b.group3_;
     return b;
 }
 

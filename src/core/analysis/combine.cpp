@@ -6,6 +6,7 @@
 #include "core/rules/text.h"
 #include "core/files/history_order.h"
 #include "core/files/scheme.h"
+#include "core/state/past_draw_rules.h"
 #include "core/state/shrink.h"
 
 namespace tarnel {
@@ -52,10 +53,26 @@ NumberSet mainSurvivors(const MainConditions& conditions) {
     return alive;
 }
 
+NumberSet mainSurvivors(const MainConditions& conditions, std::span<const int> past) {
+    if (conditions.rules.empty()) return mainSurvivors(conditions);
+    NumberPool pool;
+    runMainWithRules(pool, conditions, past);
+    NumberSet alive;
+    for (int i = 0; i < NumberPool::kSize; ++i)
+        if (pool.alive(i)) alive.set(static_cast<std::size_t>(i));
+    return alive;
+}
+
 SchemeOutcome runSchemeText(std::string_view bytes) {
     SchemeReading reading = readScheme(bytes);
     if (!reading.scheme) return {std::nullopt, std::move(reading.error)};
     return {mainSurvivors(reading.scheme->main), {}};
+}
+
+SchemeOutcome runSchemeText(std::string_view bytes, std::span<const int> past) {
+    SchemeReading reading = readScheme(bytes);
+    if (!reading.scheme) return {std::nullopt, std::move(reading.error)};
+    return {mainSurvivors(reading.scheme->main, past), {}};
 }
 
 std::string numberSetText(const NumberSet& numbers) {

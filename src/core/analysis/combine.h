@@ -27,6 +27,8 @@ NumberSet combineResults(std::span<const NumberSet> results, int tolerance);
 // The survivors of the main window's run of a condition state, with the
 // state's own tolerance (what the start button keeps).
 NumberSet mainSurvivors(const MainConditions& conditions);
+// The same with the rules (动态条件) looking back on `past`, oldest first.
+NumberSet mainSurvivors(const MainConditions& conditions, std::span<const int> past);
 
 // A scheme text read whole and run: its survivors, or why it was refused.
 struct SchemeOutcome {
@@ -34,6 +36,9 @@ struct SchemeOutcome {
     std::string error;
 };
 SchemeOutcome runSchemeText(std::string_view bytes);
+// The same with the scheme's rules looking back on `past`, oldest first
+// (without it they are not ready and rule out nothing).
+SchemeOutcome runSchemeText(std::string_view bytes, std::span<const int> past);
 
 // The numbers of a set as the result box lists them: ascending, three
 // digits each, single spaces.

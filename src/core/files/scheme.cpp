@@ -170,14 +170,33 @@ OrderedJson windowObject(std::vector<ControlField> fields) {
     return object;
 }
 
+OrderedJson rulesArray(const std::vector<PastDrawRule>& rules) {
+    OrderedJson array = OrderedJson::array();
+    for (const PastDrawRule& r : rules) {
+        OrderedJson rule = OrderedJson::object();
+        rule["measure"] = measureInfo(r.measure).key;
+        rule["from"] = r.from == RuleSource::Recent ? kRuleFromRecent : kRuleFromOmission;
+        rule["draws"] = r.draws;
+        if (r.from == RuleSource::Omission) {
+            rule["min"] = r.min;
+            rule["max"] = r.max;
+        }
+        rule["action"] = r.action == RuleAction::Kill ? kRuleKill : kRuleKeep;
+        array.push_back(std::move(rule));
+    }
+    return array;
+}
+
 }  // namespace
 
 std::string writeScheme(const MainConditions& main, const TwoStarConditions* twoStar) {
     OrderedJson doc = OrderedJson::object();
     doc["format"] = kSchemeFormat;
-    doc["version"] = kSchemeVersion;
+    doc["version"] = main.rules.empty() ? kSchemeVersionWithoutRules : kSchemeVersionOfRules;
     MainConditions m = main;
-    doc["Fmain"] = windowObject(mainControls(m));
+    OrderedJson fmain = windowObject(mainControls(m));
+    if (!main.rules.empty()) fmain["rules"] = rulesArray(main.rules);
+    doc["Fmain"] = std::move(fmain);
     if (twoStar) {
         TwoStarConditions t = *twoStar;
         doc["F2d"] = windowObject(twoStarControls(t));
@@ -280,6 +299,68 @@ void readWindow(const Json& object, std::string_view window, std::vector<Control
         if (!known.count(key)) unknown.push_back(std::string(window) + '.' + key);
 }
 
+// The rules of Fmain (动态条件), checked whole: every rule's keys known, its
+// measure, source and action named, its numbers present and in range.
+std::vector<PastDrawRule> readRules(const Json& value) {
+    const auto refuse = [](const std::string& what) {
+        throw Refusal{"方案中 Fmain 的 " + inQuotes("rules") + " " + what + "。"};
+    };
+    if (!value.is_array()) refuse("的值不正确：动态条件应为对象数组");
+    std::vector<PastDrawRule> rules;
+    rules.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const Json& item = value[i];
+        const std::string which = "第 " + std::to_string(i + 1) + " 条";
+        if (!item.is_object()) refuse(which + "的值不正确：每条动态条件应为一个对象");
+        const auto wrong = [&](std::string_view key, const std::string& why) {
+            refuse(which + "的 " + inQuotes(key) + " 不正确：" + why);
+        };
+        static const std::set<std::string, std::less<>> kKeys = {"measure", "from", "draws", "min", "max", "action"};
+        for (const auto& [key, v] : item.items())
+            if (!kKeys.count(key)) wrong(key, "动态条件没有这一项");
+        const auto text = [&](std::string_view key, const std::string& expected) -> const std::string& {
+            const auto it = item.find(key);
+            if (it == item.end()) wrong(key, "缺少这一项，应为" + expected);
+            if (!it->is_string()) wrong(key, "应为" + expected);
+            return it->get_ref<const std::string&>();
+        };
+        const auto number = [&](std::string_view key, int low, int high, std::string_view note) {
+            const auto it = item.find(key);
+            const std::string expected =
+                "应为 " + std::to_string(low) + " 到 " + std::to_string(high) + " 的整数" + std::string(note);
+            if (it == item.end()) wrong(key, "缺少这一项，" + expected);
+            if (!it->is_number_integer()) wrong(key, expected);
+            const bool negative = it->is_number_unsigned() ? false : it->get<std::int64_t>() < 0;
+            if (negative || it->get<std::uint64_t>() < std::uint64_t(low) || it->get<std::uint64_t>() > std::uint64_t(high))
+                wrong(key, expected);
+            return static_cast<int>(it->get<std::int64_t>());
+        };
+        std::string measures;
+        for (const RuleMeasureInfo& m : kRuleMeasures) measures += (measures.empty() ? "" : "、") + std::string(m.key);
+        PastDrawRule rule;
+        const std::string& measure = text("measure", " " + measures + " 之一");
+        const auto known = measureByKey(measure);
+        if (!known) wrong("measure", "应为 " + measures + " 之一");
+        rule.measure = *known;
+        const std::string& from = text("from", " \"recent\" 或 \"omission\"");
+        if (from != kRuleFromRecent && from != kRuleFromOmission) wrong("from", "应为 \"recent\" 或 \"omission\"");
+        rule.from = from == kRuleFromRecent ? RuleSource::Recent : RuleSource::Omission;
+        rule.draws = number("draws", 1, kRuleMaxDraws, "");
+        if (rule.from == RuleSource::Omission) {
+            rule.min = number("min", 0, rule.draws, "（不大于 draws）");
+            rule.max = number("max", rule.min, rule.draws, "（不小于 min，不大于 draws）");
+        } else {
+            for (const char* key : {"min", "max"})
+                if (item.contains(key)) wrong(key, "只用于 \"from\": \"omission\" 的动态条件");
+        }
+        const std::string& action = text("action", " \"kill\" 或 \"keep\"");
+        if (action != kRuleKill && action != kRuleKeep) wrong("action", "应为 \"kill\" 或 \"keep\"");
+        rule.action = action == kRuleKill ? RuleAction::Kill : RuleAction::Keep;
+        rules.push_back(rule);
+    }
+    return rules;
+}
+
 // Byte offset of the first number outside strings that no double holds (or
 // the end when there is none).
 std::size_t firstHugeNumber(std::string_view bytes) {
@@ -371,6 +452,14 @@ SchemeReading readScheme(std::string_view bytes) {
                 if (!value.is_object()) throw Refusal{"方案中 " + inQuotes(key) + " 的值应是一个对象。"};
                 if (key == "Fmain") {
                     readWindow(value, key, mainControls(scheme.main), reading.unknownKeys);
+                    if (const auto rules = value.find("rules"); rules != value.end()) {
+                        std::erase(reading.unknownKeys, std::string("Fmain.rules"));
+                        if (version->get<std::int64_t>() < kSchemeVersionOfRules)
+                            throw Refusal{"方案中 Fmain 的 " + inQuotes("rules") + "（动态条件）只能出现在版本 " +
+                                          std::to_string(kSchemeVersionOfRules) + " 的方案中，这个文件的 \"version\" 是 " +
+                                          std::to_string(version->get<std::int64_t>()) + "。"};
+                        scheme.main.rules = readRules(*rules);
+                    }
                 } else {
                     scheme.twoStar = twoStarStartState();
                     readWindow(value, key, twoStarControls(*scheme.twoStar), reading.unknownKeys);

@@ -16,7 +16,11 @@
 namespace tarnel {
 
 inline constexpr std::string_view kSchemeFormat = "tarnel-scheme";
-inline constexpr int kSchemeVersion = 1;  // the newest version this program reads and writes
+inline constexpr int kSchemeVersion = 2;  // the newest version this program reads and writes
+// A scheme without rules (动态条件) is written as version 1, which older
+// programs read in full; "rules" needs version 2.
+inline constexpr int kSchemeVersionWithoutRules = 1;
+inline constexpr int kSchemeVersionOfRules = 2;
 inline constexpr std::string_view kSchemeExtension = ".tarnel";
 inline constexpr std::size_t kSchemeMaxBytes = std::size_t(64) << 20;
 

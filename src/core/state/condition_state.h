@@ -14,6 +14,7 @@
 #include "core/rules/pool_sources.h"
 #include "core/rules/positional.h"
 #include "core/rules/two_star_run.h"
+#include "core/state/past_draw_rule.h"
 
 namespace tarnel {
 
@@ -59,6 +60,7 @@ struct MainConditions {
     PositionalControls positional;
     std::array<std::string, 2> setLists;  // T_dd_jiaoji 0..1
     int tolerance = 0;                    // Combo_rongcuo (容错)
+    std::vector<PastDrawRule> rules;      // 动态条件, in the player's order (rows 101…)
 
     bool operator==(const MainConditions&) const = default;
 
