@@ -163,7 +163,7 @@ TEST_F(CliBacktest, KeysInTheirOrder) {
     ASSERT_EQ(r.code, 0) << r.err;
     // Every number kept: 1000 bets a draw, a hit each time; newest first.
     EXPECT_EQ(r.out,
-              "{\"total\":2,\"kept\":2,\"draws\":["
+              "{\"total\":2,\"kept\":2,\"warmup\":0,\"draws\":["
               "{\"line\":1,\"issue\":\"2026002\",\"number\":\"582\",\"survives\":true,\"killed_by\":[],\"bets\":1000,\"win\":1040,\"hit\":true},"
               "{\"line\":3,\"issue\":\"2026001\",\"number\":\"111\",\"survives\":true,\"killed_by\":[],\"bets\":1000,\"win\":1040,\"hit\":true}],"
               "\"skipped\":[2],\"money\":{\"bets\":2000,\"cost\":1000,\"win\":2080,\"net\":1080,\"hits\":2,"

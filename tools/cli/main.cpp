@@ -589,7 +589,9 @@ void backtestCommand(const Options& o) {
     }
 
     AnswerWriter out;
-    out << "{\"total\":" << total << ",\"kept\":" << kept << ",\"draws\":[";
+    // No rule, no warm-up: the count is there all the same, so readers need not
+    // tell the two kinds of backtest apart.
+    out << "{\"total\":" << total << ",\"kept\":" << kept << ",\"warmup\":0,\"draws\":[";
     bool first = true;
     for (HistoryScanner scan(text); scan.next();) {
         if (!scan.hasDraw()) continue;
