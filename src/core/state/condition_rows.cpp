@@ -32,6 +32,15 @@ bool anyText(const std::array<std::string, 3>& texts) {
     return !texts[0].empty() || !texts[1].empty() || !texts[2].empty();
 }
 
+// A positional pair list is a condition when anything is left of it once
+// cleaned as its stage cleans it: digits, or a line break standing alone,
+// which leaves the list without a pair (and so rules out every number).
+bool anyPairList(const std::array<std::string, 3>& lists) {
+    for (const std::string& list : lists)
+        if (hasAsciiDigit(list) || !cleanPairListText(list).empty()) return true;
+    return false;
+}
+
 // For every measure and value (below 32: the values are bit masks), the
 // numbers with that value.
 using ValueSets = std::array<NumberSet, 32>;
@@ -136,7 +145,7 @@ constexpr std::array<ConditionRow, kRowCount> kRows = {{
     {RowId::PositionMatch, kCondition, "position match rules", "位置匹配", kMatchPage, kMatchKeys,
      TARNEL_STAGE(applyPositionMatchRules, positional), TARNEL_SET(!in.positional.matchRules.empty()), nullptr},
     {RowId::PositionalPairs, kCondition, "positional two-digit keep", "定位2码", kPairListPage, kPairListKeys,
-     TARNEL_STAGE(keepPositionalPairs, positional), TARNEL_SET(anyDigits(in.positional.pairLists)), nullptr},
+     TARNEL_STAGE(keepPositionalPairs, positional), TARNEL_SET(anyPairList(in.positional.pairLists)), nullptr},
     {RowId::PositionalGrid, kCondition, "positional pair grid", "定位容对", kGridPage, kGridKeys,
      TARNEL_STAGE(applyPositionalDigitGrid, positional), TARNEL_SET(anyText(in.positional.gridRows)), nullptr},
     {RowId::AnyTwoSumTails, kCondition, "any-two-digit sum keep", "任意两码合保留", kOtherPage, kAnyTwoKeys,
