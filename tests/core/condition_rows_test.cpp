@@ -350,7 +350,7 @@ TEST(ConditionRows, EachRowReadsExactlyItsSchemeKeys) {
     // own controls change it now and then.
     StateMaker make(777);
     std::map<RowId, int> changedByOwnKeys;
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 80; ++round) {
         const MainConditions base = make.main(0.08);
         const ShrinkInputs baseIn = shrinkInputs(base);
         for (const ConditionRow& row : namedRows()) {
@@ -378,7 +378,7 @@ TEST(ConditionRows, EachRowReadsExactlyItsSchemeKeys) {
 
 TEST(ExtraRows, CountWithTheConditionsWhileThePoolSourcesAlwaysApply) {
     StateMaker make(101);
-    for (int round = 0; round < 150; ++round) {
+    for (int round = 0; round < 80; ++round) {
         SCOPED_TRACE(round);
         MainConditions state = make.main(0.03 + 0.01 * make.below(10));
         const ShrinkInputs in = shrinkInputs(state);
