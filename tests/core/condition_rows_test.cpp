@@ -17,6 +17,7 @@
 #include "core/rules/text.h"
 #include "core/state/condition_marks.h"
 #include "core/state/condition_rows.h"
+#include "core/state/input_feedback.h"
 #include "core/state/shrink.h"
 #include "support/random_state.h"
 
@@ -322,6 +323,16 @@ TEST(ConditionRows, ARowNotSetRulesOutNothingWhateverItsBoxesHold) {
             if (!row.isSet(in)) {
                 EXPECT_TRUE(rowKills(row.id, in).none()) << row.playerName << " round " << round;
             }
+    }
+    // A pair list left with a lone line break holds no pair: its stage rules
+    // out every number, so the row is set and its feedback line says so.
+    for (const char* text : {"\n", "\r", " \r ", "a\nb"}) {
+        MainConditions c;
+        c.positional.pairLists[1] = text;
+        const ShrinkInputs in = shrinkInputs(c);
+        EXPECT_TRUE(conditionRow(RowId::PositionalPairs).isSet(in)) << text;
+        EXPECT_EQ(rowKills(RowId::PositionalPairs, in).count(), 1000u) << text;
+        EXPECT_EQ(inputFeedback(ListBox::PositionalPairs, text).warning, kNothingReadWarning) << text;
     }
 }
 
