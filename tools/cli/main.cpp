@@ -267,10 +267,10 @@ OrderedJson runCommand(const Options& o) {
     out["numbers"] = numbers;
     const ShrinkInputs in = shrinkInputs(scheme.main);
     OrderedJson stages = OrderedJson::array();
-    for (int row = kFirstSourceRow; row <= kLastConditionRow; ++row) {
+    for (const ConditionRow& row : namedRows()) {
         OrderedJson stage = OrderedJson::object();
-        stage["row"] = row;
-        stage["kills"] = rowKillSet(row - 1, in).count();
+        stage["row"] = rowNumber(row.id);
+        stage["kills"] = rowKills(row.id, in).count();
         stages.push_back(std::move(stage));
     }
     out["stages"] = std::move(stages);
@@ -367,10 +367,10 @@ OrderedJson rowsCommand(const Options& o) {
     std::vector<PastDrawRule> rules;
     if (o.positional.size() == 1) rules = loadScheme(o.positional[0], o).main.rules;
     OrderedJson rows = OrderedJson::array();
-    for (int row = 2; row <= 28; ++row) {
+    for (const ConditionRow& row : namedRows()) {
         OrderedJson entry = OrderedJson::object();
-        entry["row"] = row;
-        entry["name"] = std::string(rowName(row));
+        entry["row"] = rowNumber(row.id);
+        entry["name"] = std::string(row.playerName);
         rows.push_back(std::move(entry));
     }
     for (std::size_t i = 0; i < rules.size(); ++i) {

@@ -4,6 +4,7 @@
 // numbers it rules out, and for a number whether it survives and which rows
 // rule it out.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,17 +14,18 @@ namespace tarnel {
 
 // One row with inputs set.
 struct RowStatistic {
-    int row = 0;        // 1-based, 2..28
+    int row = 0;        // as it prints: 2..28, extra rows 101…
     int kills = 0;      // of all 1000 numbers, those this row rules out on its own
     int poolKills = 0;  // of the numbers both pool sources keep; -1 for a pool source
+    std::string name;   // the player's name of the row
 };
 
 struct ConditionStatistics {
-    std::vector<RowStatistic> rows;  // the rows with inputs set, ascending
+    std::vector<RowStatistic> rows;  // the rows with inputs set, ascending, then the ready extra rows
     int poolSize = 0;                // numbers both pool sources keep (大底内)
     int kept = 0;                    // numbers surviving with the tolerance
     int tolerance = 0;
-    int conditionRows = 0;           // how many of `rows` are conditions (4..28)
+    int conditionRows = 0;           // how many of `rows` are conditions (4..28, extra rows)
 };
 
 ConditionStatistics conditionStatistics(const ShrinkInputs& in, const RowKills& kills, int tolerance);
@@ -43,8 +45,10 @@ struct NumberDiagnosis {
     int number = 0;
     bool survives = false;  // with the tolerance
     bool inPool = false;    // both pool sources keep it
-    std::vector<int> rows;  // the rows 2..28 that rule it out, ascending
-    int conditions = 0;     // how many of `rows` are conditions (4..28)
+    std::vector<int> rows;  // the rows that rule it out, as RowKills::killedBy lists them
+    int conditions = 0;     // how many of `rows` are conditions (4..28, extra rows)
+    std::vector<std::string> sourceNames;     // the pool sources of `rows`, by name
+    std::vector<std::string> conditionNames;  // the conditions of `rows`, by name
 };
 NumberDiagnosis diagnoseNumber(const RowKills& kills, int number, int tolerance);
 

@@ -102,4 +102,24 @@ TrendTable trendTable(TrendMeasure measure, const std::vector<Draw>& draws) {
     return table;
 }
 
+std::optional<TrendBox> tickTrendBox(MainConditions& state, TrendMeasure measure, int value) {
+    if (value < 0 || value >= trendValueCount(measure)) return std::nullopt;
+    DigitPropertyInputs& d = state.digits;
+    const auto v = std::size_t(value);
+    const auto tick = [&](RowId row, bool& box, std::string_view group) {
+        box = true;
+        return TrendBox{row, std::string(group) + ' ' + trendValueCaption(measure, value)};
+    };
+    switch (measure) {
+        case TrendMeasure::SumTail: return tick(RowId::SumTails, d.sumTailKill[v], "杀和尾");
+        case TrendMeasure::Span: return tick(RowId::Spans, d.spanKill[v], "杀跨度");
+        case TrendMeasure::Form: return tick(RowId::Forms, d.special[v], "特别排除");
+        case TrendMeasure::BigSmall: return tick(RowId::BigSmall, d.bigSmall[v], "杀形态排列");
+        case TrendMeasure::OddEven: return tick(RowId::OddEven, d.oddEven[v], "杀形态排列");
+        case TrendMeasure::Road: return tick(RowId::Roads, d.road[v], "012路排除");
+        case TrendMeasure::Sum: break;
+    }
+    return std::nullopt;
+}
+
 }  // namespace tarnel

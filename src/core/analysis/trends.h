@@ -5,11 +5,14 @@
 // the last line is the newest draw.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/files/history.h"
+#include "core/state/condition_rows.h"
+#include "core/state/condition_state.h"
 
 namespace tarnel {
 
@@ -43,5 +46,16 @@ struct TrendTable {
 
 // One measure over the draws of a history, in its order.
 TrendTable trendTable(TrendMeasure measure, const std::vector<Draw>& draws);
+
+// The kill box of the main window that rules out exactly the numbers with
+// one value of a measure: the row it belongs to, and the box as a note
+// names it ("杀和尾 3").
+struct TrendBox {
+    RowId row;
+    std::string caption;
+};
+// Ticks the box of `value` in `state` and says which it is. Sums have no box
+// per value: then, and for a value out of range, nothing is ticked.
+std::optional<TrendBox> tickTrendBox(MainConditions& state, TrendMeasure measure, int value);
 
 }  // namespace tarnel

@@ -14,6 +14,8 @@
 #include "core/rules/positional.h"
 #include "core/rules/number_pool.h"
 #include "core/rules/two_star_run.h"
+#include "core/state/condition_rows.h"
+#include "core/state/shrink.h"
 
 namespace tarnel {
 
@@ -28,13 +30,15 @@ std::string countText(int count, std::string_view unit) {
     return text;
 }
 
-// The numbers one stage rules out of a full pool.
-template <class Inputs>
-int killedByStage(void (*stage)(NumberPool&, const Inputs&), const Inputs& in) {
-    NumberPool pool;
-    stage(pool, in);
-    return NumberPool::kSize - pool.aliveCount();
-}
+// A main-window box's text alone, where its row reads it; the feedback asks
+// the row whether that sets it and what it then rules out.
+struct BoxRow {
+    RowId row;
+    ShrinkInputs in;
+
+    bool isSet() const { return conditionRow(row).isSet(in); }
+    int kills() const { return static_cast<int>(rowKills(row, in).count()); }
+};
 
 // Lines of the junk-compound box that are compounds with a digit in every
 // group, split at CR LF as the stage splits them.
@@ -93,54 +97,56 @@ InputFeedback sumListFeedback(std::string_view text) {
 InputFeedback readBox(ListBox box, std::string_view text) {
     switch (box) {
         case ListBox::BaseList: {
-            if (!hasAsciiDigit(text)) return {};
-            PoolSourceInputs in;
-            in.baseList = std::string(text);
-            InputFeedback f = numberFeedback(NumberPool::kSize - killedByStage(keepBaseList, in));
+            BoxRow b{RowId::BaseList, {}};
+            b.in.source.baseList = std::string(text);
+            if (!b.isSet()) return {};
+            InputFeedback f = numberFeedback(NumberPool::kSize - b.kills());
             if (f.count == 0) f.warning = kNothingReadWarning;
             return f;
         }
         case ListBox::DirectNumbers: {
-            const std::string_view trimmed = trimSpaces(text);
-            if (!hasAsciiDigit(trimmed)) return {};
-            NumberListInputs in;
-            in.directNumbers = std::string(trimmed);
-            return numberFeedback(killedByStage(killDirectNumbers, in));
+            BoxRow b{RowId::DirectNumbers, {}};
+            b.in.lists.directNumbers = std::string(trimSpaces(text));
+            if (!b.isSet()) return {};
+            return numberFeedback(b.kills());
         }
         case ListBox::JunkCompounds: {
-            const std::string_view trimmed = trimSpaces(text);
-            if (!hasAsciiDigit(trimmed)) return {};
-            NumberListInputs in;
-            in.junkCompounds = std::string(text);
+            BoxRow b{RowId::JunkCompounds, {}};
+            b.in.lists.junkCompounds = std::string(text);
+            if (!b.isSet()) return {};
             InputFeedback f;
-            f.count = killedByStage(killJunkCompounds, in);
+            f.count = b.kills();
             f.info = "识别 ";
-            f.info.append(std::to_string(compoundLines(trimmed))).append(" 行复式，共 ");
+            f.info.append(std::to_string(compoundLines(trimSpaces(text)))).append(" 行复式，共 ");
             f.info.append(std::to_string(f.count)).append(" 注");
             return f;
         }
         case ListBox::KillPairs: {
-            const std::string_view trimmed = trimSpaces(text);
-            if (!hasAsciiDigit(trimmed)) return {};
-            return pairFeedback(PairWindows(trimmed));
+            BoxRow b{RowId::KillPairs, {}};
+            b.in.lists.killPairs = std::string(trimSpaces(text));
+            if (!b.isSet()) return {};
+            return pairFeedback(PairWindows(b.in.lists.killPairs));
         }
         case ListBox::MustPairs: {
             // Any text that is not blank is a condition, even without a pair.
-            const std::string_view trimmed = trimSpaces(text);
-            if (trimmed.empty()) return {};
-            InputFeedback f = pairFeedback(PairWindows(trimmed));
+            BoxRow b{RowId::MustPairs, {}};
+            b.in.lists.mustPairs = std::string(trimSpaces(text));
+            if (!b.isSet()) return {};
+            InputFeedback f = pairFeedback(PairWindows(b.in.lists.mustPairs));
             if (f.count == 0) f.warning = kNothingReadWarning;
             return f;
         }
         case ListBox::PositionalKill: {
-            const std::string_view trimmed = trimSpaces(text);
-            if (!hasAsciiDigit(trimmed)) return {};
-            return pairFeedback(PairWindows(trimmed));
+            BoxRow b{RowId::PositionalPairKill, {}};
+            b.in.lists.positionalKill[0] = std::string(trimSpaces(text));
+            if (!b.isSet()) return {};
+            return pairFeedback(PairWindows(b.in.lists.positionalKill[0]));
         }
         case ListBox::PositionalPairs: {
-            const std::string cleaned = cleanPairListText(text);
-            if (cleaned.empty()) return {};
-            InputFeedback f = pairFeedback(PairWindows(cleaned));
+            BoxRow b{RowId::PositionalPairs, {}};
+            b.in.positional.pairLists[0] = cleanPairListText(text);
+            if (!b.isSet()) return {};
+            InputFeedback f = pairFeedback(PairWindows(b.in.positional.pairLists[0]));
             if (f.count == 0) f.warning = kNothingReadWarning;
             return f;
         }

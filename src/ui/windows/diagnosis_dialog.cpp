@@ -44,7 +44,8 @@ QString readingText(const NumberReading& r) {
 // out of the pool first, then the conditions.
 QString rowNames(const NumberDiagnosis& d) {
     QStringList sources, conditions;
-    for (int r : d.rows) (r < kFirstConditionRow ? sources : conditions) << fromStd(rowName(r));
+    for (const std::string& name : d.sourceNames) sources << fromStd(name);
+    for (const std::string& name : d.conditionNames) conditions << fromStd(name);
     QString text;
     if (!sources.isEmpty()) text = QStringLiteral("不在大底内（%1）").arg(sources.join(QStringLiteral("、")));
     if (!conditions.isEmpty()) {

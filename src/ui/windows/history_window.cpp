@@ -1389,26 +1389,15 @@ void HistoryWindow::showTrendTable() {
 void HistoryWindow::pickTrendValue(int value) {
     const TrendMeasure measure = shownTrend();
     if (value < 0 || value >= trendValueCount(measure)) return;
-    const QString caption = fromStd(trendValueCaption(measure, value));
     MainConditions s = main_.conditions();
-    auto& d = s.digits;
-    const auto v = std::size_t(value);
-    QString box;
-    switch (measure) {
-        case TrendMeasure::SumTail: d.sumTailKill[v] = true; box = QStringLiteral("杀和尾 %1").arg(caption); break;
-        case TrendMeasure::Span: d.spanKill[v] = true; box = QStringLiteral("杀跨度 %1").arg(caption); break;
-        case TrendMeasure::Form: d.special[v] = true; box = QStringLiteral("特别排除 %1").arg(caption); break;
-        case TrendMeasure::BigSmall: d.bigSmall[v] = true; box = QStringLiteral("杀形态排列 %1").arg(caption); break;
-        case TrendMeasure::OddEven: d.oddEven[v] = true; box = QStringLiteral("杀形态排列 %1").arg(caption); break;
-        case TrendMeasure::Road: d.road[v] = true; box = QStringLiteral("012路排除 %1").arg(caption); break;
-        case TrendMeasure::Sum: break;
-    }
-    if (box.isEmpty()) {
-        trendNote_->setText(QStringLiteral("和值 %1 没有一一对应的排除框，主窗口没有改变。").arg(caption));
+    const std::optional<TrendBox> box = tickTrendBox(s, measure, value);
+    if (!box) {
+        trendNote_->setText(QStringLiteral("和值 %1 没有一一对应的排除框，主窗口没有改变。")
+                                .arg(fromStd(trendValueCaption(measure, value))));
         return;
     }
     main_.applyConditions(s);
-    trendNote_->setText(QStringLiteral("已在主窗口勾选“%1”。").arg(box));
+    trendNote_->setText(QStringLiteral("已在主窗口勾选“%1”。").arg(fromStd(box->caption)));
 }
 
 // ---- opening and closing ------------------------------------------------------------

@@ -172,7 +172,7 @@ void StatisticsWindow::fillTable() {
         auto* rowItem = numberItem(s.row);
         rowItem->setTextAlignment(Qt::AlignCenter);
         table_->setItem(line, kRowColumn, rowItem);
-        const QString name = fromStd(rowName(s.row));
+        const QString name = fromStd(s.name);
         table_->setItem(line, kNameColumn, new SortItem(name, name));
         table_->setItem(line, kKillsColumn, numberItem(s.kills));
         table_->setItem(line, kPoolKillsColumn, numberItem(s.poolKills));
