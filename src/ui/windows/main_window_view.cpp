@@ -10,11 +10,11 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <functional>
 
 #include "ui/widgets/controls.h"
 #include "ui/widgets/window_fit.h"
@@ -61,6 +61,10 @@ void MainWindow::buildViewExtras() {
     row->addWidget(sideColumn_);
     outer->addLayout(row);
     bottomRow_ = static_cast<QGridLayout*>(scroll_->widget()->layout())->itemAtPosition(2, 0)->layout();
+    // The upper right lines sit close, so that the designed grid is no
+    // taller than the tab area beside it needs.
+    static_cast<QBoxLayout*>(count_->parentWidget()->layout())->setSpacing(2);
+    count_->parentWidget()->updateGeometry();  // measured before the layout's own update comes
 
     QMenu* view = menuBar_->addMenu(QStringLiteral("视图(&V)"));
     view->setObjectName(QStringLiteral("Menu_shitu"));
@@ -103,24 +107,6 @@ ResultsView* MainWindow::openResults() {
 
 // ---- fitting small screens ------------------------------------------------------
 
-namespace {
-
-// Fits the layout again when the scroll area changes height without the
-// window changing size (the status bar comes and goes).
-class FitWatcher : public QObject {
-public:
-    FitWatcher(QObject* parent, std::function<void()> fit) : QObject(parent), fit_(std::move(fit)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Resize) QTimer::singleShot(0, parent(), fit_);
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> fit_;
-};
-
-}  // namespace
-
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     fitLayout();
@@ -146,14 +132,13 @@ void MainWindow::measureArrangements() {
 
 void MainWindow::fitLayout() {
     if (!sideColumn_ || !scroll_ || !scroll_->widget()) return;
-    if (!scroll_->property("tarnelFitWatched").toBool()) {
-        scroll_->setProperty("tarnelFitWatched", true);
-        scroll_->installEventFilter(new FitWatcher(this, [this] { fitLayout(); }));
-    }
     if (!minimumFor_[0].isValid()) measureArrangements();
-    // The designed grid where it shows whole, without scrolling.
+    // The designed grid where it shows whole, without scrolling, also with
+    // a note in the status bar: a note coming and going moves nothing.
+    int height = scroll_->height();
+    if (status_ && !status_->isVisible()) height -= status_->sizeHint().height() + std::max(0, layout()->spacing());
     const QSize designed = minimumFor_[std::size_t(Arrangement::Designed)];
-    if (width() >= designed.width() && scroll_->height() >= designed.height()) {
+    if (width() >= designed.width() && height >= designed.height()) {
         placeRegions(Arrangement::Designed);
         return;
     }
