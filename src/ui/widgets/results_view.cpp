@@ -67,7 +67,29 @@ QPushButton* plainButton(const QString& name, const QString& caption, QWidget* p
     return b;
 }
 
+const char* const kGroupFormsKey = "tarnelGroupForms";
+const char* const kGroupFormsWatchedKey = "tarnelGroupFormsWatched";
+
 }  // namespace
+
+void markGroupForms(MultiLineBox* box, bool groups) {
+    if (!groups) {
+        box->setProperty(kGroupFormsKey, QVariant());
+        return;
+    }
+    box->setProperty(kGroupFormsKey, box->text());
+    if (box->property(kGroupFormsWatchedKey).toBool()) return;
+    box->setProperty(kGroupFormsWatchedKey, true);
+    QObject::connect(box, &QPlainTextEdit::textChanged, box, [box] {
+        const QVariant held = box->property(kGroupFormsKey);
+        if (held.isValid() && held.toString() != box->text()) box->setProperty(kGroupFormsKey, QVariant());
+    });
+}
+
+bool holdsGroupForms(const MultiLineBox* box) {
+    const QVariant held = box->property(kGroupFormsKey);
+    return held.isValid() && held.toString() == box->text();
+}
 
 ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& services, QWidget* parent)
     : QDialog(parent), box_(resultBox), width_(width), services_(services) {
@@ -301,8 +323,10 @@ QPushButton* ResultsView::addTarget(const QString& objectName, const QString& ca
 void ResultsView::refresh() {
     followTimer_->stop();
     std::vector<int> numbers = box_ ? resultNumbers(toStd(box_->text()), width_) : std::vector<int>{};
-    const bool changed = numbers != numbers_;
+    const bool groupForms = box_ && holdsGroupForms(box_);
+    const bool changed = numbers != numbers_ || groupForms != groupForms_;
     numbers_ = std::move(numbers);
+    groupForms_ = groupForms;
     summary_ = summarizeNumbers(numbers_, width_);
     showSummary();
     showGrid();
@@ -310,9 +334,9 @@ void ResultsView::refresh() {
     const bool any = !numbers_.empty();
     // A result of group numbers only (after 转为组选) is cut into group tickets.
     if (width_ == 3 && changed) {
-        const bool groupsOnly = any && std::all_of(numbers_.begin(), numbers_.end(), [](int n) {
+        const bool groupsOnly = groupForms_ || (any && std::all_of(numbers_.begin(), numbers_.end(), [](int n) {
             return groupKey(n, 3) == n;
-        }) && std::any_of(numbers_.begin(), numbers_.end(), [](int n) { return groupForm(n, 3) != GroupForm::AllSame; });
+        }) && std::any_of(numbers_.begin(), numbers_.end(), [](int n) { return groupForm(n, 3) != GroupForm::AllSame; }));
         const QSignalBlocker quiet(slipMode_);
         slipMode_->setCurrentIndex(groupsOnly ? 1 : 0);
     }
@@ -327,13 +351,40 @@ int ResultsView::priceFen() const { return int(std::lround(price_->value() * 100
 
 void ResultsView::showSummary() {
     const ResultSummary& s = summary_;
+    const int fen = priceFen();
+    if (groupForms_) {
+        // Group forms: one group bet each, covering every order of its
+        // digits; a form of equal digits (豹子) can only be bought as a
+        // straight bet, so it is counted and priced as one.
+        if (width_ == 2) {
+            counts_->setText(QStringLiteral("组选 %1 注（对子 %2 注，非对子 %3 注）")
+                                 .arg(s.direct).arg(s.allSame).arg(s.allDifferent));
+            forms_->setText(QStringLiteral("对子 %1　　非对子 %2　　相当于直选 %3 注")
+                                .arg(s.allSame).arg(s.allDifferent).arg(s.allSame + 2 * s.allDifferent));
+            cost_->setText(QStringLiteral("组选 %1 元").arg(fromStd(yuanText(betCostFen(s.direct, fen)))));
+            return;
+        }
+        const int groupBets = s.twoSame + s.allDifferent;
+        QString counts = QStringLiteral("组选 %1 注（组三 %2 注，组六 %3 注）").arg(groupBets).arg(s.twoSame).arg(s.allDifferent);
+        QString cost = QStringLiteral("组选 %1 元").arg(fromStd(yuanText(betCostFen(groupBets, fen))));
+        if (s.allSame > 0) {
+            counts += QStringLiteral("，豹子 %1 注按直选").arg(s.allSame);
+            cost += QStringLiteral("　　豹子直选 %1 元　　合计 %2 元")
+                        .arg(fromStd(yuanText(betCostFen(s.allSame, fen))), fromStd(yuanText(betCostFen(s.direct, fen))));
+        }
+        counts_->setText(counts);
+        forms_->setText(QStringLiteral("豹子 %1　　组三 %2　　组六 %3　　相当于直选 %4 注")
+                            .arg(s.allSame).arg(s.twoSame).arg(s.allDifferent)
+                            .arg(s.allSame + 3 * s.twoSame + 6 * s.allDifferent));
+        cost_->setText(cost);
+        return;
+    }
     counts_->setText(QStringLiteral("直选 %1 注　　组选 %2 注").arg(s.direct).arg(s.groups));
     if (width_ == 2)
         forms_->setText(QStringLiteral("对子 %1　　非对子 %2").arg(s.allSame).arg(s.allDifferent));
     else
         forms_->setText(
             QStringLiteral("豹子 %1　　组三 %2　　组六 %3").arg(s.allSame).arg(s.twoSame).arg(s.allDifferent));
-    const int fen = priceFen();
     cost_->setText(QStringLiteral("直选 %1 元　　组选 %2 元")
                        .arg(fromStd(yuanText(betCostFen(s.direct, fen))), fromStd(yuanText(betCostFen(s.groups, fen)))));
 }

@@ -36,6 +36,13 @@ namespace tarnel {
 class MultiLineBox;
 class UiServices;
 
+// Marks the text a result box holds now as the group forms of a run (after
+// 转为组选), or takes the mark away. The mark lasts while the box keeps that
+// text; any other text, a run's or the player's, ends it.
+void markGroupForms(MultiLineBox* box, bool groups);
+// Whether the box holds the group forms it was last marked with.
+bool holdsGroupForms(const MultiLineBox* box);
+
 class ResultsView : public QDialog {
     Q_OBJECT
 public:
@@ -51,6 +58,8 @@ public:
 
     const std::vector<int>& numbers() const { return numbers_; }
     const ResultSummary& summary() const { return summary_; }
+    // True while the box holds group forms: the figures speak of group bets.
+    bool groupForms() const { return groupForms_; }
     // The price of one bet in fen, as the price box shows it.
     int priceFen() const;
     // The numbers in the layout chosen for copying and export.
@@ -107,6 +116,7 @@ private:
     UiServices& services_;
     std::vector<int> numbers_;
     ResultSummary summary_;
+    bool groupForms_ = false;
 
     QLabel* counts_ = nullptr;
     QLabel* forms_ = nullptr;

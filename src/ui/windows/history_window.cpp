@@ -322,14 +322,16 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     moneyChart_ = new QChart;
     moneyChartView_ = makeChartView(moneyChart_, right);
     moneyChartView_->setObjectName(name + QStringLiteral("_leiji"));
-    moneyChartView_->setMinimumSize(300, 240);
+    // Small enough minimums that the window fits a 1366 x 690 or 1024 x 768
+    // screen; the splitter gives a larger window's height to the charts.
+    moneyChartView_->setMinimumSize(300, 200);
     moneyChart_->legend()->setVisible(true);
     moneyChart_->legend()->setAlignment(Qt::AlignBottom);
     chart_ = new QChart;
     chart_->setTitle(twoStar ? QStringLiteral("二星条件排除的开奖号码") : QStringLiteral("各条件排除的开奖号码期数"));
     chartView_ = makeChartView(chart_, right);
     chartView_->setObjectName(name + QStringLiteral("_tu"));
-    chartView_->setMinimumSize(300, 160);
+    chartView_->setMinimumSize(300, 120);
     drought_ = new QTableWidget(0, 2, right);
     drought_->setObjectName(name + QStringLiteral("_duanqi"));
     drought_->setHorizontalHeaderLabels({QStringLiteral("按最近一期的注数"), QStringLiteral("机会")});

@@ -31,6 +31,7 @@
 #include "ui/windows/statistics_window.h"
 #include "ui/widgets/atomic_file.h"
 #include "ui/widgets/controls.h"
+#include "ui/widgets/results_view.h"
 #include "ui/widgets/window_fit.h"
 #include "ui/widgets/text_menu.h"
 #include "ui/widgets/ui_services.h"
@@ -467,6 +468,7 @@ void MainWindow::convertToGroup() {
     start_->click();
     const ShrinkResult groups = convertToGroups(pool_);
     output_->setText(fromStd(groups.text));
+    markGroupForms(output_, true);
     count_->setText(QString::number(groups.count));
 }
 

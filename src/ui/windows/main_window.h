@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -18,6 +19,7 @@
 class QAction;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -237,17 +239,25 @@ private:
     // to small screens (main_window_view.cpp)
     QPushButton* makeResultsButton(QWidget* parent);
     void buildViewExtras();
+    // How the regions stand: the designed grid, or the result column beside
+    // the scrolled conditions, with the middle regions side by side, one
+    // under the other, or also the bottom row broken in two.
+    enum class Arrangement { Designed, Beside, Stacked, StackedSplit };
+    static constexpr int kArrangements = 4;
     void fitLayout();
-    void placeResultColumn(bool beside);
+    void measureArrangements();
+    void placeRegions(Arrangement arrangement);
     QPointer<ResultsView> results_;
-    QWidget* sideColumn_ = nullptr;  // holds the result column when the window is too narrow for the whole grid
-    bool resultColumnBeside_ = false;
-    QSize wideMinimum_;  // the whole grid's minimum size, measured again after a font change
+    QWidget* sideColumn_ = nullptr;  // holds the result column when the window is too small for the whole grid
+    QLayout* bottomRow_ = nullptr;   // banker groups, base list, form exclusion
+    Arrangement arrangement_ = Arrangement::Designed;
+    // Each arrangement's minimum content size, measured again after a font change.
+    std::array<QSize, kArrangements> minimumFor_{};
 
 public:
     // True while the result column stands beside the scrolled conditions
-    // (the window is too narrow for the designed grid).
-    bool resultColumnBeside() const { return resultColumnBeside_; }
+    // (the window is too small for the designed grid).
+    bool resultColumnBeside() const { return arrangement_ != Arrangement::Designed; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

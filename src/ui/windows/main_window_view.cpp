@@ -10,9 +10,11 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/widgets/controls.h"
 #include "ui/widgets/window_fit.h"
@@ -58,6 +60,11 @@ void MainWindow::buildViewExtras() {
     sideColumn_->hide();
     row->addWidget(sideColumn_);
     outer->addLayout(row);
+    bottomRow_ = static_cast<QGridLayout*>(scroll_->widget()->layout())->itemAtPosition(2, 0)->layout();
+    // The upper right lines sit close, so that the designed grid is no
+    // taller than the tab area beside it needs.
+    static_cast<QBoxLayout*>(count_->parentWidget()->layout())->setSpacing(2);
+    count_->parentWidget()->updateGeometry();  // measured before the layout's own update comes
 
     QMenu* view = menuBar_->addMenu(QStringLiteral("视图(&V)"));
     view->setObjectName(QStringLiteral("Menu_shitu"));
@@ -108,47 +115,123 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange && sideColumn_) {
-        wideMinimum_ = QSize();  // the grid needs another size now
+        minimumFor_ = {};  // the regions need other sizes now
         QTimer::singleShot(0, this, &MainWindow::fitLayout);
     }
 }
 
-void MainWindow::fitLayout() {
-    if (!sideColumn_ || !scroll_ || !scroll_->widget()) return;
-    if (!wideMinimum_.isValid()) {
-        placeResultColumn(false);
+void MainWindow::measureArrangements() {
+    const Arrangement now = arrangement_;
+    for (int i = 0; i < kArrangements; ++i) {
+        placeRegions(Arrangement(i));
         scroll_->widget()->layout()->activate();
-        wideMinimum_ = scroll_->widget()->minimumSizeHint();
+        minimumFor_[std::size_t(i)] = scroll_->widget()->minimumSizeHint();
     }
-    // The grid fits when the scroll area shows it whole across, beside the
-    // vertical scroll bar when the grid is taller than the window.
-    const int bar = wideMinimum_.height() > scroll_->height() ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
-    placeResultColumn(width() < wideMinimum_.width() + bar);
+    placeRegions(now);
 }
 
-void MainWindow::placeResultColumn(bool beside) {
-    if (beside == resultColumnBeside_) return;
-    resultColumnBeside_ = beside;
+void MainWindow::fitLayout() {
+    if (!sideColumn_ || !scroll_ || !scroll_->widget()) return;
+    if (!minimumFor_[0].isValid()) measureArrangements();
+    // The designed grid where it shows whole, without scrolling, also with
+    // a note in the status bar: a note coming and going moves nothing.
+    int height = scroll_->height();
+    if (status_ && !status_->isVisible()) height -= status_->sizeHint().height() + std::max(0, layout()->spacing());
+    const QSize designed = minimumFor_[std::size_t(Arrangement::Designed)];
+    if (width() >= designed.width() && height >= designed.height()) {
+        placeRegions(Arrangement::Designed);
+        return;
+    }
+    // Else the result column and the commands stand beside the conditions,
+    // in sight whatever the conditions scroll, and the conditions take the
+    // width left: side by side where they fit across, else one under the
+    // other, so that they scroll down only.
+    const QMargins margins = sideColumn_->layout()->contentsMargins();
+    const int column = std::max(count_->parentWidget()->sizeHint().width(), start_->parentWidget()->sizeHint().width()) +
+                       margins.left() + margins.right();
+    const int room = width() - column - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    Arrangement pick = Arrangement::StackedSplit;
+    for (Arrangement a : {Arrangement::Beside, Arrangement::Stacked})
+        if (minimumFor_[std::size_t(a)].width() <= room) {
+            pick = a;
+            break;
+        }
+    placeRegions(pick);
+}
+
+void MainWindow::placeRegions(Arrangement arrangement) {
+    if (arrangement == arrangement_) return;
+    const bool wasBeside = resultColumnBeside();
+    arrangement_ = arrangement;
+    const bool beside = resultColumnBeside();
     QWidget* upperLeft = tabs_[0]->parentWidget();
     QWidget* upperRight = count_->parentWidget();
     QWidget* lowerRight = start_->parentWidget();
     auto* grid = static_cast<QGridLayout*>(scroll_->widget()->layout());
     auto* side = static_cast<QVBoxLayout*>(sideColumn_->layout());
+    auto* bottom = static_cast<QBoxLayout*>(bottomRow_);
     QWidget* focus = focusWidget();
+
+    // Everything out, then back where this arrangement puts it.
+    for (QWidget* region : {upperLeft, upperRight, lowerRight, regions_.middleLeft, regions_.middleRight}) {
+        grid->removeWidget(region);
+        side->removeWidget(region);
+    }
+    grid->removeWidget(regions_.bottomRight);
+    bottom->removeWidget(regions_.bottomRight);
+    if (const int at = grid->indexOf(bottom); at >= 0) grid->takeAt(at);
+    for (int row = 0; row < grid->rowCount(); ++row) grid->setRowStretch(row, 0);
+    for (int col = 0; col < grid->columnCount(); ++col) grid->setColumnStretch(col, 0);
+
+    switch (arrangement) {
+    case Arrangement::Designed:
+        // The result column stands beside the tab area only, so the pattern
+        // frames can use the full width below it.
+        grid->addWidget(upperLeft, 0, 0, 1, 2);
+        grid->addWidget(upperRight, 0, 2);
+        grid->addWidget(regions_.middleLeft, 1, 0);
+        grid->addWidget(regions_.middleRight, 1, 1, 1, 2);
+        bottom->addWidget(regions_.bottomRight);
+        grid->addLayout(bottom, 2, 0, 1, 2);
+        grid->addWidget(lowerRight, 2, 2);
+        grid->setRowStretch(0, 1);
+        grid->setRowStretch(2, 1);
+        break;
+    case Arrangement::Beside:
+        grid->addWidget(upperLeft, 0, 0, 1, 2);
+        grid->addWidget(regions_.middleLeft, 1, 0);
+        grid->addWidget(regions_.middleRight, 1, 1);
+        bottom->addWidget(regions_.bottomRight);
+        grid->addLayout(bottom, 2, 0, 1, 2);
+        grid->setRowStretch(0, 1);
+        grid->setRowStretch(2, 1);
+        break;
+    case Arrangement::Stacked:
+    case Arrangement::StackedSplit:
+        // The regions in their reading order, one under the other; on a
+        // narrow screen the form exclusion goes under the base list.
+        grid->addWidget(upperLeft, 0, 0, 1, 2);
+        grid->addWidget(regions_.middleLeft, 1, 0, 1, 2, Qt::AlignLeft);
+        grid->addWidget(regions_.middleRight, 2, 0, 1, 2, Qt::AlignLeft);
+        grid->addLayout(bottom, 3, 0, 1, 2);
+        if (arrangement == Arrangement::Stacked)
+            bottom->addWidget(regions_.bottomRight);
+        else
+            grid->addWidget(regions_.bottomRight, 4, 0, 1, 2, Qt::AlignLeft);
+        grid->setRowStretch(0, 1);
+        grid->setRowStretch(3, 1);
+        break;
+    }
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
     if (beside) {
-        grid->removeWidget(upperRight);
-        grid->removeWidget(lowerRight);
         side->addWidget(upperRight, 1);
         side->addWidget(lowerRight);
-    } else {
-        side->removeWidget(upperRight);
-        side->removeWidget(lowerRight);
-        grid->addWidget(upperRight, 0, 2);
-        grid->addWidget(lowerRight, 2, 2);
     }
     upperRight->show();
     lowerRight->show();
     sideColumn_->setVisible(beside);
+    if (beside == wasBeside) return;
     // Moving the column must not change the tab order or take the focus away.
     orderFocusChain({upperLeft, upperRight, regions_.middleLeft, regions_.middleRight, regions_.bottomLeft,
                      sources_->baseListFrame(), regions_.bottomRight, lowerRight});

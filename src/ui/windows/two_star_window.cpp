@@ -423,6 +423,7 @@ void TwoStarWindow::run() {
     const QString base = fromStd(result.baseList);
     if (boxes_[0]->text() != base) boxes_[0]->setText(base);
     boxes_[2]->setText(fromStd(result.text));
+    markGroupForms(boxes_[2], false);  // straight numbers, even where the text is the same
     count_->setText(QString::number(result.count));
 }
 
@@ -430,6 +431,7 @@ void TwoStarWindow::convertToGroups() {
     run();
     const TwoStarResult groups = pairGroups(pool_);
     boxes_[2]->setText(fromStd(groups.text));
+    markGroupForms(boxes_[2], true);
     count_->setText(QString::number(groups.count));
 }
 
