@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <malloc.h>
 #include <set>
+#include <utility>
 
 #include "ui/widgets/appearance.h"
 #include "ui/widgets/controls.h"
@@ -114,6 +116,29 @@ TEST(TwoStarMemory, WindowsMadeAgainAndButtonsRecolouredDrawWithPalettesSeenBefo
     EXPECT_EQ(style.keys.size(), bothColours);
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The shared palettes change nothing the player sees: both windows, with
+// grid buttons in both colours, come out the same to the pixel as with
+// plain Fusion.
+TEST(TwoStarMemory, ProgramStyleDrawsExactlyAsFusion) {
+    const auto draw = [](QStyle* style) {
+        QApplication::setStyle(style);
+        RecordingUiServices services;
+        MainWindow main(services);
+        TwoStarWindow* w = main.openTwoStar();
+        for (const char* name : {"C_2d_dm[3]", "C_2d_kua[5]", "C_2d_xt[2]"})
+            w->findChild<ToggleButton*>(QString::fromLatin1(name))->click();
+        std::pair<QImage, QImage> images{main.grab().toImage(), w->grab().toImage()};
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return images;
+    };
+    const auto fusion = draw(QStyleFactory::create(QStringLiteral("Fusion")));
+    const auto program = draw(makeProgramStyle());
+    EXPECT_FALSE(fusion.second.isNull());
+    EXPECT_TRUE(fusion.first == program.first) << "main window";
+    EXPECT_TRUE(fusion.second == program.second) << "two-star window";
 }
 
 TEST(TwoStarMemory, HeapStaysFlatOverManyOpenings) {
