@@ -50,13 +50,11 @@ public:
 private:
     // Beyond this many sets of colours palettes are drawn as they come.
     static constexpr qsizetype kMaxShared = 256;
-    // Palettes already looked up, by their own identity; forgotten in a
-    // lump when this many have come and gone.
-    static constexpr qsizetype kMaxSeen = 4096;
 
     // The shared palette with the colours of `palette`, or `palette` itself.
+    // A control draws in several steps, so the last answer is kept at hand.
     const QPalette& shared(const QPalette& palette) const {
-        if (const auto seen = seen_.constFind(palette.cacheKey()); seen != seen_.cend()) return seen.value();
+        if (palette.cacheKey() == lastKey_) return last_;
         const size_t h = contentHash(palette);
         auto found = shared_.constFind(h);
         while (found != shared_.cend() && found.key() == h &&
@@ -66,8 +64,9 @@ private:
             if (shared_.size() >= kMaxShared) return palette;
             found = shared_.insert(h, palette);
         }
-        if (seen_.size() >= kMaxSeen) seen_.clear();
-        return seen_.insert(palette.cacheKey(), found.value()).value();
+        lastKey_ = palette.cacheKey();
+        last_ = found.value();
+        return last_;
     }
 
     // Draws with the shared palette in the option and puts the control's own
@@ -96,7 +95,8 @@ private:
     };
 
     mutable QMultiHash<size_t, QPalette> shared_;
-    mutable QHash<qint64, QPalette> seen_;
+    mutable qint64 lastKey_ = 0;
+    mutable QPalette last_;
 };
 
 }  // namespace
