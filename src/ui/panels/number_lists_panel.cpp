@@ -120,6 +120,8 @@ NumberListPanel::NumberListPanel(const MainRegions& regions, NumberListInputs& s
     for (std::size_t k = 0; k < pairValues_.size(); ++k) binding.bind(pairValues_[k], state.pairValues[k]);
 }
 
+QList<QWidget*> NumberListPanel::guideHintBoxes() const { return {direct_, junk_, killPairs_}; }
+
 void NumberListPanel::showCleanedValueLists(const std::array<std::string, kPairValueBoxes>& texts) {
     for (std::size_t k = 0; k < pairValues_.size(); ++k) {
         const QString shown = fromStd(texts[k]);

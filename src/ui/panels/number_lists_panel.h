@@ -3,12 +3,15 @@
 // 垃圾复式 (1), 杀2码 (2), 必出2码 (3), 定位杀2码 (5) and the two-digit
 // sum/difference grid T_lm_he in the upper part of 其它 (7).
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <array>
 
 #include "core/rules/number_lists.h"
 #include "ui/panels/main_regions.h"
+
+class QWidget;
 
 namespace tarnel {
 
@@ -23,6 +26,8 @@ public:
                     QObject* parent = nullptr);
     // After a run: the T_lm_he boxes show their cleaned value lists.
     void showCleanedValueLists(const std::array<std::string, kPairValueBoxes>& texts);
+    // The boxes whose opening hint sends the player to the guide: 杀直选, 垃圾复式, 杀2码.
+    QList<QWidget*> guideHintBoxes() const;
 
 private:
     MultiLineBox* direct_ = nullptr;     // T_main_shazhixuan

@@ -97,4 +97,19 @@ QCheckBox* makeCheck(const QString& name, const QString& caption, QWidget* paren
     return c;
 }
 
+namespace {
+void collectWidgets(const QObject* parent, QList<QWidget*>& out) {
+    for (QObject* child : parent->children()) {
+        if (child->isWidgetType()) out.push_back(static_cast<QWidget*>(child));
+        collectWidgets(child, out);
+    }
+}
+}  // namespace
+
+QList<QWidget*> widgetsUnder(const QWidget* root) {
+    QList<QWidget*> out;
+    collectWidgets(root, out);
+    return out;
+}
+
 }  // namespace tarnel

@@ -73,4 +73,8 @@ private:
 
 QCheckBox* makeCheck(const QString& name, const QString& caption, QWidget* parent = nullptr);
 
+// Every widget inside `root`, depth first, each before its own children
+// (for walks over a whole region: the focus chain, pointer tracking).
+QList<QWidget*> widgetsUnder(const QWidget* root);
+
 }  // namespace tarnel

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,6 +31,7 @@
 #include "ui/windows/diagnosis_dialog.h"
 #include "ui/windows/statistics_window.h"
 #include "ui/widgets/atomic_file.h"
+#include "ui/widgets/results_view.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/window_fit.h"
 #include "ui/widgets/text_menu.h"
@@ -57,10 +59,7 @@ const char* const kTabCaptions[10] = {"杀直选", "杀垃圾复式", "杀2码�
 const char* const kPageCaptions[10] = {"杀直选", "垃圾复式", "杀2码", "必出2码", "交集工具",
                                        "定位杀2码", "定位2码", "其它", "位置匹配", "定位容对"};
 
-const QString kSchemeFilter = QStringLiteral("Tarnel 方案 (*.tarnel);;所有文件 (*)");
 const QString kRecentKey = QStringLiteral("recentSchemes");
-constexpr int kRecentCount = 8;
-constexpr int kSettleMs = 100;
 
 bool isSchemePath(const QString& path) {
     return path.endsWith(QString::fromUtf8(kSchemeExtension.data(), qsizetype(kSchemeExtension.size())),
@@ -78,8 +77,14 @@ QWidget* makeRegion(QWidget* parent) {
 
 }  // namespace
 
-MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent), services_(services) {
+MainWindow::MainWindow(UiServices& services, QWidget* parent)
+    : QWidget(parent),
+      services_(services),
+      document_(services),
+      state_(document_.mainFields()),
+      binding_(document_.mainBinding()) {
     setObjectName(QStringLiteral("Fmain"));
+    document_.setDialogParent(this);
     setWindowTitle(QStringLiteral("Tarnel"));
     setBackColor(this, colors::kGrey);
     setAcceptDrops(true);
@@ -91,17 +96,26 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent),
     binding_.push();  // the start-up state
     tabs_[0]->setFocus();  // the first stop of the tab order
 
-    changeTimer_ = new QTimer(this);
-    changeTimer_->setSingleShot(true);
-    changeTimer_->setInterval(kSettleMs);
-    connect(&binding_, &StateBinding::changed, changeTimer_, qOverload<>(&QTimer::start));
-    connect(changeTimer_, &QTimer::timeout, this, &MainWindow::conditionsSettled);
-    conditionsSettled();
-    setupLastConditions();
+    // The main window hears of the document first: a run's result is in the
+    // result box before any other window follows the run.
+    connect(&document_, &ConditionsDocument::settled, this, &MainWindow::showSettled);
+    connect(&document_, &ConditionsDocument::runDone, this, &MainWindow::showRun);
+    connect(&document_, &ConditionsDocument::ran, this, &MainWindow::ran);
+    connect(&document_, &ConditionsDocument::fileStateChanged, this, &MainWindow::updateTitle);
+    connect(&document_, &ConditionsDocument::recentChanged, this, &MainWindow::rebuildRecentMenu);
+    connect(&document_, &ConditionsDocument::clearUndoChanged, undoRestore_, &QAction::setEnabled);
+    connect(&document_, &ConditionsDocument::twoStarWanted, this, &MainWindow::openTwoStar);
+    connect(&document_, &ConditionsDocument::pageWanted, this, &MainWindow::showTab);
+    connect(&document_, &ConditionsDocument::historyWindowWanted, this, &MainWindow::openHistory);
+    connect(&document_, &ConditionsDocument::historyFileOffered, this,
+            [this](const QString& path) { openHistory()->openHistoryFile(path); });
+    showSettled();
+    setupStatusBar();
+    document_.start();
     buildHelpMenu();
 }
 
-void MainWindow::conditionsSettled() {
+void MainWindow::showSettled() {
     updateTitle();
     updateForecast();
     showConditionMarks();
@@ -124,11 +138,21 @@ void MainWindow::updateForecast() {
 
 QString MainWindow::forecastText(int count) const {
     QString text = QStringLiteral("预计注数 %1").arg(count);
-    if (lastRun_ && lastRun_->result.count != count) text += QStringLiteral("（上次 %1）").arg(lastRun_->result.count);
+    const std::optional<MainRun>& last = document_.lastRun();
+    if (last && last->result.count != count) text += QStringLiteral("（上次 %1）").arg(last->result.count);
     return text;
 }
 
-MainWindow::~MainWindow() = default;
+QList<QPointer<QWidget>> MainWindow::otherWindows() const {
+    return {twoStar_.data(), history_.data(), statistics_.data(), diagnosis_.data(),
+            results_.data(), combine_.data(), guide_.data()};
+}
+
+MainWindow::~MainWindow() {
+    // The other windows read the document to their end: they go before it does.
+    const QList<QPointer<QWidget>> windows = otherWindows();
+    for (const QPointer<QWidget>& window : windows) delete window.data();
+}
 
 void MainWindow::buildLayout() {
     regions_.window = this;
@@ -142,8 +166,9 @@ void MainWindow::buildLayout() {
     auto* tabRow = new QHBoxLayout;
     tabRow->setSpacing(1);
     for (int i = 0; i < 10; ++i) {
-        tabs_[i] = makeButton(indexedName(QStringLiteral("C_ding_anniu"), i),
-                              QString::fromUtf8(kTabCaptions[i]), colors::kGrey, upperLeft);
+        tabs_[i] = new TabButton(QString::fromUtf8(kTabCaptions[i]), upperLeft);
+        tabs_[i]->setObjectName(indexedName(QStringLiteral("C_ding_anniu"), i));
+        setBackColor(tabs_[i], colors::kGrey);
         connect(tabs_[i], &QPushButton::clicked, this, [this, i] { showTab(i); });
         setTabMarked(tabs_[i], false);
         tabRow->addWidget(tabs_[i]);
@@ -306,7 +331,7 @@ void MainWindow::orderFocusChain(const QList<QWidget*>& regionsInOrder) {
             QWidget* widget;
         };
         QList<Item> items;
-        for (QWidget* w : region->findChildren<QWidget*>()) {
+        for (QWidget* w : widgetsUnder(region)) {
             if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy() || w->window() != this) continue;
             const QPoint at = w->mapTo(region, QPoint(0, 0));
             items.push_back({(at.y() + w->height() / 2) / 12, at.x(), w});
@@ -329,34 +354,9 @@ QSize MainWindow::sizeHint() const {
     return wanted;
 }
 
-const MainConditions& MainWindow::conditions() {
-    binding_.pull();
-    return state_;
-}
+void MainWindow::restoreAll() { document_.clearAll(); }
 
-void MainWindow::applyConditions(const MainConditions& state) {
-    state_ = state;
-    binding_.push();
-}
-
-void MainWindow::restoreAll() {
-    beforeRestore_ = conditions();
-    applyConditions(restoredConditions(*beforeRestore_));
-    if (undoRestore_) undoRestore_->setEnabled(true);
-}
-
-void MainWindow::endRestoreUndo() {
-    beforeRestore_.reset();
-    if (undoRestore_) undoRestore_->setEnabled(false);
-}
-
-void MainWindow::undoRestoreAll() {
-    if (!beforeRestore_) return;
-    const MainConditions before = std::move(*beforeRestore_);
-    beforeRestore_.reset();
-    undoRestore_->setEnabled(false);
-    applyConditions(before);
-}
+void MainWindow::undoRestoreAll() { document_.undoClearAll(); }
 
 void MainWindow::wireHelpAndHover() {
     struct Help {
@@ -386,7 +386,7 @@ void MainWindow::wireHelpAndHover() {
     // make up its regions report pointer moves even with no button held.
     setMouseTracking(true);
     installEventFilter(this);
-    for (QWidget* w : findChildren<QWidget*>()) {
+    for (QWidget* w : widgetsUnder(this)) {
         if (qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QLineEdit*>(w)) w->installEventFilter(this);
         const char* cls = w->metaObject()->className();
         if (qstrcmp(cls, "QWidget") == 0 || qstrcmp(cls, "QGroupBox") == 0) {
@@ -415,21 +415,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-bool MainWindow::mayDiscardSchemeChanges() {
-    if (!schemeModified()) return true;
-    const SaveChoice choice =
-        services_.askSaveChanges(this, QStringLiteral("温情提示"), QStringLiteral("保存对方案的修改吗？"));
-    return choice == SaveChoice::Discard || (choice == SaveChoice::Save && saveScheme());
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!mayDiscardSchemeChanges()) {
+    if (!document_.mayDiscardChanges()) {
         event->ignore();
         return;
     }
     writeLastConditions();  // with the two-star window's part while it is still open
-    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (child->isWindow()) child->close();
+    const QList<QPointer<QWidget>> windows = otherWindows();
+    for (const QPointer<QWidget>& window : windows)
+        if (window) window->close();
     QWidget::closeEvent(event);
 }
 
@@ -447,10 +441,11 @@ void MainWindow::startShrink() {
     // Let the emptied box and the disabled button paint once; the run itself
     // is a short computation that does not yield.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    // A run rewrites some boxes to their cleaned text; that is no change the player made.
-    const bool wasSaved = !schemePath_.isEmpty() && !schemeModified();
-    lastRun_ = runMain(pool_, conditions(), observer_);
-    const MainRun& run = *lastRun_;
+    document_.run();
+}
+
+void MainWindow::showRun() {
+    const MainRun& run = *document_.lastRun();
     lists_->showCleanedValueLists(run.pairValueTexts);
     positional_->showCleanedPairLists(run.pairListTexts);
     output_->setText(fromStd(run.result.text));
@@ -458,14 +453,11 @@ void MainWindow::startShrink() {
     forecast_->setText(forecastText(run.result.count));
     start_->setEnabled(true);
     start_->setFocus();
-    ++runCount_;
-    if (wasSaved) markSaved(schemePath_);
-    emit ran();
 }
 
 void MainWindow::convertToGroup() {
     start_->click();
-    const ShrinkResult groups = convertToGroups(pool_);
+    const ShrinkResult groups = convertToGroups(document_.pool());
     output_->setText(fromStd(groups.text));
     count_->setText(QString::number(groups.count));
 }
@@ -482,9 +474,7 @@ TwoStarWindow* MainWindow::twoStarWindow() const {
 
 TwoStarWindow* MainWindow::openTwoStar() {
     if (!twoStarWindow()) {
-        twoStar_ = new TwoStarWindow(this, services_);
-        connect(twoStar_, &TwoStarWindow::conditionsChanged, changeTimer_, qOverload<>(&QTimer::start));
-        connect(twoStar_, &QObject::destroyed, changeTimer_, qOverload<>(&QTimer::start));
+        twoStar_ = new TwoStarWindow(document_, this);
     }
     bringToFront(twoStar_);
     return twoStar_;
@@ -493,38 +483,44 @@ TwoStarWindow* MainWindow::openTwoStar() {
 // ---- the history window ------------------------------------------------------
 
 HistoryWindow* MainWindow::openHistory() {
-    if (!history_) history_ = new HistoryWindow(*this, services_);
+    if (!history_) history_ = new HistoryWindow(document_, this);
     bringToFront(history_);
     return history_;
 }
 
+// ---- the status bar -----------------------------------------------------------------
+
+void MainWindow::setupStatusBar() {
+    // Under everything, shown only while it has something to say: whether
+    // the last session's conditions can be brought back, or why they could
+    // not be kept.
+    status_ = new QStatusBar(this);
+    status_->setObjectName(QStringLiteral("StatusBar"));
+    status_->setSizeGripEnabled(false);
+    status_->hide();
+    connect(status_, &QStatusBar::messageChanged, status_,
+            [this](const QString& text) { status_->setVisible(!text.isEmpty()); });
+    static_cast<QBoxLayout*>(layout())->addWidget(status_);
+    connect(&document_, &ConditionsDocument::lastNoteChanged, this,
+            [this](const QString& note, const QString& previous) {
+                if (!note.isEmpty())
+                    status_->showMessage(note);
+                else if (!previous.isEmpty() && status_->currentMessage() == previous)
+                    status_->clearMessage();
+            });
+}
+
 // ---- schemes ----------------------------------------------------------------------
 
-Scheme MainWindow::currentScheme() {
-    Scheme scheme{conditions(), std::nullopt};
-    if (TwoStarWindow* t = twoStarWindow()) scheme.twoStar = t->conditions();
-    return scheme;
-}
-
-bool MainWindow::schemeModified() {
-    return !schemePath_.isEmpty() && savedScheme_ && !(currentScheme() == *savedScheme_);
-}
-
-void MainWindow::markSaved(const QString& path) {
-    schemePath_ = path;
-    savedScheme_ = currentScheme();
-    rememberRecent(path);
-    updateTitle();
-}
-
 void MainWindow::updateTitle() {
-    if (schemePath_.isEmpty()) {
+    const QString path = document_.schemePath();
+    if (path.isEmpty()) {
         setWindowTitle(QStringLiteral("Tarnel"));
         setWindowModified(false);
         return;
     }
-    setWindowTitle(QFileInfo(schemePath_).fileName() + QStringLiteral("[*] - Tarnel"));
-    setWindowModified(schemeModified());
+    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*] - Tarnel"));
+    setWindowModified(document_.schemeModified());
 }
 
 void MainWindow::buildMenus() {
@@ -544,7 +540,8 @@ void MainWindow::buildMenus() {
     restoreLast_ = file->addAction(QStringLiteral("恢复上次的条件"), this, &MainWindow::restoreLastConditions);
     restoreLast_->setObjectName(QStringLiteral("Action_huifu_shangci"));
     restoreLast_->setEnabled(false);
-    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateRestoreLastAction);
+    connect(&document_, &ConditionsDocument::lastRestorableChanged, restoreLast_, &QAction::setEnabled);
+    connect(file, &QMenu::aboutToShow, this, [this] { restoreLast_->setEnabled(document_.lastConditionsRestorable()); });
     file->addSeparator();
     file->addAction(QStringLiteral("导出结果…"), this, &MainWindow::exportResult);
     file->addSeparator();
@@ -558,7 +555,7 @@ void MainWindow::buildMenus() {
     edit->setObjectName(QStringLiteral("Menu_bianji"));
     undoRestore_ = edit->addAction(QStringLiteral("撤销清空所有条件"), this, &MainWindow::undoRestoreAll);
     undoRestore_->setObjectName(QStringLiteral("Action_chexiao_qingkong"));
-    undoRestore_->setEnabled(beforeRestore_.has_value());
+    undoRestore_->setEnabled(document_.canUndoClear());
     // Ctrl+Z stays the text boxes' own undo.
     undoRestore_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     undoRestore_->setShortcutContext(Qt::WindowShortcut);
@@ -579,87 +576,6 @@ void MainWindow::rebuildRecentMenu() {
     recentMenu_->setEnabled(!recent.isEmpty());
 }
 
-void MainWindow::rememberRecent(const QString& path) {
-    QSettings settings;
-    QStringList recent = settings.value(kRecentKey).toStringList();
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    recent.removeAll(absolute);
-    recent.prepend(absolute);
-    while (recent.size() > kRecentCount) recent.removeLast();
-    settings.setValue(kRecentKey, recent);
-    rebuildRecentMenu();
-}
-
-void MainWindow::openScheme() {
-    const QString path = services_.chooseOpenPath(this, QStringLiteral("打开方案"), kSchemeFilter);
-    if (!path.isEmpty()) openSchemeFile(path);
-}
-
-bool MainWindow::openSchemeFile(const QString& path) {
-    // Opening the open file again goes back to it as saved: that is what the player asks for.
-    const bool reopening = !schemePath_.isEmpty() && QFileInfo(path) == QFileInfo(schemePath_);
-    if (!reopening && !mayDiscardSchemeChanges()) return false;
-        const FileBytes file = readWindowFile(path, kSchemeMaxBytes);  // a regular file only
-    if (!file.bytes) {
-        services_.showMessage(this, QStringLiteral("错误提示"), fromStd(file.error));
-        return false;
-    }
-    const SchemeReading reading = readScheme(*file.bytes);
-    if (!reading.scheme) {
-        refuseScheme(path, *file.bytes, reading.error);
-        return false;
-    }
-    applyConditions(reading.scheme->main);
-    if (reading.scheme->twoStar) openTwoStar()->applyConditions(*reading.scheme->twoStar);
-    markSaved(path);
-    endRestoreUndo();
-    if (!reading.unknownKeys.empty())
-        services_.showMessage(this, QStringLiteral("温情提示"), fromStd(unknownKeysNotice(reading.unknownKeys)));
-    return true;
-}
-
-void MainWindow::refuseScheme(const QString& path, const std::string& bytes, const std::string& error) {
-    const QString name = QFileInfo(path).fileName();
-    // A file that never was a scheme gets a player's words first, the reader's reason after.
-    if (bytes.find("\"tarnel-scheme\"") == std::string::npos) {
-        const History history = readHistory(bytes);
-        const QString what = QStringLiteral("“%1”不是 Tarnel 的方案文件（方案文件是用“文件 → 保存方案”存下的 .tarnel 文件）。")
-                                 .arg(name);
-        if (history.draws.size() >= 3) {
-            const QString ask = what + QStringLiteral("\r\n它看起来是开奖历史（读到 %1 期开奖号码）。要在“开奖历史”窗口中打开它吗？")
-                                           .arg(history.draws.size());
-            if (services_.askYesNo(this, QStringLiteral("温情提示"), ask)) openHistory()->openHistoryFile(path);
-            return;
-        }
-        services_.showMessage(this, QStringLiteral("错误提示"), what + QStringLiteral("\r\n详细：") + fromStd(error));
-        return;
-    }
-    services_.showMessage(this, QStringLiteral("错误提示"),
-                          QStringLiteral("无法打开方案“%1”：\r\n").arg(name) + fromStd(error));
-}
-
-bool MainWindow::saveScheme() { return schemePath_.isEmpty() ? saveSchemeAs() : saveSchemeFile(schemePath_); }
-
-bool MainWindow::saveSchemeAs() {
-    const QString suggested = schemePath_.isEmpty() ? QStringLiteral("我的方案.tarnel") : schemePath_;
-    QString path = services_.chooseSavePath(this, QStringLiteral("方案另存为"), suggested, kSchemeFilter);
-    if (path.isEmpty()) return false;
-    if (!isSchemePath(path) && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".tarnel");
-    return saveSchemeFile(path);
-}
-
-bool MainWindow::saveSchemeFile(const QString& path) {
-    const Scheme scheme = currentScheme();
-    const std::string bytes = writeScheme(scheme.main, scheme.twoStar ? &*scheme.twoStar : nullptr);
-    const QString error = writeFileAtomically(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    if (!error.isEmpty()) {
-        services_.showMessage(this, QStringLiteral("错误提示"),
-                              QStringLiteral("方案没有保存到“%1”：%2\r\n原有文件未被改动。").arg(path, error));
-        return false;
-    }
-    markSaved(path);
-    return true;
-}
 
 void MainWindow::exportResult() {
     QString path = services_.chooseSavePath(this, QStringLiteral("导出结果"), QStringLiteral("缩水结果.txt"),
@@ -695,7 +611,7 @@ void MainWindow::buildToolsMenu() {
     QMenu* tools = menuBar_->addMenu(QStringLiteral("工具(&T)"));
     tools->addAction(QStringLiteral("条件统计"), this, &MainWindow::openStatistics);
     tools->addAction(QStringLiteral("号码诊断…"), this, &MainWindow::openDiagnosis);
-    tools->addAction(QStringLiteral("方案组合…"), this, [this] { openCombineWindow(*this, services_); });
+    tools->addAction(QStringLiteral("方案组合…"), this, &MainWindow::openCombine);
 
     output_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(output_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -703,37 +619,30 @@ void MainWindow::buildToolsMenu() {
         menu->exec(output_->viewport()->mapToGlobal(pos));
         delete menu;
     });
-    connect(this, &MainWindow::ran, this, [this] {
-        if (statistics_ && statistics_->isVisible())
-            statistics_->showStatistics(lastRun_->inputs, lastRun_->tolerance, true);
-        if (diagnosis_ && diagnosis_->isVisible()) diagnosis_->refresh();
-    });
 }
 
 StatisticsWindow* MainWindow::openStatistics() {
-    if (!statistics_) {
-        statistics_ = new StatisticsWindow(this);
-        // Until the first run the statistics follow the conditions as they change.
-        connect(changeTimer_, &QTimer::timeout, statistics_, [this] {
-            if (!lastRun_ && statistics_->isVisible())
-                statistics_->showStatistics(shrinkInputs(conditions()), state_.tolerance, false);
-        });
-    }
-    if (lastRun_)
-        statistics_->showStatistics(lastRun_->inputs, lastRun_->tolerance, true);
-    else
-        statistics_->showStatistics(shrinkInputs(conditions()), state_.tolerance, false);
+    if (!statistics_) statistics_ = new StatisticsWindow(document_, this);
+    statistics_->follow();
     bringToFront(statistics_);
     return statistics_;
 }
 
 DiagnosisDialog* MainWindow::openDiagnosis() {
-    if (!diagnosis_)
-        diagnosis_ = new DiagnosisDialog([this]() -> const MainConditions& { return conditions(); }, this,
-                                         [this]() -> const MainRun* { return lastRun_ ? &*lastRun_ : nullptr; });
+    if (!diagnosis_) diagnosis_ = new DiagnosisDialog(document_, this);
     bringToFront(diagnosis_);
     return diagnosis_;
 }
+
+CombineWindow* MainWindow::openCombine() {
+    if (!combine_) combine_ = new CombineWindow(document_, this);
+    combine_->show();
+    combine_->raise();
+    combine_->activateWindow();
+    return combine_;
+}
+
+CombineWindow* openCombineWindow(MainWindow& main, UiServices&) { return main.openCombine(); }
 
 QMenu* MainWindow::resultContextMenu(const QPoint& pos) {
     QMenu* menu = output_->createStandardContextMenu(pos);

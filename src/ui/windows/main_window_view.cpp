@@ -24,10 +24,6 @@
 
 namespace tarnel {
 
-namespace {
-constexpr int kSetToolPage = 4;  // 交集工具
-}
-
 QPushButton* MainWindow::makeResultsButton(QWidget* parent) {
     auto* b = makeButton(QStringLiteral("C_chakan_jieguo"), QStringLiteral("查看结果"), colors::kGrey, parent);
     b->setToolTip(QStringLiteral("分栏查看结果号码：直选、组选注数，豹子/组三/组六，金额，和值分布，"
@@ -84,7 +80,7 @@ ResultsView* MainWindow::openResults() {
     if (!results_) {
         results_ = new ResultsView(output_, 3, services_, this);
         results_->setSchemeNameSource(
-            [this] { return schemePath_.isEmpty() ? QString() : QFileInfo(schemePath_).completeBaseName(); });
+            [this] { return schemePath().isEmpty() ? QString() : QFileInfo(schemePath()).completeBaseName(); });
         results_->addTarget(QStringLiteral("C_jg_fasong[0]"), QStringLiteral("发送到大底"),
                             [this](const QString& text) { sendToBaseList(text); });
         results_->addTarget(QStringLiteral("C_jg_fasong[1]"), QStringLiteral("发送到交集A"),
@@ -153,20 +149,6 @@ void MainWindow::placeResultColumn(bool beside) {
     orderFocusChain({upperLeft, upperRight, regions_.middleLeft, regions_.middleRight, regions_.bottomLeft,
                      sources_->baseListFrame(), regions_.bottomRight, lowerRight});
     if (focus && focus != focusWidget()) focus->setFocus();
-}
-
-void MainWindow::sendToBaseList(const QString& text) {
-    MainConditions next = conditions();
-    next.sources.baseList = toStd(text);
-    applyConditions(next);
-}
-
-void MainWindow::sendToSetList(int list, const QString& text) {
-    if (list < 0 || list > 1) return;
-    MainConditions next = conditions();
-    next.setLists[static_cast<std::size_t>(list)] = toStd(text);
-    applyConditions(next);
-    showTab(kSetToolPage);
 }
 
 }  // namespace tarnel

@@ -123,8 +123,14 @@ QString trimmedSpaces(const QString& text) { return fromStd(std::string(trimSpac
 
 }  // namespace
 
-TwoStarWindow::TwoStarWindow(QWidget* mainWindow, UiServices& services)
-    : QWidget(mainWindow, Qt::Window), mainWindow_(mainWindow), services_(services) {
+TwoStarWindow::TwoStarWindow(ConditionsDocument& document, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window),
+      mainWindow_(mainWindow),
+      document_(document),
+      services_(document.services()),
+      part_(document.beginTwoStar(this)),
+      state_(part_.state),
+      binding_(part_.binding) {
     setObjectName(kWindowName);
     setWindowTitle(kWindowTitle);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -162,6 +168,7 @@ TwoStarWindow::TwoStarWindow(QWidget* mainWindow, UiServices& services)
     state_ = twoStarStartState();
     binding_.push();
     connect(&binding_, &StateBinding::changed, this, &TwoStarWindow::conditionsChanged);
+    document_.watchTwoStar(part_);
 
     // As wide as the layout likes, as tall as the grids need; the boxes take what is left.
     resize(sizeHint().width(), minimumSizeHint().height());
@@ -483,6 +490,7 @@ void TwoStarWindow::closeEvent(QCloseEvent* event) {
     if (event->isAccepted()) {
         closing_ = true;
         setObjectName(QString());
+        document_.endTwoStar(part_);
     }
 }
 
