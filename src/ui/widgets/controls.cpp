@@ -1,5 +1,7 @@
 #include "ui/widgets/controls.h"
 
+#include <QVBoxLayout>
+
 #include <QCheckBox>
 #include <QDynamicPropertyChangeEvent>
 #include <QPushButton>
@@ -105,6 +107,14 @@ void collectWidgets(const QObject* parent, QList<QWidget*>& out) {
     }
 }
 }  // namespace
+
+QWidget* makeStack(int spacing, QWidget* parent) {
+    auto* w = new QWidget(parent);
+    auto* v = new QVBoxLayout(w);
+    v->setContentsMargins(0, 0, 0, 0);
+    if (spacing >= 0) v->setSpacing(spacing);
+    return w;
+}
 
 QList<QWidget*> widgetsUnder(const QWidget* root) {
     QList<QWidget*> out;

@@ -66,15 +66,6 @@ bool isSchemePath(const QString& path) {
                          Qt::CaseInsensitive);
 }
 
-// A plain container whose frames are stacked top to bottom.
-QWidget* makeRegion(QWidget* parent) {
-    auto* w = new QWidget(parent);
-    auto* v = new QVBoxLayout(w);
-    v->setContentsMargins(0, 0, 0, 0);
-    v->setSpacing(4);
-    return w;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(UiServices& services, QWidget* parent)
@@ -155,9 +146,6 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::buildLayout() {
-    regions_.window = this;
-    regions_.services = &services_;
-
     // Upper left: tab row over ten pages sharing one place.
     auto* upperLeft = new QWidget(this);
     auto* ulLayout = new QVBoxLayout(upperLeft);
@@ -186,19 +174,9 @@ void MainWindow::buildLayout() {
         sp.setRetainSizeWhenHidden(true);
         page->setSizePolicy(sp);
         pageGrid->addWidget(page, 0, 0);
-        regions_.pages[static_cast<std::size_t>(i)] = page;
+        pages_[static_cast<std::size_t>(i)] = page;
     }
     ulLayout->addWidget(pageArea, 1);
-    auto* otherPage = regions_.pages[7];
-    regions_.otherPageLists = makeRegion(otherPage);
-    regions_.otherPageAnyTwo = makeRegion(otherPage);
-    otherPage->layout()->addWidget(regions_.otherPageLists);
-    otherPage->layout()->addWidget(regions_.otherPageAnyTwo);
-
-    regions_.middleLeft = makeRegion(this);
-    regions_.middleRight = makeRegion(this);
-    regions_.bottomLeft = makeRegion(this);
-    regions_.bottomRight = makeRegion(this);
 
     // Upper right: pool sources, result box, count, the two-star button.
     auto* upperRight = new QWidget(this);
@@ -275,18 +253,23 @@ void MainWindow::buildLayout() {
     lastRow->addWidget(history);
     connect(history, &QPushButton::clicked, this, &MainWindow::openHistory);
 
-    new SetToolPanel(regions_.pages[4], state_.setLists, binding_, services_, this);
+    new SetToolPanel(pages_[4], state_.setLists, binding_, services_, this);
 
-    // The condition families put their controls into their regions.
-    lists_ = new NumberListPanel(regions_, state_.lists, binding_, this);
-    digits_ = new DigitPropertyPanel(regions_, state_.digits, binding_, this);
-    positional_ = new PositionalPanel(regions_, state_.positional, binding_, this);
+    // The condition families offer their frames; the window places them.
+    lists_ = new NumberListPanel(state_.lists, binding_, this);
+    digits_ = new DigitPropertyPanel(state_.digits, binding_, this);
+    positional_ = new PositionalPanel(state_.positional, binding_, &services_, this);
+    for (std::size_t i = 0; i < pages_.size(); ++i)
+        for (QWidget* frame : {lists_->pageFrame(int(i)), positional_->pageFrame(int(i))})
+            if (frame) pages_[i]->layout()->addWidget(frame);
+    pages_[7]->layout()->addWidget(lists_->otherPageFrame());
+    pages_[7]->layout()->addWidget(positional_->anyTwoFrame());
 
     // Bottom row: banker groups, base-number list, form exclusion.
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(regions_.bottomLeft);
+    bottom->addWidget(positional_->bankerFrames());
     bottom->addWidget(sources_->baseListFrame(), 1);
-    bottom->addWidget(regions_.bottomRight);
+    bottom->addWidget(digits_->bottomRightFrames());
 
     // The result column stands beside the tab area only, so the pattern
     // frames can use the full width below it and the window stays within
@@ -297,8 +280,8 @@ void MainWindow::buildLayout() {
     grid->setSpacing(4);
     grid->addWidget(upperLeft, 0, 0, 1, 2);
     grid->addWidget(upperRight, 0, 2);
-    grid->addWidget(regions_.middleLeft, 1, 0);
-    grid->addWidget(regions_.middleRight, 1, 1, 1, 2);
+    grid->addWidget(digits_->middleLeftFrames(), 1, 0);
+    grid->addWidget(digits_->middleRightFrames(), 1, 1, 1, 2);
     grid->addLayout(bottom, 2, 0, 1, 2);
     grid->addWidget(lowerRight, 2, 2);
     grid->setColumnStretch(0, 1);
@@ -319,8 +302,13 @@ void MainWindow::buildLayout() {
     // window, and within a region line by line, left to right.
     content->adjustSize();
     grid->activate();
-    orderFocusChain({upperLeft, upperRight, regions_.middleLeft, regions_.middleRight, regions_.bottomLeft,
-                     sources_->baseListFrame(), regions_.bottomRight, lowerRight});
+    orderFocusChain(regionsInOrder());
+}
+
+QList<QWidget*> MainWindow::regionsInOrder() const {
+    return {tabs_[0]->parentWidget(),        count_->parentWidget(),         digits_->middleLeftFrames(),
+            digits_->middleRightFrames(),    positional_->bankerFrames(),    sources_->baseListFrame(),
+            digits_->bottomRightFrames(),    start_->parentWidget()};
 }
 
 void MainWindow::orderFocusChain(const QList<QWidget*>& regionsInOrder) {
@@ -428,8 +416,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::showTab(int index) {
-    for (int i = 0; i < 10; ++i) regions_.pages[static_cast<std::size_t>(i)]->hide();
-    regions_.pages[static_cast<std::size_t>(index)]->show();
+    for (QWidget* page : pages_) page->hide();
+    pages_[static_cast<std::size_t>(index)]->show();
     for (auto* tab : tabs_) setBackColor(tab, colors::kGrey);
     setBackColor(tabs_[index], colors::kLightGreen);
     for (auto* tab : tabs_) tab->raise();

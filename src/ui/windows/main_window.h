@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "ui/document/conditions_document.h"
-#include "ui/panels/main_regions.h"
+#include <array>
 
 class QAction;
 class QComboBox;
@@ -164,6 +164,8 @@ private:
     void copyResult();       // C_copy
     void wireHelpAndHover();
     void orderFocusChain(const QList<QWidget*>& regionsInOrder);
+    // The regions of the window in the order a player reads them.
+    QList<QWidget*> regionsInOrder() const;
     // The windows this window opened (closed with it), those that exist.
     QList<QPointer<QWidget>> otherWindows() const;
 
@@ -171,7 +173,7 @@ private:
     ConditionsDocument document_;
     MainConditions& state_;   // the document's fields the controls are bound to
     StateBinding& binding_;
-    MainRegions regions_;
+    std::array<QWidget*, 10> pages_{};  // Frame_ding 0..9: the tab area's pages
 
     QPushButton* tabs_[10] = {};
     QPushButton* start_ = nullptr;

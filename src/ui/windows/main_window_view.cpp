@@ -125,7 +125,6 @@ void MainWindow::fitLayout() {
 void MainWindow::placeResultColumn(bool beside) {
     if (beside == resultColumnBeside_) return;
     resultColumnBeside_ = beside;
-    QWidget* upperLeft = tabs_[0]->parentWidget();
     QWidget* upperRight = count_->parentWidget();
     QWidget* lowerRight = start_->parentWidget();
     auto* grid = static_cast<QGridLayout*>(scroll_->widget()->layout());
@@ -146,8 +145,7 @@ void MainWindow::placeResultColumn(bool beside) {
     lowerRight->show();
     sideColumn_->setVisible(beside);
     // Moving the column must not change the tab order or take the focus away.
-    orderFocusChain({upperLeft, upperRight, regions_.middleLeft, regions_.middleRight, regions_.bottomLeft,
-                     sources_->baseListFrame(), regions_.bottomRight, lowerRight});
+    orderFocusChain(regionsInOrder());
     if (focus && focus != focusWidget()) focus->setFocus();
 }
 
