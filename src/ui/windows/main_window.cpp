@@ -184,7 +184,8 @@ void MainWindow::buildLayout() {
     urLayout->setContentsMargins(0, 0, 0, 0);
     auto* sourceFrame = new QGroupBox(QStringLiteral("......."), upperRight);
     new QVBoxLayout(sourceFrame);
-    sources_ = new PoolSourcePanel(sourceFrame, state_.sources, binding_, this);
+    sources_ = new PoolSourcePanel(state_.sources, binding_, this);
+    sourceFrame->layout()->addWidget(sources_->compoundFrame());
     output_ = new MultiLineBox(QStringLiteral("T_dadi_output"), sourceFrame);
     output_->setText(kResultInitialText);
     sourceFrame->layout()->addWidget(output_);
@@ -253,7 +254,7 @@ void MainWindow::buildLayout() {
     lastRow->addWidget(history);
     connect(history, &QPushButton::clicked, this, &MainWindow::openHistory);
 
-    new SetToolPanel(pages_[4], state_.setLists, binding_, services_, this);
+    pages_[4]->layout()->addWidget((new SetToolPanel(state_.setLists, binding_, services_, this))->frame());
 
     // The condition families offer their frames; the window places them.
     lists_ = new NumberListPanel(state_.lists, binding_, this);
