@@ -89,6 +89,7 @@ public:
     // ---- the run
     void setStageObserver(std::function<void(int)> observer) { observer_ = std::move(observer); }
     NumberPool& pool() { return pool_; }
+    const NumberPool& pool() const { return pool_; }
     // Runs the conditions into the pool: says `runDone` (the main window
     // shows the result and the cleaned boxes), then `ran`.
     void run();

@@ -36,7 +36,6 @@
 #include "ui/widgets/window_fit.h"
 #include "ui/widgets/text_menu.h"
 #include "ui/widgets/ui_services.h"
-#include "ui/document/window_files.h"
 #include "ui/panels/digit_properties_panel.h"
 #include "ui/panels/number_lists_panel.h"
 #include "ui/panels/positional_panel.h"
@@ -46,7 +45,6 @@
 #include "ui/panels/set_tool_panel.h"
 #include "ui/panels/pool_source_panel.h"
 #include "ui/windows/two_star_window.h"
-#include "core/files/history.h"
 #include "ui/windows/history_window.h"
 #include "ui/windows/combine_window.h"
 
@@ -135,8 +133,10 @@ QString MainWindow::forecastText(int count) const {
 }
 
 QList<QPointer<QWidget>> MainWindow::otherWindows() const {
-    return {twoStar_.data(), history_.data(), statistics_.data(), diagnosis_.data(),
-            results_.data(), combine_.data(), guide_.data()};
+    QList<QPointer<QWidget>> windows = {twoStar_.data(), history_.data(), statistics_.data(), diagnosis_.data(),
+                                        results_.data(), combine_.data(), guide_.data()};
+    for (const QPointer<TwoStarWindow>& closed : closedTwoStars_) windows.push_back(closed.data());
+    return windows;
 }
 
 MainWindow::~MainWindow() {
@@ -463,6 +463,8 @@ TwoStarWindow* MainWindow::twoStarWindow() const {
 
 TwoStarWindow* MainWindow::openTwoStar() {
     if (!twoStarWindow()) {
+        if (twoStar_) closedTwoStars_.push_back(twoStar_);
+        closedTwoStars_.removeAll(nullptr);
         twoStar_ = new TwoStarWindow(document_, this);
     }
     bringToFront(twoStar_);

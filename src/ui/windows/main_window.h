@@ -4,11 +4,11 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <optional>
 
 #include "ui/document/conditions_document.h"
-#include <array>
 
 class QAction;
 class QComboBox;
@@ -52,7 +52,7 @@ public:
     UiServices& services() const { return services_; }
     // What the player works on: every other window takes it from here.
     ConditionsDocument& document() { return document_; }
-    const NumberPool& pool() { return document_.pool(); }
+    const NumberPool& pool() const { return document_.pool(); }
     int runCount() const { return document_.runCount(); }
     // Called after each row of the stage table during a run (tests observe runs with it).
     void setStageObserver(std::function<void(int)> observer) { document_.setStageObserver(std::move(observer)); }
@@ -186,6 +186,7 @@ private:
     QList<QWidget*> hoverButtons_;
     QScrollArea* scroll_ = nullptr;
     QPointer<TwoStarWindow> twoStar_;
+    QList<QPointer<TwoStarWindow>> closedTwoStars_;  // closed, not yet deleted: bound to the document until then
     QPointer<HistoryWindow> history_;  // 开奖历史, made when first opened
     QPointer<CombineWindow> combine_;  // 方案组合, made when first opened
 
