@@ -98,12 +98,11 @@ QLayout* layoutOf(QWidget* region) { return region->layout(); }
 
 }  // namespace
 
-DigitPropertyPanel::DigitPropertyPanel(const MainRegions& regions, DigitPropertyInputs& state, StateBinding& binding,
-                                       QObject* parent)
-    : QObject(parent) {
-    buildMiddleLeft(regions.middleLeft);
-    buildMiddleRight(regions.middleRight);
-    buildBottomRight(regions.bottomRight);
+DigitPropertyPanel::DigitPropertyPanel(DigitPropertyInputs& state, StateBinding& binding, QObject* parent)
+    : QObject(parent), middleLeft_(makeStack(4)), middleRight_(makeStack(4)), bottomRight_(makeStack(4)) {
+    buildMiddleLeft(middleLeft_);
+    buildMiddleRight(middleRight_);
+    buildBottomRight(bottomRight_);
     bindAll(state, binding);
 }
 

@@ -2,13 +2,13 @@
 // Controls of the digit-property conditions on Fmain: the sum tail, span and
 // banker rows, the sum boxes, the AC row and the two position grids of
 // Frame1 (middle left), the pattern and 012-road frames (middle right) and
-// the special-exclusion frame (bottom right).
+// the special-exclusion frame (bottom right). The panel offers the three
+// stacks of frames; the window places them.
 
 #include <QObject>
 #include <array>
 
 #include "core/rules/digit_properties.h"
-#include "ui/panels/main_regions.h"
 
 class QCheckBox;
 class QGridLayout;
@@ -26,14 +26,19 @@ class ToggleButton;
 class DigitPropertyPanel : public QObject {
     Q_OBJECT
 public:
-    DigitPropertyPanel(const MainRegions& regions, DigitPropertyInputs& state, StateBinding& binding,
-                       QObject* parent = nullptr);
+    DigitPropertyPanel(DigitPropertyInputs& state, StateBinding& binding, QObject* parent = nullptr);
+    QWidget* middleLeftFrames() const { return middleLeft_; }    // sum tail … AC, Frame1
+    QWidget* middleRightFrames() const { return middleRight_; }  // patterns, 012 roads
+    QWidget* bottomRightFrames() const { return bottomRight_; }  // 特别排除
     // Buttons whose behaviour the main window attaches: help texts and the tip.
     QPushButton* positionGridHelpButton() const { return positionHelp_; }
     QPushButton* formShapeHelpButton() const { return formHelp_; }
     QPushButton* tipButton() const { return tip_; }
 
 private:
+    QWidget* middleLeft_ = nullptr;
+    QWidget* middleRight_ = nullptr;
+    QWidget* bottomRight_ = nullptr;
     void buildMiddleLeft(QWidget* region);
     void buildPositionGrids(QWidget* region);
     void buildMiddleRight(QWidget* region);

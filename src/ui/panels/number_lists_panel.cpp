@@ -33,10 +33,6 @@ QVBoxLayout* hintColumn(const char* const (&hints)[N], QWidget* parent) {
     return column;
 }
 
-QBoxLayout* pageLayout(const MainRegions& regions, int page) {
-    return static_cast<QBoxLayout*>(regions.pages[static_cast<std::size_t>(page)]->layout());
-}
-
 MultiLineBox* clearableBox(const QString& name, QWidget* parent) {
     auto* box = new MultiLineBox(name, parent);
     QObject::connect(box, &MultiLineBox::doubleClicked, box, [box] { box->clearUndoably(); });
@@ -44,9 +40,8 @@ MultiLineBox* clearableBox(const QString& name, QWidget* parent) {
 }
 
 // A page with one list box over its feedback line, and its hint labels to the right.
-MultiLineBox* listPage(const MainRegions& regions, int page, const QString& name, const char* const (&hints)[4],
-                       ListBox kind, std::string& field, StateBinding& binding) {
-    QWidget* parent = regions.pages[static_cast<std::size_t>(page)];
+MultiLineBox* listPage(QWidget* parent, const QString& name, const char* const (&hints)[4], ListBox kind,
+                       std::string& field, StateBinding& binding) {
     auto* row = new QHBoxLayout;
     auto* box = clearableBox(name, parent);
     binding.bind(box, field);
@@ -55,27 +50,28 @@ MultiLineBox* listPage(const MainRegions& regions, int page, const QString& name
     column->addWidget(new FeedbackLine(kind, box, binding, field, parent));
     row->addLayout(column, 1);
     row->addLayout(hintColumn(hints, parent));
-    pageLayout(regions, page)->addLayout(row);
+    static_cast<QBoxLayout*>(parent->layout())->addLayout(row);
     return box;
 }
 
 }  // namespace
 
-NumberListPanel::NumberListPanel(const MainRegions& regions, NumberListInputs& state, StateBinding& binding,
-                                 QObject* parent)
+NumberListPanel::NumberListPanel(NumberListInputs& state, StateBinding& binding, QObject* parent)
     : QObject(parent) {
-    direct_ = listPage(regions, 0, QStringLiteral("T_main_shazhixuan"), kDirectHints, ListBox::DirectNumbers,
+    for (int page : {0, 1, 2, 3, 5}) pages_[std::size_t(page)] = makeStack();
+    otherPage_ = makeStack(4);
+    direct_ = listPage(pages_[0], QStringLiteral("T_main_shazhixuan"), kDirectHints, ListBox::DirectNumbers,
                        state.directNumbers, binding);
-    junk_ = listPage(regions, 1, QStringLiteral("T_main_laji_fushi"), kJunkHints, ListBox::JunkCompounds,
+    junk_ = listPage(pages_[1], QStringLiteral("T_main_laji_fushi"), kJunkHints, ListBox::JunkCompounds,
                      state.junkCompounds, binding);
-    killPairs_ = listPage(regions, 2, QStringLiteral("T_main_sha_2ma"), kPairHints, ListBox::KillPairs,
+    killPairs_ = listPage(pages_[2], QStringLiteral("T_main_sha_2ma"), kPairHints, ListBox::KillPairs,
                           state.killPairs, binding);
-    mustPairs_ = listPage(regions, 3, QStringLiteral("T_main_bichu_2ma"), kPairHints, ListBox::MustPairs,
+    mustPairs_ = listPage(pages_[3], QStringLiteral("T_main_bichu_2ma"), kPairHints, ListBox::MustPairs,
                           state.mustPairs, binding);
 
     // 定位杀2码: three boxes under their position labels, hints to the right.
     {
-        QWidget* page = regions.pages[5];
+        QWidget* page = pages_[5];
         auto* row = new QHBoxLayout;
         for (int i = 0; i < 3; ++i) {
             auto* column = new QVBoxLayout;
@@ -90,12 +86,12 @@ NumberListPanel::NumberListPanel(const MainRegions& regions, NumberListInputs& s
             row->addLayout(column, 1);
         }
         row->addLayout(hintColumn(kPositionalHints, page));
-        pageLayout(regions, 5)->addLayout(row);
+        static_cast<QBoxLayout*>(page->layout())->addLayout(row);
     }
 
     // 其它, upper part: five rows of three boxes, each box after its column label.
     {
-        QWidget* area = regions.otherPageLists;
+        QWidget* area = otherPage_;
         auto* grid = new QGridLayout;
         grid->setHorizontalSpacing(4);
         for (int row = 0; row < kPairValueRows; ++row) {
@@ -119,6 +115,8 @@ NumberListPanel::NumberListPanel(const MainRegions& regions, NumberListInputs& s
 
     for (std::size_t k = 0; k < pairValues_.size(); ++k) binding.bind(pairValues_[k], state.pairValues[k]);
 }
+
+QList<QWidget*> NumberListPanel::guideHintBoxes() const { return {direct_, junk_, killPairs_}; }
 
 void NumberListPanel::showCleanedValueLists(const std::array<std::string, kPairValueBoxes>& texts) {
     for (std::size_t k = 0; k < pairValues_.size(); ++k) {

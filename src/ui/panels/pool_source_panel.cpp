@@ -12,9 +12,9 @@
 
 namespace tarnel {
 
-PoolSourcePanel::PoolSourcePanel(QWidget* sourceFrame, PoolSourceInputs& state, StateBinding& binding,
-                                 QObject* parent)
-    : QObject(parent) {
+PoolSourcePanel::PoolSourcePanel(PoolSourceInputs& state, StateBinding& binding, QObject* parent)
+    : QObject(parent), compoundFrame_(makeStack()) {
+    QWidget* sourceFrame = compoundFrame_;
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("号码选择方式"), sourceFrame), 0, 0, 1, 2);
     compound_ = makeCheck(QStringLiteral("Check_fs_ip"), QStringLiteral("复试输入"), sourceFrame);

@@ -19,9 +19,10 @@ class StateBinding;
 class PoolSourcePanel : public QObject {
     Q_OBJECT
 public:
-    // Builds the compound-input group into `sourceFrame` and the base-list
-    // frame, each control bound to its field of `state`.
-    PoolSourcePanel(QWidget* sourceFrame, PoolSourceInputs& state, StateBinding& binding, QObject* parent = nullptr);
+    // Builds the compound-input group and the base-list frame, each control
+    // bound to its field of `state`; the window places both.
+    PoolSourcePanel(PoolSourceInputs& state, StateBinding& binding, QObject* parent = nullptr);
+    QWidget* compoundFrame() const { return compoundFrame_; }
     QGroupBox* baseListFrame() const { return baseFrame_; }
 
 private:
@@ -29,6 +30,7 @@ private:
     LineBox* digits_[3] = {};
     MultiLineBox* baseList_ = nullptr;
     QGroupBox* baseFrame_ = nullptr;
+    QWidget* compoundFrame_ = nullptr;
 };
 
 }  // namespace tarnel

@@ -49,14 +49,15 @@ QLabel* namedLabel(const QString& name, const QString& caption, QWidget* parent)
 
 }  // namespace
 
-PositionalPanel::PositionalPanel(const MainRegions& regions, PositionalControls& state, StateBinding& binding,
+PositionalPanel::PositionalPanel(PositionalControls& state, StateBinding& binding, UiServices* services,
                                  QObject* parent)
-    : QObject(parent), window_(regions.window), services_(regions.services) {
-    buildBankerFrame(regions.bottomLeft);
-    buildPairPage(regions.pages[6], state, binding);
-    buildAnyTwoRow(regions.otherPageAnyTwo);
-    buildMatchPage(regions.pages[8]);
-    buildGridPage(regions.pages[9]);
+    : QObject(parent), services_(services), bankerStack_(makeStack(4)), anyTwo_(makeStack(4)) {
+    for (int page : {6, 8, 9}) pages_[std::size_t(page)] = makeStack();
+    buildBankerFrame(bankerStack_);
+    buildPairPage(pages_[6], state, binding);
+    buildAnyTwoRow(anyTwo_);
+    buildMatchPage(pages_[8]);
+    buildGridPage(pages_[9]);
     fillMatchCombos();
     bindAll(state, binding);
 }
@@ -143,7 +144,7 @@ void PositionalPanel::clickBankerCount(int index) {
     for (int k = 0; k < 10; ++k) chosen += bankerDigits_[10 * group + k]->isSelected() ? 1 : 0;
     const int count = button->text().toInt();
     if (count > chosen) {
-        if (services_) services_->showMessage(window_, kBankerCountErrorTitle, kBankerCountErrorText);
+        if (services_) services_->showMessage(bankerStack_->window(), kBankerCountErrorTitle, kBankerCountErrorText);
         return;
     }
     button->setSelected(true);

@@ -1,12 +1,14 @@
 #pragma once
 // Controls of the banker-group and positional conditions: the banker-group
 // frame Frame2, the pages "定位2码" (6), "位置匹配" (8), "定位容对" (9) and
-// the row "任意两码合保留" on page "其它" (7).
+// the row "任意两码合保留" on page "其它" (7). The panel offers these frames;
+// the window places them.
 
 #include <QObject>
 #include <QString>
 
-#include "ui/panels/main_regions.h"
+#include <array>
+
 #include "core/state/condition_state.h"
 
 class QCheckBox;
@@ -28,8 +30,13 @@ inline const QString kBankerCountErrorText = QStringLiteral("出胆个数不能�
 class PositionalPanel : public QObject {
     Q_OBJECT
 public:
-    PositionalPanel(const MainRegions& regions, PositionalControls& state, StateBinding& binding,
+    // `services` says why a banker count cannot be chosen (none: nothing is said).
+    PositionalPanel(PositionalControls& state, StateBinding& binding, UiServices* services,
                     QObject* parent = nullptr);
+    // What goes on tab page `page` (6, 8, 9), else null.
+    QWidget* pageFrame(int page) const { return page >= 0 && page < 10 ? pages_[std::size_t(page)] : nullptr; }
+    QWidget* bankerFrames() const { return bankerStack_; }  // Frame2, bottom left
+    QWidget* anyTwoFrame() const { return anyTwo_; }        // lower part of page 7 (其它)
     // Puts exactly their items into the three C_wz_pp combos and selects 百, 大于, 个.
     void fillMatchCombos();
     // After a run: the T_main_dw2m boxes show their cleaned lists.
@@ -52,8 +59,10 @@ private:
     void addMatchRule();
     void deleteSelectedRules();
 
-    QWidget* window_ = nullptr;
     UiServices* services_ = nullptr;
+    std::array<QWidget*, 10> pages_{};
+    QWidget* bankerStack_ = nullptr;
+    QWidget* anyTwo_ = nullptr;
 
     // 胆组
     QCheckBox* bankerOn_ = nullptr;

@@ -11,9 +11,10 @@
 
 namespace tarnel {
 
-SetToolPanel::SetToolPanel(QWidget* page, std::array<std::string, 2>& lists, StateBinding& binding,
-                           UiServices& services, QObject* parent)
-    : QObject(parent) {
+SetToolPanel::SetToolPanel(std::array<std::string, 2>& lists, StateBinding& binding, UiServices& services,
+                           QObject* parent)
+    : QObject(parent), frame_(makeStack()) {
+    QWidget* page = frame_;
     MultiLineBox* boxes[3];
     for (int i = 0; i < 3; ++i) {
         boxes[i] = new MultiLineBox(indexedName(QStringLiteral("T_dd_jiaoji"), i), page);

@@ -16,7 +16,7 @@ const QString kSeparator = QStringLiteral("、");
 const QString kMore = QStringLiteral("…");
 const QColor kDotColor(0xD0, 0x40, 0x00);
 const QString kLinkStyle = QStringLiteral("color:#1A4FA0;text-decoration:none");
-const char* const kDotName = "tabMark";
+const char* const kDotName = "tabMark";  // for a look at the widget tree; never looked up
 
 // The dot in a tab button's upper right corner; it follows the button's size.
 class TabDot : public QWidget {
@@ -48,23 +48,26 @@ private:
 
 }  // namespace
 
-void setTabMarked(QPushButton* tab, bool marked) {
-    auto* dot = tab->findChild<QWidget*>(QLatin1String(kDotName), Qt::FindDirectChildrenOnly);
-    if (!dot) {
+void setTabMarked(QPushButton* button, bool marked) {
+    auto* tab = qobject_cast<TabButton*>(button);
+    if (!tab) return;
+    if (!tab->dot_) {
         // The bold caption must fit without the row of tabs shifting.
         QFont bold = tab->font();
         bold.setBold(true);
         tab->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(tab->text()) + 18);
-        dot = new TabDot(tab);
+        tab->dot_ = new TabDot(tab);
     }
+    QWidget* dot = tab->dot_;
     QFont font = tab->font();
     font.setBold(marked);
     tab->setFont(font);
     dot->setVisible(marked);
 }
 
-bool isTabMarked(const QPushButton* tab) {
-    const auto* dot = tab->findChild<QWidget*>(QLatin1String(kDotName), Qt::FindDirectChildrenOnly);
+bool isTabMarked(const QPushButton* button) {
+    const auto* tab = qobject_cast<const TabButton*>(button);
+    const QWidget* dot = tab ? tab->dot_ : nullptr;
     return dot && !dot->isHidden() && tab->font().bold();
 }
 

@@ -4,16 +4,27 @@
 // result, whose names lead to their pages.
 
 #include <QLabel>
+#include <QPushButton>
 #include <vector>
 
 #include "core/state/condition_marks.h"
 
-class QPushButton;
-
 namespace tarnel {
 
+// A tab button of the main window, which can carry the mark of a set condition.
+class TabButton : public QPushButton {
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+
+private:
+    friend void setTabMarked(QPushButton* tab, bool marked);
+    friend bool isTabMarked(const QPushButton* tab);
+    QWidget* dot_ = nullptr;  // made when first marked
+};
+
 // Bold caption and a small dot in the corner while `marked`; the caption
-// and the button's colours stay as they are.
+// and the button's colours stay as they are. Only a TabButton takes a mark.
 void setTabMarked(QPushButton* tab, bool marked);
 bool isTabMarked(const QPushButton* tab);
 

@@ -1,5 +1,7 @@
 #include "ui/widgets/controls.h"
 
+#include <QVBoxLayout>
+
 #include <QCheckBox>
 #include <QDynamicPropertyChangeEvent>
 #include <QPushButton>
@@ -95,6 +97,29 @@ QCheckBox* makeCheck(const QString& name, const QString& caption, QWidget* paren
     auto* c = new QCheckBox(caption, parent);
     c->setObjectName(name);
     return c;
+}
+
+namespace {
+void collectWidgets(const QObject* parent, QList<QWidget*>& out) {
+    for (QObject* child : parent->children()) {
+        if (child->isWidgetType()) out.push_back(static_cast<QWidget*>(child));
+        collectWidgets(child, out);
+    }
+}
+}  // namespace
+
+QWidget* makeStack(int spacing, QWidget* parent) {
+    auto* w = new QWidget(parent);
+    auto* v = new QVBoxLayout(w);
+    v->setContentsMargins(0, 0, 0, 0);
+    if (spacing >= 0) v->setSpacing(spacing);
+    return w;
+}
+
+QList<QWidget*> widgetsUnder(const QWidget* root) {
+    QList<QWidget*> out;
+    collectWidgets(root, out);
+    return out;
 }
 
 }  // namespace tarnel

@@ -73,4 +73,12 @@ private:
 
 QCheckBox* makeCheck(const QString& name, const QString& caption, QWidget* parent = nullptr);
 
+// A plain container whose children stand top to bottom, without margins;
+// a negative `spacing` takes the style's.
+QWidget* makeStack(int spacing = -1, QWidget* parent = nullptr);
+
+// Every widget inside `root`, depth first, each before its own children
+// (for walks over a whole region: the focus chain, pointer tracking).
+QList<QWidget*> widgetsUnder(const QWidget* root);
+
 }  // namespace tarnel

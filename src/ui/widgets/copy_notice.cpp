@@ -20,16 +20,16 @@ CopyNotice::CopyNotice(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frame
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 16, 24, 16);
     layout->addWidget(label);
-    auto* timer = new QTimer(this);
-    timer->setObjectName(QStringLiteral("Timer1"));
-    timer->setSingleShot(true);
-    timer->setInterval(kLifetimeMs);
-    connect(timer, &QTimer::timeout, this, &QDialog::accept);
+    timer_ = new QTimer(this);
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    timer_->setSingleShot(true);
+    timer_->setInterval(kLifetimeMs);
+    connect(timer_, &QTimer::timeout, this, &QDialog::accept);
 }
 
 void CopyNotice::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    findChild<QTimer*>(QStringLiteral("Timer1"))->start();
+    timer_->start();
 }
 
 }  // namespace tarnel

@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+class QTimer;
+
 namespace tarnel {
 
 class CopyNotice : public QDialog {
@@ -13,6 +15,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    QTimer* timer_;  // Timer1: closes the notice
 };
 
 }  // namespace tarnel

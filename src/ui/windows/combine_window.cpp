@@ -22,13 +22,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ui/document/conditions_document.h"
 #include "ui/widgets/atomic_file.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/keyboard.h"
 #include "ui/widgets/results_view.h"
 #include "ui/widgets/ui_services.h"
-#include "ui/windows/main_window.h"
-#include "ui/windows/history_window.h"
 #include "ui/widgets/price_settings.h"
 #include "core/files/scheme.h"
 
@@ -121,8 +120,8 @@ QVariant CombinationBacktestModel::headerData(int section, Qt::Orientation orien
 
 // ---- the window -----------------------------------------------------------------------
 
-CombineWindow::CombineWindow(MainWindow& main, UiServices& services)
-    : QWidget(&main, Qt::Window), main_(main), services_(services) {
+CombineWindow::CombineWindow(ConditionsDocument& document, QWidget* parent)
+    : QWidget(parent, Qt::Window), document_(document), services_(document.services()) {
     setObjectName(QStringLiteral("F_zuhe"));
     setWindowTitle(QStringLiteral("方案组合"));
     setAcceptDrops(true);
@@ -226,10 +225,7 @@ CombineWindow::CombineWindow(MainWindow& main, UiServices& services)
     backtestSummary_->setWordWrap(true);
     backtestSummary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* openHistory = makeButton(QStringLiteral("C_zh_lishi"), QStringLiteral("开奖历史…"), colors::kGrey, backtest);
-    connect(openHistory, &QPushButton::clicked, this, [this] {
-        main_.openHistory();
-        watchHistory();
-    });
+    connect(openHistory, &QPushButton::clicked, &document_, &ConditionsDocument::showHistoryWindow);
     summaryRow->addWidget(backtestSummary_, 1);
     summaryRow->addWidget(openHistory, 0, Qt::AlignTop);
     backtestLayout->addLayout(summaryRow);
@@ -275,31 +271,20 @@ CombineWindow::CombineWindow(MainWindow& main, UiServices& services)
     followTimer_->setInterval(kFollowMs);
     connect(followTimer_, &QTimer::timeout, this, &CombineWindow::followMain);
     followTimer_->start();
-    connect(&main_, &MainWindow::ran, this, &CombineWindow::followMain);
-
-    // 开奖历史 is made when first opened: take it up as soon as it shows.
-    main_.installEventFilter(this);
-    watchHistory();
+    connect(&document_, &ConditionsDocument::ran, this, &CombineWindow::followMain);
+    // The past draws are those 开奖历史 has read.
+    connect(&document_, &ConditionsDocument::historyChanged, this, &CombineWindow::showBacktest);
     recombine();
     resize(820, 720);
 }
 
 CombineWindow::~CombineWindow() = default;
 
-CombineWindow* openCombineWindow(MainWindow& main, UiServices& services) {
-    auto* window = main.findChild<CombineWindow*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!window) window = new CombineWindow(main, services);
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
-}
-
 void CombineWindow::readEntry(Entry& e) {
     e.survivors.reset();
     e.problem.clear();
     if (e.isCurrent()) {
-        currentShown_ = main_.conditions();
+        currentShown_ = document_.conditions();
         e.survivors = mainSurvivors(*currentShown_);
         return;
     }
@@ -392,9 +377,8 @@ QString CombineWindow::backtestSummary() const { return backtestSummary_->text()
 // Follows the main window's conditions while "当前条件" is listed.
 void CombineWindow::followMain() {
     if (!isVisible()) return;
-    watchHistory();
     const auto current = std::find_if(entries_.begin(), entries_.end(), [](const Entry& e) { return e.isCurrent(); });
-    if (current == entries_.end() || (currentShown_ && main_.conditions() == *currentShown_)) return;
+    if (current == entries_.end() || (currentShown_ && document_.conditions() == *currentShown_)) return;
     readEntry(*current);
     recombine();
 }
@@ -494,7 +478,7 @@ void CombineWindow::exportNumbers() {
 
 void CombineWindow::sendToBaseList() {
     if (!combined_ || combined_->none()) return;
-    main_.sendToBaseList(result_->text());
+    document_.sendToBaseList(result_->text());
     status_->setText(QStringLiteral("已把 %1 注组合号码放进主窗口的大底号码框。").arg(combined_->count()));
 }
 
@@ -503,11 +487,11 @@ ResultsView* CombineWindow::openResults() {
         results_ = new ResultsView(result_, 3, services_, this);
         results_->setWindowTitle(QStringLiteral("查看组合结果"));
         results_->addTarget(QStringLiteral("C_jg_fasong[0]"), QStringLiteral("发送到大底"),
-                            [this](const QString& text) { main_.sendToBaseList(text); });
+                            [this](const QString& text) { document_.sendToBaseList(text); });
         results_->addTarget(QStringLiteral("C_jg_fasong[1]"), QStringLiteral("发送到交集A"),
-                            [this](const QString& text) { main_.sendToSetList(0, text); });
+                            [this](const QString& text) { document_.sendToSetList(0, text); });
         results_->addTarget(QStringLiteral("C_jg_fasong[2]"), QStringLiteral("发送到交集B"),
-                            [this](const QString& text) { main_.sendToSetList(1, text); });
+                            [this](const QString& text) { document_.sendToSetList(1, text); });
     } else {
         results_->refresh();
     }
@@ -519,16 +503,8 @@ ResultsView* CombineWindow::openResults() {
 
 // ---- the combination against past draws ----------------------------------------------------
 
-void CombineWindow::watchHistory() {
-    auto* history = main_.findChild<HistoryWindow*>(QString(), Qt::FindDirectChildrenOnly);
-    if (history == history_) return;
-    history_ = history;
-    if (history) connect(history, &HistoryWindow::historyRead, this, &CombineWindow::showBacktest);
-    showBacktest();
-}
-
 void CombineWindow::showBacktest() {
-    const History* history = history_ ? &history_->history() : nullptr;
+    const History* history = document_.history().get();
     if (!history || history->draws.empty()) {
         backtestModel_->setBacktest({});
         backtestSummary_->setText(QStringLiteral("还没有开奖历史：在“开奖历史”窗口粘贴或打开开奖号码后，"
@@ -595,14 +571,8 @@ bool CombineWindow::event(QEvent* event) {
             changed = changed || e.survivors != before || e.problem != problem;
         }
         if (changed) recombine();
-        watchHistory();
     }
     return QWidget::event(event);
-}
-
-bool CombineWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &main_ && event->type() == QEvent::ChildPolished) watchHistory();
-    return QWidget::eventFilter(watched, event);
 }
 
 void CombineWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -21,7 +21,7 @@ class QTimer;
 
 namespace tarnel {
 
-class HistoryWindow;
+class ConditionsDocument;
 class MainWindow;
 class MultiLineBox;
 class ResultsView;
@@ -48,7 +48,9 @@ private:
 class CombineWindow : public QWidget {
     Q_OBJECT
 public:
-    CombineWindow(MainWindow& main, UiServices& services);
+    // A separate window on top of `parent`, combining with the document's
+    // conditions and checking against its past draws.
+    CombineWindow(ConditionsDocument& document, QWidget* parent);
     ~CombineWindow() override;
 
     // One row of the list: a scheme file, or the main window's conditions.
@@ -93,7 +95,6 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -102,11 +103,10 @@ private:
     void recombine();
     void showList();
     void showBacktest();
-    void watchHistory();
     void remember() const;
     void followMain();
 
-    MainWindow& main_;
+    ConditionsDocument& document_;
     UiServices& services_;
     std::vector<Entry> entries_;
     int tolerance_ = 0;
@@ -124,11 +124,11 @@ private:
     QTableView* backtestTable_ = nullptr;
     CombinationBacktestModel* backtestModel_ = nullptr;
     QTimer* followTimer_ = nullptr;
-    QPointer<HistoryWindow> history_;
     QPointer<ResultsView> results_;
 };
 
-// 工具 → 方案组合: the main window's one combination window, made when first opened.
+// 工具 → 方案组合: the main window's one combination window, made when first
+// opened (MainWindow::openCombine).
 CombineWindow* openCombineWindow(MainWindow& main, UiServices& services);
 
 }  // namespace tarnel

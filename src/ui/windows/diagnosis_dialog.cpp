@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <optional>
 
+#include "ui/document/conditions_document.h"
 #include "ui/widgets/controls.h"
 #include "core/rules/text.h"
 #include "core/state/input_feedback.h"
@@ -57,9 +58,11 @@ QString rowNames(const NumberDiagnosis& d) {
 
 }  // namespace
 
-DiagnosisDialog::DiagnosisDialog(std::function<const MainConditions&()> conditions, QWidget* parent,
-                                 std::function<const MainRun*()> lastRun)
-    : QDialog(parent), conditions_(std::move(conditions)), lastRun_(std::move(lastRun)) {
+DiagnosisDialog::DiagnosisDialog(ConditionsDocument& document, QWidget* parent)
+    : QDialog(parent), document_(document) {
+    connect(&document_, &ConditionsDocument::ran, this, [this] {
+        if (isVisible()) refresh();
+    });
     setObjectName(QStringLiteral("F_zhenduan"));
     setWindowTitle(QStringLiteral("号码诊断"));
     setModal(false);
@@ -132,7 +135,7 @@ void DiagnosisDialog::refresh() {
 
 void DiagnosisDialog::diagnose() {
     const NumberReading reading = readNumbers(toStd(numbers_->text()));
-    const MainConditions& state = conditions_();
+    const MainConditions& state = document_.conditions();
     const int tolerance = state.tolerance;
     const RowKills kills = computeRowKills(shrinkInputs(state));
     diagnosed_ = true;
@@ -141,7 +144,7 @@ void DiagnosisDialog::diagnose() {
 
     // The result box holds the last run; when the conditions changed since,
     // both answers are given, so a listed number said to be ruled out is explained.
-    const MainRun* run = lastRun_ ? lastRun_() : nullptr;
+    const MainRun* run = document_.lastRun() ? &*document_.lastRun() : nullptr;
     std::optional<RowKills> ranKills;
     if (run) {
         RowKills then = computeRowKills(run->inputs);

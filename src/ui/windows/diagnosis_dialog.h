@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <vector>
 
 #include "core/analysis/condition_report.h"
 #include "core/state/condition_state.h"
@@ -18,15 +19,16 @@ class QTableWidget;
 
 namespace tarnel {
 
+class ConditionsDocument;
 class LineBox;
 
 class DiagnosisDialog : public QDialog {
     Q_OBJECT
 public:
-    // `conditions` gives the main window's conditions as they are now;
-    // `lastRun` the last run whose result the result box shows (null before one).
-    DiagnosisDialog(std::function<const MainConditions&()> conditions, QWidget* parent,
-                    std::function<const MainRun*()> lastRun = {});
+    // Diagnoses against the document's conditions as they are now and, when
+    // they differ, against its last run (whose result the result box shows);
+    // diagnoses again after each run while it is shown.
+    DiagnosisDialog(ConditionsDocument& document, QWidget* parent);
 
     // Puts `text` into the number box and diagnoses it.
     void diagnoseText(const QString& text);
@@ -39,8 +41,7 @@ public:
     QSize sizeHint() const override;
 
 private:
-    std::function<const MainConditions&()> conditions_;
-    std::function<const MainRun*()> lastRun_;
+    ConditionsDocument& document_;
     bool diagnosed_ = false;
     std::vector<NumberDiagnosis> results_;
     LineBox* numbers_ = nullptr;

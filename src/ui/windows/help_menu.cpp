@@ -10,7 +10,9 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "ui/widgets/controls.h"
 #include "ui/widgets/ui_services.h"
+#include "ui/panels/number_lists_panel.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/history_window.h"
 
@@ -22,13 +24,6 @@
 static void initGuideResources() { Q_INIT_RESOURCE(help); }
 
 namespace tarnel {
-
-namespace {
-
-// The boxes whose opening hint sends the player to the guide.
-const char* const kTutorialHintBoxes[] = {"T_main_shazhixuan", "T_main_laji_fushi", "T_main_sha_2ma"};
-
-}  // namespace
 
 QString aboutTarnelText() {
     const QString recent = QDir::toNativeSeparators(QSettings().fileName());
@@ -57,9 +52,7 @@ void MainWindow::buildHelpMenu() {
     QAction* about = help->addAction(QStringLiteral("关于 Tarnel"), this, &MainWindow::showAbout);
     about->setObjectName(QStringLiteral("Action_guanyu"));
 
-    for (const char* name : kTutorialHintBoxes)
-        if (QWidget* box = findChild<QWidget*>(QString::fromLatin1(name)))
-            box->setToolTip(QStringLiteral("软件教程：帮助 → 使用说明（F1）"));
+    for (QWidget* box : lists_->guideHintBoxes()) box->setToolTip(QStringLiteral("软件教程：帮助 → 使用说明（F1）"));
 }
 
 QWidget* MainWindow::openGuide() {
@@ -79,12 +72,11 @@ QWidget* MainWindow::openGuide() {
         layout->addWidget(browser);
         dialog->resize(820, 680);
         guide_ = dialog;
+        guideText_ = browser;
     }
     // From a box whose hint sends the player here: straight to the conditions.
-    if (QWidget* focus = focusWidget())
-        for (const char* name : kTutorialHintBoxes)
-            if (focus->objectName() == QLatin1String(name))
-                guide_->findChild<QTextBrowser*>()->scrollToAnchor(QStringLiteral("conditions"));
+    if (QWidget* focus = focusWidget(); focus && lists_->guideHintBoxes().contains(focus))
+        guideText_->scrollToAnchor(QStringLiteral("conditions"));
     guide_->show();
     guide_->raise();
     guide_->activateWindow();

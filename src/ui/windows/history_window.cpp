@@ -45,11 +45,10 @@
 #include "ui/widgets/controls.h"
 #include "ui/widgets/keyboard.h"
 #include "ui/widgets/ui_services.h"
+#include "ui/document/conditions_document.h"
 #include "ui/document/window_files.h"
-#include "ui/windows/main_window.h"
 #include "core/files/scheme.h"
 #include "core/rules/pair_step_kills.h"
-#include "ui/windows/two_star_window.h"
 
 namespace tarnel {
 namespace {
@@ -763,8 +762,11 @@ HistoryReading doHistoryJob(HistoryJob job) {
 
 // ---- the window ----------------------------------------------------------------------
 
-HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
-    : QWidget(&main, Qt::Window), main_(main), services_(services) {
+HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      document_(document),
+      services_(document.services()),
+      history_(document.history()) {
     setObjectName(QStringLiteral("F_lishi"));
     setWindowTitle(QStringLiteral("开奖历史"));
     closeOnEscape(this);
@@ -799,10 +801,11 @@ HistoryWindow::HistoryWindow(MainWindow& main, UiServices& services)
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         if (tabs_->widget(index) == twoStarView_) checkLater();
     });
-    connect(&main_, &MainWindow::ran, this, &HistoryWindow::checkLater);
+    connect(&document_, &ConditionsDocument::ran, this, &HistoryWindow::checkLater);
     // The backtests follow the conditions as they stand, as 预计注数 does,
     // once a burst of changes has settled; and a new price or prize.
-    connect(&main_, &MainWindow::settled, this, &HistoryWindow::checkLater);
+    connect(&document_, &ConditionsDocument::settled, this, &HistoryWindow::checkLater);
+    connect(&document_, &ConditionsDocument::twoStarChanged, backtestTimer_, qOverload<>(&QTimer::start));
     connect(&PriceSettings::notifier(), &PriceSettings::changed, this, &HistoryWindow::checkLater);
 
     loadRemembered();
@@ -834,14 +837,14 @@ void HistoryWindow::loadRemembered() {
     // QDir renames in place and never falls back to copying (a pipe would block the copy).
     if (QDir().rename(path, aside)) {
         storageNote_ = QStringLiteral("保存的开奖历史无法读取，已改名为“%1”保留。").arg(QFileInfo(aside).fileName());
-        services_.showMessage(&main_, kErrorTitle,
+        services_.showMessage(parentWidget(), kErrorTitle,
                               QStringLiteral("保存的开奖历史无法读取：%1\r\n它已改名为“%2”保留在原文件夹中，"
                                              "不会被覆盖；此后的开奖历史另存为新的“%3”。")
                                   .arg(reason, aside, info.fileName()));
     } else {
         storageBlocked_ = true;
         storageNote_ = storageBlockedReason();
-        services_.showMessage(&main_, kErrorTitle,
+        services_.showMessage(parentWidget(), kErrorTitle,
                               QStringLiteral("保存的开奖历史无法读取：%1\r\n它也无法改名保留，"
                                              "为免覆盖，本次不自动保存开奖历史。")
                                   .arg(reason));
@@ -1018,16 +1021,10 @@ HistoryJob HistoryWindow::job(bool read) {
     } else {
         job.history = history_;
     }
-    const MainConditions& state = main_.conditions();
+    const MainConditions& state = document_.conditions();
     job.mainInputs = shrinkInputs(state);
     job.tolerance = state.tolerance;
-    TwoStarWindow* twoStar = main_.twoStarWindow();
-    if (twoStar != watchedTwoStar_) {
-        watchedTwoStar_ = twoStar;
-        if (twoStar)
-            connect(twoStar, &TwoStarWindow::conditionsChanged, backtestTimer_, qOverload<>(&QTimer::start));
-    }
-    if (twoStar) job.twoStar = twoStar->conditions();
+    if (std::optional<TwoStarConditions> twoStar = document_.twoStarConditions()) job.twoStar = *twoStar;
     job.prices = PriceSettings::prices();
     return job;
 }
@@ -1101,7 +1098,7 @@ void HistoryWindow::waitForReading() {
 void HistoryWindow::applyReading(HistoryReading reading) {
     noteSave(reading);
     refusedBytes_ = reading.tooLargeBytes;
-    freeAway(std::exchange(history_, reading.history));
+    freeAway(document_.setHistory(reading.history));
     historyQuality_ = std::move(reading.quality);
     showStatus();
     showBacktests(reading);
@@ -1391,14 +1388,14 @@ void HistoryWindow::showTrendTable() {
 void HistoryWindow::pickTrendValue(int value) {
     const TrendMeasure measure = shownTrend();
     if (value < 0 || value >= trendValueCount(measure)) return;
-    MainConditions s = main_.conditions();
+    MainConditions s = document_.conditions();
     const std::optional<TrendBox> box = tickTrendBox(s, measure, value);
     if (!box) {
         trendNote_->setText(QStringLiteral("和值 %1 没有一一对应的排除框，主窗口没有改变。")
                                 .arg(fromStd(trendValueCaption(measure, value))));
         return;
     }
-    main_.applyConditions(s);
+    document_.applyConditions(s);
     trendNote_->setText(QStringLiteral("已在主窗口勾选“%1”。").arg(fromStd(box->caption)));
 }
 

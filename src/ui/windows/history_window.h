@@ -33,9 +33,8 @@ class QFutureWatcher;
 
 namespace tarnel {
 
+class ConditionsDocument;
 class MultiLineBox;
-
-class MainWindow;
 class UiServices;
 
 // A backtest as a tab shows it: which draws the conditions kept, what the
@@ -161,7 +160,8 @@ struct HistoryReading {
 class HistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    HistoryWindow(MainWindow& main, UiServices& services);
+    // A separate window on top of `parent`; the draws it reads become the document's.
+    HistoryWindow(ConditionsDocument& document, QWidget* parent);
     ~HistoryWindow() override;
 
     // Where the history is remembered between program starts: history.txt in
@@ -234,9 +234,9 @@ private:
     // Whether a paste of `inserted` keeps the history within its limit; if not, says so.
     bool pasteFits(const QString& inserted);
 
-    MainWindow& main_;
+    ConditionsDocument& document_;
     UiServices& services_;
-    std::shared_ptr<const History> history_ = std::make_shared<const History>();
+    const std::shared_ptr<const History>& history_;  // the document's draws
     TrendTable trend_;
     QString savedText_;       // what history.txt holds
     QString saveError_;       // why the last save failed, empty when it worked
@@ -264,7 +264,6 @@ private:
     QTableWidget* trendTable_ = nullptr;
     QChart* trendChart_ = nullptr;
     QLabel* trendNote_ = nullptr;
-    QPointer<QObject> watchedTwoStar_;
 };
 
 }  // namespace tarnel

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,12 +31,12 @@
 #include "ui/windows/diagnosis_dialog.h"
 #include "ui/windows/statistics_window.h"
 #include "ui/widgets/atomic_file.h"
+#include "ui/widgets/results_view.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/results_view.h"
 #include "ui/widgets/window_fit.h"
 #include "ui/widgets/text_menu.h"
 #include "ui/widgets/ui_services.h"
-#include "ui/document/window_files.h"
 #include "ui/panels/digit_properties_panel.h"
 #include "ui/panels/number_lists_panel.h"
 #include "ui/panels/positional_panel.h"
@@ -45,7 +46,6 @@
 #include "ui/panels/set_tool_panel.h"
 #include "ui/panels/pool_source_panel.h"
 #include "ui/windows/two_star_window.h"
-#include "core/files/history.h"
 #include "ui/windows/history_window.h"
 #include "ui/windows/combine_window.h"
 
@@ -58,29 +58,23 @@ const char* const kTabCaptions[10] = {"杀直选", "杀垃圾复式", "杀2码�
 const char* const kPageCaptions[10] = {"杀直选", "垃圾复式", "杀2码", "必出2码", "交集工具",
                                        "定位杀2码", "定位2码", "其它", "位置匹配", "定位容对"};
 
-const QString kSchemeFilter = QStringLiteral("Tarnel 方案 (*.tarnel);;所有文件 (*)");
 const QString kRecentKey = QStringLiteral("recentSchemes");
-constexpr int kRecentCount = 8;
-constexpr int kSettleMs = 100;
 
 bool isSchemePath(const QString& path) {
     return path.endsWith(QString::fromUtf8(kSchemeExtension.data(), qsizetype(kSchemeExtension.size())),
                          Qt::CaseInsensitive);
 }
 
-// A plain container whose frames are stacked top to bottom.
-QWidget* makeRegion(QWidget* parent) {
-    auto* w = new QWidget(parent);
-    auto* v = new QVBoxLayout(w);
-    v->setContentsMargins(0, 0, 0, 0);
-    v->setSpacing(4);
-    return w;
-}
-
 }  // namespace
 
-MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent), services_(services) {
+MainWindow::MainWindow(UiServices& services, QWidget* parent)
+    : QWidget(parent),
+      services_(services),
+      document_(services),
+      state_(document_.mainFields()),
+      binding_(document_.mainBinding()) {
     setObjectName(QStringLiteral("Fmain"));
+    document_.setDialogParent(this);
     setWindowTitle(QStringLiteral("Tarnel"));
     setBackColor(this, colors::kGrey);
     setAcceptDrops(true);
@@ -92,17 +86,26 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent) : QWidget(parent),
     binding_.push();  // the start-up state
     tabs_[0]->setFocus();  // the first stop of the tab order
 
-    changeTimer_ = new QTimer(this);
-    changeTimer_->setSingleShot(true);
-    changeTimer_->setInterval(kSettleMs);
-    connect(&binding_, &StateBinding::changed, changeTimer_, qOverload<>(&QTimer::start));
-    connect(changeTimer_, &QTimer::timeout, this, &MainWindow::conditionsSettled);
-    conditionsSettled();
-    setupLastConditions();
+    // The main window hears of the document first: a run's result is in the
+    // result box before any other window follows the run.
+    connect(&document_, &ConditionsDocument::settled, this, &MainWindow::showSettled);
+    connect(&document_, &ConditionsDocument::runDone, this, &MainWindow::showRun);
+    connect(&document_, &ConditionsDocument::ran, this, &MainWindow::ran);
+    connect(&document_, &ConditionsDocument::fileStateChanged, this, &MainWindow::updateTitle);
+    connect(&document_, &ConditionsDocument::recentChanged, this, &MainWindow::rebuildRecentMenu);
+    connect(&document_, &ConditionsDocument::clearUndoChanged, undoRestore_, &QAction::setEnabled);
+    connect(&document_, &ConditionsDocument::twoStarWanted, this, &MainWindow::openTwoStar);
+    connect(&document_, &ConditionsDocument::pageWanted, this, &MainWindow::showTab);
+    connect(&document_, &ConditionsDocument::historyWindowWanted, this, &MainWindow::openHistory);
+    connect(&document_, &ConditionsDocument::historyFileOffered, this,
+            [this](const QString& path) { openHistory()->openHistoryFile(path); });
+    showSettled();
+    setupStatusBar();
+    document_.start();
     buildHelpMenu();
 }
 
-void MainWindow::conditionsSettled() {
+void MainWindow::showSettled() {
     updateTitle();
     updateForecast();
     showConditionMarks();
@@ -125,16 +128,25 @@ void MainWindow::updateForecast() {
 
 QString MainWindow::forecastText(int count) const {
     QString text = QStringLiteral("预计注数 %1").arg(count);
-    if (lastRun_ && lastRun_->result.count != count) text += QStringLiteral("（上次 %1）").arg(lastRun_->result.count);
+    const std::optional<MainRun>& last = document_.lastRun();
+    if (last && last->result.count != count) text += QStringLiteral("（上次 %1）").arg(last->result.count);
     return text;
 }
 
-MainWindow::~MainWindow() = default;
+QList<QPointer<QWidget>> MainWindow::otherWindows() const {
+    QList<QPointer<QWidget>> windows = {twoStar_.data(), history_.data(), statistics_.data(), diagnosis_.data(),
+                                        results_.data(), combine_.data(), guide_.data()};
+    for (const QPointer<TwoStarWindow>& closed : closedTwoStars_) windows.push_back(closed.data());
+    return windows;
+}
+
+MainWindow::~MainWindow() {
+    // The other windows read the document to their end: they go before it does.
+    const QList<QPointer<QWidget>> windows = otherWindows();
+    for (const QPointer<QWidget>& window : windows) delete window.data();
+}
 
 void MainWindow::buildLayout() {
-    regions_.window = this;
-    regions_.services = &services_;
-
     // Upper left: tab row over ten pages sharing one place.
     auto* upperLeft = new QWidget(this);
     auto* ulLayout = new QVBoxLayout(upperLeft);
@@ -143,8 +155,9 @@ void MainWindow::buildLayout() {
     auto* tabRow = new QHBoxLayout;
     tabRow->setSpacing(1);
     for (int i = 0; i < 10; ++i) {
-        tabs_[i] = makeButton(indexedName(QStringLiteral("C_ding_anniu"), i),
-                              QString::fromUtf8(kTabCaptions[i]), colors::kGrey, upperLeft);
+        tabs_[i] = new TabButton(QString::fromUtf8(kTabCaptions[i]), upperLeft);
+        tabs_[i]->setObjectName(indexedName(QStringLiteral("C_ding_anniu"), i));
+        setBackColor(tabs_[i], colors::kGrey);
         connect(tabs_[i], &QPushButton::clicked, this, [this, i] { showTab(i); });
         setTabMarked(tabs_[i], false);
         tabRow->addWidget(tabs_[i]);
@@ -162,19 +175,9 @@ void MainWindow::buildLayout() {
         sp.setRetainSizeWhenHidden(true);
         page->setSizePolicy(sp);
         pageGrid->addWidget(page, 0, 0);
-        regions_.pages[static_cast<std::size_t>(i)] = page;
+        pages_[static_cast<std::size_t>(i)] = page;
     }
     ulLayout->addWidget(pageArea, 1);
-    auto* otherPage = regions_.pages[7];
-    regions_.otherPageLists = makeRegion(otherPage);
-    regions_.otherPageAnyTwo = makeRegion(otherPage);
-    otherPage->layout()->addWidget(regions_.otherPageLists);
-    otherPage->layout()->addWidget(regions_.otherPageAnyTwo);
-
-    regions_.middleLeft = makeRegion(this);
-    regions_.middleRight = makeRegion(this);
-    regions_.bottomLeft = makeRegion(this);
-    regions_.bottomRight = makeRegion(this);
 
     // Upper right: pool sources, result box, count, the two-star button.
     auto* upperRight = new QWidget(this);
@@ -182,7 +185,8 @@ void MainWindow::buildLayout() {
     urLayout->setContentsMargins(0, 0, 0, 0);
     auto* sourceFrame = new QGroupBox(QStringLiteral("......."), upperRight);
     new QVBoxLayout(sourceFrame);
-    sources_ = new PoolSourcePanel(sourceFrame, state_.sources, binding_, this);
+    sources_ = new PoolSourcePanel(state_.sources, binding_, this);
+    sourceFrame->layout()->addWidget(sources_->compoundFrame());
     output_ = new MultiLineBox(QStringLiteral("T_dadi_output"), sourceFrame);
     output_->setText(kResultInitialText);
     sourceFrame->layout()->addWidget(output_);
@@ -251,18 +255,23 @@ void MainWindow::buildLayout() {
     lastRow->addWidget(history);
     connect(history, &QPushButton::clicked, this, &MainWindow::openHistory);
 
-    new SetToolPanel(regions_.pages[4], state_.setLists, binding_, services_, this);
+    pages_[4]->layout()->addWidget((new SetToolPanel(state_.setLists, binding_, services_, this))->frame());
 
-    // The condition families put their controls into their regions.
-    lists_ = new NumberListPanel(regions_, state_.lists, binding_, this);
-    digits_ = new DigitPropertyPanel(regions_, state_.digits, binding_, this);
-    positional_ = new PositionalPanel(regions_, state_.positional, binding_, this);
+    // The condition families offer their frames; the window places them.
+    lists_ = new NumberListPanel(state_.lists, binding_, this);
+    digits_ = new DigitPropertyPanel(state_.digits, binding_, this);
+    positional_ = new PositionalPanel(state_.positional, binding_, &services_, this);
+    for (std::size_t i = 0; i < pages_.size(); ++i)
+        for (QWidget* frame : {lists_->pageFrame(int(i)), positional_->pageFrame(int(i))})
+            if (frame) pages_[i]->layout()->addWidget(frame);
+    pages_[7]->layout()->addWidget(lists_->otherPageFrame());
+    pages_[7]->layout()->addWidget(positional_->anyTwoFrame());
 
     // Bottom row: banker groups, base-number list, form exclusion.
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(regions_.bottomLeft);
+    bottom->addWidget(positional_->bankerFrames());
     bottom->addWidget(sources_->baseListFrame(), 1);
-    bottom->addWidget(regions_.bottomRight);
+    bottom->addWidget(digits_->bottomRightFrames());
 
     // The result column stands beside the tab area only, so the pattern
     // frames can use the full width below it and the window stays within
@@ -273,8 +282,8 @@ void MainWindow::buildLayout() {
     grid->setSpacing(4);
     grid->addWidget(upperLeft, 0, 0, 1, 2);
     grid->addWidget(upperRight, 0, 2);
-    grid->addWidget(regions_.middleLeft, 1, 0);
-    grid->addWidget(regions_.middleRight, 1, 1, 1, 2);
+    grid->addWidget(digits_->middleLeftFrames(), 1, 0);
+    grid->addWidget(digits_->middleRightFrames(), 1, 1, 1, 2);
     grid->addLayout(bottom, 2, 0, 1, 2);
     grid->addWidget(lowerRight, 2, 2);
     grid->setColumnStretch(0, 1);
@@ -295,8 +304,13 @@ void MainWindow::buildLayout() {
     // window, and within a region line by line, left to right.
     content->adjustSize();
     grid->activate();
-    orderFocusChain({upperLeft, upperRight, regions_.middleLeft, regions_.middleRight, regions_.bottomLeft,
-                     sources_->baseListFrame(), regions_.bottomRight, lowerRight});
+    orderFocusChain(regionsInOrder());
+}
+
+QList<QWidget*> MainWindow::regionsInOrder() const {
+    return {tabs_[0]->parentWidget(),        count_->parentWidget(),         digits_->middleLeftFrames(),
+            digits_->middleRightFrames(),    positional_->bankerFrames(),    sources_->baseListFrame(),
+            digits_->bottomRightFrames(),    start_->parentWidget()};
 }
 
 void MainWindow::orderFocusChain(const QList<QWidget*>& regionsInOrder) {
@@ -307,7 +321,7 @@ void MainWindow::orderFocusChain(const QList<QWidget*>& regionsInOrder) {
             QWidget* widget;
         };
         QList<Item> items;
-        for (QWidget* w : region->findChildren<QWidget*>()) {
+        for (QWidget* w : widgetsUnder(region)) {
             if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy() || w->window() != this) continue;
             const QPoint at = w->mapTo(region, QPoint(0, 0));
             items.push_back({(at.y() + w->height() / 2) / 12, at.x(), w});
@@ -330,34 +344,9 @@ QSize MainWindow::sizeHint() const {
     return wanted;
 }
 
-const MainConditions& MainWindow::conditions() {
-    binding_.pull();
-    return state_;
-}
+void MainWindow::restoreAll() { document_.clearAll(); }
 
-void MainWindow::applyConditions(const MainConditions& state) {
-    state_ = state;
-    binding_.push();
-}
-
-void MainWindow::restoreAll() {
-    beforeRestore_ = conditions();
-    applyConditions(restoredConditions(*beforeRestore_));
-    if (undoRestore_) undoRestore_->setEnabled(true);
-}
-
-void MainWindow::endRestoreUndo() {
-    beforeRestore_.reset();
-    if (undoRestore_) undoRestore_->setEnabled(false);
-}
-
-void MainWindow::undoRestoreAll() {
-    if (!beforeRestore_) return;
-    const MainConditions before = std::move(*beforeRestore_);
-    beforeRestore_.reset();
-    undoRestore_->setEnabled(false);
-    applyConditions(before);
-}
+void MainWindow::undoRestoreAll() { document_.undoClearAll(); }
 
 void MainWindow::wireHelpAndHover() {
     struct Help {
@@ -387,7 +376,7 @@ void MainWindow::wireHelpAndHover() {
     // make up its regions report pointer moves even with no button held.
     setMouseTracking(true);
     installEventFilter(this);
-    for (QWidget* w : findChildren<QWidget*>()) {
+    for (QWidget* w : widgetsUnder(this)) {
         if (qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QLineEdit*>(w)) w->installEventFilter(this);
         const char* cls = w->metaObject()->className();
         if (qstrcmp(cls, "QWidget") == 0 || qstrcmp(cls, "QGroupBox") == 0) {
@@ -416,27 +405,21 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-bool MainWindow::mayDiscardSchemeChanges() {
-    if (!schemeModified()) return true;
-    const SaveChoice choice =
-        services_.askSaveChanges(this, QStringLiteral("温情提示"), QStringLiteral("保存对方案的修改吗？"));
-    return choice == SaveChoice::Discard || (choice == SaveChoice::Save && saveScheme());
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!mayDiscardSchemeChanges()) {
+    if (!document_.mayDiscardChanges()) {
         event->ignore();
         return;
     }
     writeLastConditions();  // with the two-star window's part while it is still open
-    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (child->isWindow()) child->close();
+    const QList<QPointer<QWidget>> windows = otherWindows();
+    for (const QPointer<QWidget>& window : windows)
+        if (window) window->close();
     QWidget::closeEvent(event);
 }
 
 void MainWindow::showTab(int index) {
-    for (int i = 0; i < 10; ++i) regions_.pages[static_cast<std::size_t>(i)]->hide();
-    regions_.pages[static_cast<std::size_t>(index)]->show();
+    for (QWidget* page : pages_) page->hide();
+    pages_[static_cast<std::size_t>(index)]->show();
     for (auto* tab : tabs_) setBackColor(tab, colors::kGrey);
     setBackColor(tabs_[index], colors::kLightGreen);
     for (auto* tab : tabs_) tab->raise();
@@ -448,10 +431,11 @@ void MainWindow::startShrink() {
     // Let the emptied box and the disabled button paint once; the run itself
     // is a short computation that does not yield.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    // A run rewrites some boxes to their cleaned text; that is no change the player made.
-    const bool wasSaved = !schemePath_.isEmpty() && !schemeModified();
-    lastRun_ = runMain(pool_, conditions(), observer_);
-    const MainRun& run = *lastRun_;
+    document_.run();
+}
+
+void MainWindow::showRun() {
+    const MainRun& run = *document_.lastRun();
     lists_->showCleanedValueLists(run.pairValueTexts);
     positional_->showCleanedPairLists(run.pairListTexts);
     output_->setText(fromStd(run.result.text));
@@ -459,14 +443,11 @@ void MainWindow::startShrink() {
     forecast_->setText(forecastText(run.result.count));
     start_->setEnabled(true);
     start_->setFocus();
-    ++runCount_;
-    if (wasSaved) markSaved(schemePath_);
-    emit ran();
 }
 
 void MainWindow::convertToGroup() {
     start_->click();
-    const ShrinkResult groups = convertToGroups(pool_);
+    const ShrinkResult groups = convertToGroups(document_.pool());
     output_->setText(fromStd(groups.text));
     markGroupForms(output_, true);
     count_->setText(QString::number(groups.count));
@@ -484,9 +465,9 @@ TwoStarWindow* MainWindow::twoStarWindow() const {
 
 TwoStarWindow* MainWindow::openTwoStar() {
     if (!twoStarWindow()) {
-        twoStar_ = new TwoStarWindow(this, services_);
-        connect(twoStar_, &TwoStarWindow::conditionsChanged, changeTimer_, qOverload<>(&QTimer::start));
-        connect(twoStar_, &QObject::destroyed, changeTimer_, qOverload<>(&QTimer::start));
+        if (twoStar_) closedTwoStars_.push_back(twoStar_);
+        closedTwoStars_.removeAll(nullptr);
+        twoStar_ = new TwoStarWindow(document_, this);
     }
     bringToFront(twoStar_);
     return twoStar_;
@@ -495,38 +476,44 @@ TwoStarWindow* MainWindow::openTwoStar() {
 // ---- the history window ------------------------------------------------------
 
 HistoryWindow* MainWindow::openHistory() {
-    if (!history_) history_ = new HistoryWindow(*this, services_);
+    if (!history_) history_ = new HistoryWindow(document_, this);
     bringToFront(history_);
     return history_;
 }
 
+// ---- the status bar -----------------------------------------------------------------
+
+void MainWindow::setupStatusBar() {
+    // Under everything, shown only while it has something to say: whether
+    // the last session's conditions can be brought back, or why they could
+    // not be kept.
+    status_ = new QStatusBar(this);
+    status_->setObjectName(QStringLiteral("StatusBar"));
+    status_->setSizeGripEnabled(false);
+    status_->hide();
+    connect(status_, &QStatusBar::messageChanged, status_,
+            [this](const QString& text) { status_->setVisible(!text.isEmpty()); });
+    static_cast<QBoxLayout*>(layout())->addWidget(status_);
+    connect(&document_, &ConditionsDocument::lastNoteChanged, this,
+            [this](const QString& note, const QString& previous) {
+                if (!note.isEmpty())
+                    status_->showMessage(note);
+                else if (!previous.isEmpty() && status_->currentMessage() == previous)
+                    status_->clearMessage();
+            });
+}
+
 // ---- schemes ----------------------------------------------------------------------
 
-Scheme MainWindow::currentScheme() {
-    Scheme scheme{conditions(), std::nullopt};
-    if (TwoStarWindow* t = twoStarWindow()) scheme.twoStar = t->conditions();
-    return scheme;
-}
-
-bool MainWindow::schemeModified() {
-    return !schemePath_.isEmpty() && savedScheme_ && !(currentScheme() == *savedScheme_);
-}
-
-void MainWindow::markSaved(const QString& path) {
-    schemePath_ = path;
-    savedScheme_ = currentScheme();
-    rememberRecent(path);
-    updateTitle();
-}
-
 void MainWindow::updateTitle() {
-    if (schemePath_.isEmpty()) {
+    const QString path = document_.schemePath();
+    if (path.isEmpty()) {
         setWindowTitle(QStringLiteral("Tarnel"));
         setWindowModified(false);
         return;
     }
-    setWindowTitle(QFileInfo(schemePath_).fileName() + QStringLiteral("[*] - Tarnel"));
-    setWindowModified(schemeModified());
+    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*] - Tarnel"));
+    setWindowModified(document_.schemeModified());
 }
 
 void MainWindow::buildMenus() {
@@ -546,7 +533,8 @@ void MainWindow::buildMenus() {
     restoreLast_ = file->addAction(QStringLiteral("恢复上次的条件"), this, &MainWindow::restoreLastConditions);
     restoreLast_->setObjectName(QStringLiteral("Action_huifu_shangci"));
     restoreLast_->setEnabled(false);
-    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateRestoreLastAction);
+    connect(&document_, &ConditionsDocument::lastRestorableChanged, restoreLast_, &QAction::setEnabled);
+    connect(file, &QMenu::aboutToShow, this, [this] { restoreLast_->setEnabled(document_.lastConditionsRestorable()); });
     file->addSeparator();
     file->addAction(QStringLiteral("导出结果…"), this, &MainWindow::exportResult);
     file->addSeparator();
@@ -560,7 +548,7 @@ void MainWindow::buildMenus() {
     edit->setObjectName(QStringLiteral("Menu_bianji"));
     undoRestore_ = edit->addAction(QStringLiteral("撤销清空所有条件"), this, &MainWindow::undoRestoreAll);
     undoRestore_->setObjectName(QStringLiteral("Action_chexiao_qingkong"));
-    undoRestore_->setEnabled(beforeRestore_.has_value());
+    undoRestore_->setEnabled(document_.canUndoClear());
     // Ctrl+Z stays the text boxes' own undo.
     undoRestore_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     undoRestore_->setShortcutContext(Qt::WindowShortcut);
@@ -581,87 +569,6 @@ void MainWindow::rebuildRecentMenu() {
     recentMenu_->setEnabled(!recent.isEmpty());
 }
 
-void MainWindow::rememberRecent(const QString& path) {
-    QSettings settings;
-    QStringList recent = settings.value(kRecentKey).toStringList();
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    recent.removeAll(absolute);
-    recent.prepend(absolute);
-    while (recent.size() > kRecentCount) recent.removeLast();
-    settings.setValue(kRecentKey, recent);
-    rebuildRecentMenu();
-}
-
-void MainWindow::openScheme() {
-    const QString path = services_.chooseOpenPath(this, QStringLiteral("打开方案"), kSchemeFilter);
-    if (!path.isEmpty()) openSchemeFile(path);
-}
-
-bool MainWindow::openSchemeFile(const QString& path) {
-    // Opening the open file again goes back to it as saved: that is what the player asks for.
-    const bool reopening = !schemePath_.isEmpty() && QFileInfo(path) == QFileInfo(schemePath_);
-    if (!reopening && !mayDiscardSchemeChanges()) return false;
-        const FileBytes file = readWindowFile(path, kSchemeMaxBytes);  // a regular file only
-    if (!file.bytes) {
-        services_.showMessage(this, QStringLiteral("错误提示"), fromStd(file.error));
-        return false;
-    }
-    const SchemeReading reading = readScheme(*file.bytes);
-    if (!reading.scheme) {
-        refuseScheme(path, *file.bytes, reading.error);
-        return false;
-    }
-    applyConditions(reading.scheme->main);
-    if (reading.scheme->twoStar) openTwoStar()->applyConditions(*reading.scheme->twoStar);
-    markSaved(path);
-    endRestoreUndo();
-    if (!reading.unknownKeys.empty())
-        services_.showMessage(this, QStringLiteral("温情提示"), fromStd(unknownKeysNotice(reading.unknownKeys)));
-    return true;
-}
-
-void MainWindow::refuseScheme(const QString& path, const std::string& bytes, const std::string& error) {
-    const QString name = QFileInfo(path).fileName();
-    // A file that never was a scheme gets a player's words first, the reader's reason after.
-    if (bytes.find("\"tarnel-scheme\"") == std::string::npos) {
-        const History history = readHistory(bytes);
-        const QString what = QStringLiteral("“%1”不是 Tarnel 的方案文件（方案文件是用“文件 → 保存方案”存下的 .tarnel 文件）。")
-                                 .arg(name);
-        if (history.draws.size() >= 3) {
-            const QString ask = what + QStringLiteral("\r\n它看起来是开奖历史（读到 %1 期开奖号码）。要在“开奖历史”窗口中打开它吗？")
-                                           .arg(history.draws.size());
-            if (services_.askYesNo(this, QStringLiteral("温情提示"), ask)) openHistory()->openHistoryFile(path);
-            return;
-        }
-        services_.showMessage(this, QStringLiteral("错误提示"), what + QStringLiteral("\r\n详细：") + fromStd(error));
-        return;
-    }
-    services_.showMessage(this, QStringLiteral("错误提示"),
-                          QStringLiteral("无法打开方案“%1”：\r\n").arg(name) + fromStd(error));
-}
-
-bool MainWindow::saveScheme() { return schemePath_.isEmpty() ? saveSchemeAs() : saveSchemeFile(schemePath_); }
-
-bool MainWindow::saveSchemeAs() {
-    const QString suggested = schemePath_.isEmpty() ? QStringLiteral("我的方案.tarnel") : schemePath_;
-    QString path = services_.chooseSavePath(this, QStringLiteral("方案另存为"), suggested, kSchemeFilter);
-    if (path.isEmpty()) return false;
-    if (!isSchemePath(path) && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".tarnel");
-    return saveSchemeFile(path);
-}
-
-bool MainWindow::saveSchemeFile(const QString& path) {
-    const Scheme scheme = currentScheme();
-    const std::string bytes = writeScheme(scheme.main, scheme.twoStar ? &*scheme.twoStar : nullptr);
-    const QString error = writeFileAtomically(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    if (!error.isEmpty()) {
-        services_.showMessage(this, QStringLiteral("错误提示"),
-                              QStringLiteral("方案没有保存到“%1”：%2\r\n原有文件未被改动。").arg(path, error));
-        return false;
-    }
-    markSaved(path);
-    return true;
-}
 
 void MainWindow::exportResult() {
     QString path = services_.chooseSavePath(this, QStringLiteral("导出结果"), QStringLiteral("缩水结果.txt"),
@@ -697,7 +604,7 @@ void MainWindow::buildToolsMenu() {
     QMenu* tools = menuBar_->addMenu(QStringLiteral("工具(&T)"));
     tools->addAction(QStringLiteral("条件统计"), this, &MainWindow::openStatistics);
     tools->addAction(QStringLiteral("号码诊断…"), this, &MainWindow::openDiagnosis);
-    tools->addAction(QStringLiteral("方案组合…"), this, [this] { openCombineWindow(*this, services_); });
+    tools->addAction(QStringLiteral("方案组合…"), this, &MainWindow::openCombine);
 
     output_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(output_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -705,37 +612,30 @@ void MainWindow::buildToolsMenu() {
         menu->exec(output_->viewport()->mapToGlobal(pos));
         delete menu;
     });
-    connect(this, &MainWindow::ran, this, [this] {
-        if (statistics_ && statistics_->isVisible())
-            statistics_->showStatistics(lastRun_->inputs, lastRun_->tolerance, true);
-        if (diagnosis_ && diagnosis_->isVisible()) diagnosis_->refresh();
-    });
 }
 
 StatisticsWindow* MainWindow::openStatistics() {
-    if (!statistics_) {
-        statistics_ = new StatisticsWindow(this);
-        // Until the first run the statistics follow the conditions as they change.
-        connect(changeTimer_, &QTimer::timeout, statistics_, [this] {
-            if (!lastRun_ && statistics_->isVisible())
-                statistics_->showStatistics(shrinkInputs(conditions()), state_.tolerance, false);
-        });
-    }
-    if (lastRun_)
-        statistics_->showStatistics(lastRun_->inputs, lastRun_->tolerance, true);
-    else
-        statistics_->showStatistics(shrinkInputs(conditions()), state_.tolerance, false);
+    if (!statistics_) statistics_ = new StatisticsWindow(document_, this);
+    statistics_->follow();
     bringToFront(statistics_);
     return statistics_;
 }
 
 DiagnosisDialog* MainWindow::openDiagnosis() {
-    if (!diagnosis_)
-        diagnosis_ = new DiagnosisDialog([this]() -> const MainConditions& { return conditions(); }, this,
-                                         [this]() -> const MainRun* { return lastRun_ ? &*lastRun_ : nullptr; });
+    if (!diagnosis_) diagnosis_ = new DiagnosisDialog(document_, this);
     bringToFront(diagnosis_);
     return diagnosis_;
 }
+
+CombineWindow* MainWindow::openCombine() {
+    if (!combine_) combine_ = new CombineWindow(document_, this);
+    combine_->show();
+    combine_->raise();
+    combine_->activateWindow();
+    return combine_;
+}
+
+CombineWindow* openCombineWindow(MainWindow& main, UiServices&) { return main.openCombine(); }
 
 QMenu* MainWindow::resultContextMenu(const QPoint& pos) {
     QMenu* menu = output_->createStandardContextMenu(pos);

@@ -1,20 +1,14 @@
 #pragma once
-// Fmain: the main window. It owns the pool and the condition state, builds
-// every region and the menus, runs the state and writes the result.
+// Fmain: the main window. It makes the conditions document, shows it in its
+// controls, builds every region and the menus, and writes each run's result.
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <optional>
 
-#include "ui/widgets/state_binding.h"
-#include "ui/panels/main_regions.h"
-#include "core/rules/number_pool.h"
-#include "core/state/condition_state.h"
-#include "core/files/scheme.h"
-#include "core/state/shrink.h"
+#include "ui/document/conditions_document.h"
 
 class QAction;
 class QComboBox;
@@ -25,10 +19,12 @@ class QMenuBar;
 class QPushButton;
 class QScrollArea;
 class QStatusBar;
+class QTextBrowser;
 class QTimer;
 
 namespace tarnel {
 
+class CombineWindow;
 class ConditionSummary;
 class DiagnosisDialog;
 class DigitPropertyPanel;
@@ -55,16 +51,18 @@ public:
     ~MainWindow() override;
 
     UiServices& services() const { return services_; }
-    const NumberPool& pool() const { return pool_; }
-    int runCount() const { return runCount_; }
+    // What the player works on: every other window takes it from here.
+    ConditionsDocument& document() { return document_; }
+    const NumberPool& pool() const { return document_.pool(); }
+    int runCount() const { return document_.runCount(); }
     // Called after each row of the stage table during a run (tests observe runs with it).
-    void setStageObserver(std::function<void(int)> observer) { observer_ = std::move(observer); }
+    void setStageObserver(std::function<void(int)> observer) { document_.setStageObserver(std::move(observer)); }
 
     // The condition state as the controls show it now.
-    const MainConditions& conditions();
+    const MainConditions& conditions() { return document_.conditions(); }
     // Shows a whole condition state in the controls (derived state follows
     // as after clicks). Starts no run.
-    void applyConditions(const MainConditions& state);
+    void applyConditions(const MainConditions& state) { document_.applyConditions(state); }
     // The two-star window if it is open.
     TwoStarWindow* twoStarWindow() const;
     // Opens the two-star window, creating it when it is closed.
@@ -82,31 +80,31 @@ public:
     QAction* undoRestoreAction() const { return undoRestore_; }
     QSize sizeHint() const override;
 
-    // 文件 menu commands. The file dialogs go through the UI services.
-    void openScheme();
-    bool saveScheme();
-    bool saveSchemeAs();
+    // 文件 menu commands (the document's). The file dialogs go through the UI services.
+    void openScheme() { document_.openScheme(); }
+    bool saveScheme() { return document_.saveScheme(); }
+    bool saveSchemeAs() { return document_.saveSchemeAs(); }
     void exportResult();
     // Opens a scheme file: on any fault one message and nothing changes.
-    bool openSchemeFile(const QString& path);
-    bool saveSchemeFile(const QString& path);
-    // Says why a file was not opened as a scheme; a file that reads as past
-    // draws is offered to the 开奖历史 window instead.
-    void refuseScheme(const QString& path, const std::string& bytes, const std::string& error);
-    QString schemePath() const { return schemePath_; }
+    bool openSchemeFile(const QString& path) { return document_.openSchemeFile(path); }
+    bool saveSchemeFile(const QString& path) { return document_.saveSchemeFile(path); }
+    QString schemePath() const { return document_.schemePath(); }
     // True when a scheme file is open and its conditions changed since it was opened or saved.
-    bool schemeModified();
+    bool schemeModified() { return document_.schemeModified(); }
     QMenuBar* menuBar() const { return menuBar_; }
-    // Brings the title and the forecast count up to date; the window does it
-    // by itself once a burst of changes has settled (100 ms of quiet).
-    void conditionsSettled();
+    // Brings the title and the forecast count (and the windows that follow
+    // the conditions) up to date; this happens by itself once a burst of
+    // changes has settled (100 ms of quiet).
+    void conditionsSettled() { document_.settleNow(); }
     // The last run of the start button, with what each row ruled out.
-    const std::optional<MainRun>& lastRun() const { return lastRun_; }
+    const std::optional<MainRun>& lastRun() const { return document_.lastRun(); }
 
     // 工具 menu: the statistics window (条件统计) and the number diagnosis
     // (号码诊断), one of each, made when first opened, following every run.
     StatisticsWindow* openStatistics();
     DiagnosisDialog* openDiagnosis();
+    // 工具 → 方案组合: one window, made when first opened.
+    CombineWindow* openCombine();
     // The result box's context menu at a point of its viewport: the standard
     // actions and 诊断号码 for the number there or the selected numbers.
     // The caller owns the menu.
@@ -116,21 +114,21 @@ public:
     ResultsView* openResults();
     // 发送到大底 / 发送到交集A / 发送到交集B: puts a text into the base list or
     // list A (0) or B (1) of the set tool, as the player's own change.
-    void sendToBaseList(const QString& text);
-    void sendToSetList(int list, const QString& text);
+    void sendToBaseList(const QString& text) { document_.sendToBaseList(text); }
+    void sendToSetList(int list, const QString& text) { document_.sendToSetList(list, text); }
 
     // The last conditions (last.tarnel in the data folder), kept for the
     // next session and against a crash: written as a save is, once changes
     // have settled (at most once a second) and when the window closes.
-    static QString lastConditionsPath();
+    static QString lastConditionsPath() { return ConditionsDocument::lastConditionsPath(); }
     // Writes last.tarnel now when the conditions differ from what it was
     // last written with (or, before the first write, from the start-up state).
-    void writeLastConditions();
-    // How many times this window wrote last.tarnel.
-    int lastConditionsWrites() const { return lastWrites_; }
+    void writeLastConditions() { document_.writeLastConditions(); }
+    // How many times last.tarnel was written.
+    int lastConditionsWrites() const { return document_.lastConditionsWrites(); }
     // 文件 → 恢复上次的条件: opens last.tarnel like a scheme; the window then
     // holds no scheme file. On any fault one message and nothing changes.
-    bool restoreLastConditions();
+    bool restoreLastConditions() { return document_.restoreLastConditions(); }
     QAction* restoreLastAction() const { return restoreLast_; }
     QStatusBar* statusBar() const { return status_; }
 
@@ -157,31 +155,26 @@ private:
     void buildLayout();
     void buildMenus();
     void rebuildRecentMenu();
-    void rememberRecent(const QString& path);
-    void markSaved(const QString& path);
     void updateTitle();
-    Scheme currentScheme();
+    void showSettled();  // the title, 预计注数 and the tab marks after a burst of changes
     void updateForecast();
     QString forecastText(int count) const;
     void startShrink();      // C_guolv_ks
+    void showRun();          // the document's run, written to the result box
     void convertToGroup();   // C_zhi_zu
     void copyResult();       // C_copy
     void wireHelpAndHover();
     void orderFocusChain(const QList<QWidget*>& regionsInOrder);
-    // Asks "保存对方案的修改吗？" when the open scheme has unsaved changes;
-    // false when the player cancels or the save fails.
-    bool mayDiscardSchemeChanges();
-    // Opening a scheme or the last conditions: what "清空所有条件" replaced
-    // can no longer be brought back.
-    void endRestoreUndo();
+    // The regions of the window in the order a player reads them.
+    QList<QWidget*> regionsInOrder() const;
+    // The windows this window opened (closed with it), those that exist.
+    QList<QPointer<QWidget>> otherWindows() const;
 
     UiServices& services_;
-    MainConditions state_;
-    StateBinding binding_;
-    NumberPool pool_;
-    MainRegions regions_;
-    int runCount_ = 0;
-    std::function<void(int)> observer_;
+    ConditionsDocument document_;
+    MainConditions& state_;   // the document's fields the controls are bound to
+    StateBinding& binding_;
+    std::array<QWidget*, 10> pages_{};  // Frame_ding 0..9: the tab area's pages
 
     QPushButton* tabs_[10] = {};
     QPushButton* start_ = nullptr;
@@ -194,41 +187,29 @@ private:
     QList<QWidget*> hoverButtons_;
     QScrollArea* scroll_ = nullptr;
     QPointer<TwoStarWindow> twoStar_;
+    QList<QPointer<TwoStarWindow>> closedTwoStars_;  // closed, not yet deleted: bound to the document until then
     QPointer<HistoryWindow> history_;  // 开奖历史, made when first opened
+    QPointer<CombineWindow> combine_;  // 方案组合, made when first opened
 
     QMenuBar* menuBar_ = nullptr;
     QMenu* recentMenu_ = nullptr;
-    QString schemePath_;                 // the open scheme file, empty when none
-    std::optional<Scheme> savedScheme_;  // its conditions as last opened or saved
-    QTimer* changeTimer_ = nullptr;      // settles a burst of changes into one update
     QComboBox* tolerance_ = nullptr;     // Combo_rongcuo
     QLabel* forecast_ = nullptr;         // 预计注数
-    std::optional<MainRun> lastRun_;
 
     // Conditions out of sight: tab marks and the summary under the result.
     void showConditionMarks();
     ConditionSummary* summary_ = nullptr;
     QAction* undoRestore_ = nullptr;
-    std::optional<MainConditions> beforeRestore_;  // the state the last restore replaced
 
-    // The last conditions and the status bar (last_conditions.cpp)
-    void setupLastConditions();
-    void scheduleLastWrite();
-    void updateRestoreLastAction();
+    // The status bar, which tells about last.tarnel
+    void setupStatusBar();
     QStatusBar* status_ = nullptr;
     QAction* restoreLast_ = nullptr;
-    QTimer* lastTimer_ = nullptr;     // holds a write back to one a second
-    QElapsedTimer lastWriteClock_;    // since the last write (invalid before the first)
-    Scheme startupScheme_;            // the conditions as the window started
-    Scheme lastWritten_;              // what this window last wrote, or the start-up state
-    int lastWrites_ = 0;
-    bool lastWriteFailed_ = false;    // reported once, until a write succeeds again
-    QString statusNote_;              // the status-bar line about last.tarnel shown now
-    QString lastFileStamp_;           // size and time of last.tarnel when last looked at
 
     // 帮助 menu (help_menu.cpp)
     void buildHelpMenu();
     QPointer<QWidget> guide_;
+    QPointer<QTextBrowser> guideText_;
 
     // 工具 menu
     void buildToolsMenu();

@@ -21,14 +21,11 @@
 #include "ui/widgets/display_scale.h"
 #include "ui/widgets/keyboard.h"
 #include "ui/widgets/results_view.h"
+#include "ui/panels/digit_properties_panel.h"
 #include "ui/panels/pool_source_panel.h"
 #include "ui/windows/main_window.h"
 
 namespace tarnel {
-
-namespace {
-constexpr int kSetToolPage = 4;  // 交集工具
-}
 
 QPushButton* MainWindow::makeResultsButton(QWidget* parent) {
     auto* b = makeButton(QStringLiteral("C_chakan_jieguo"), QStringLiteral("查看结果"), colors::kGrey, parent);
@@ -91,7 +88,7 @@ ResultsView* MainWindow::openResults() {
     if (!results_) {
         results_ = new ResultsView(output_, 3, services_, this);
         results_->setSchemeNameSource(
-            [this] { return schemePath_.isEmpty() ? QString() : QFileInfo(schemePath_).completeBaseName(); });
+            [this] { return schemePath().isEmpty() ? QString() : QFileInfo(schemePath()).completeBaseName(); });
         results_->addTarget(QStringLiteral("C_jg_fasong[0]"), QStringLiteral("发送到大底"),
                             [this](const QString& text) { sendToBaseList(text); });
         results_->addTarget(QStringLiteral("C_jg_fasong[1]"), QStringLiteral("发送到交集A"),
@@ -173,12 +170,12 @@ void MainWindow::placeRegions(Arrangement arrangement) {
     QWidget* focus = focusWidget();
 
     // Everything out, then back where this arrangement puts it.
-    for (QWidget* region : {upperLeft, upperRight, lowerRight, regions_.middleLeft, regions_.middleRight}) {
+    for (QWidget* region : {upperLeft, upperRight, lowerRight, digits_->middleLeftFrames(), digits_->middleRightFrames()}) {
         grid->removeWidget(region);
         side->removeWidget(region);
     }
-    grid->removeWidget(regions_.bottomRight);
-    bottom->removeWidget(regions_.bottomRight);
+    grid->removeWidget(digits_->bottomRightFrames());
+    bottom->removeWidget(digits_->bottomRightFrames());
     if (const int at = grid->indexOf(bottom); at >= 0) grid->takeAt(at);
     for (int row = 0; row < grid->rowCount(); ++row) grid->setRowStretch(row, 0);
     for (int col = 0; col < grid->columnCount(); ++col) grid->setColumnStretch(col, 0);
@@ -189,9 +186,9 @@ void MainWindow::placeRegions(Arrangement arrangement) {
         // frames can use the full width below it.
         grid->addWidget(upperLeft, 0, 0, 1, 2);
         grid->addWidget(upperRight, 0, 2);
-        grid->addWidget(regions_.middleLeft, 1, 0);
-        grid->addWidget(regions_.middleRight, 1, 1, 1, 2);
-        bottom->addWidget(regions_.bottomRight);
+        grid->addWidget(digits_->middleLeftFrames(), 1, 0);
+        grid->addWidget(digits_->middleRightFrames(), 1, 1, 1, 2);
+        bottom->addWidget(digits_->bottomRightFrames());
         grid->addLayout(bottom, 2, 0, 1, 2);
         grid->addWidget(lowerRight, 2, 2);
         grid->setRowStretch(0, 1);
@@ -199,9 +196,9 @@ void MainWindow::placeRegions(Arrangement arrangement) {
         break;
     case Arrangement::Beside:
         grid->addWidget(upperLeft, 0, 0, 1, 2);
-        grid->addWidget(regions_.middleLeft, 1, 0);
-        grid->addWidget(regions_.middleRight, 1, 1);
-        bottom->addWidget(regions_.bottomRight);
+        grid->addWidget(digits_->middleLeftFrames(), 1, 0);
+        grid->addWidget(digits_->middleRightFrames(), 1, 1);
+        bottom->addWidget(digits_->bottomRightFrames());
         grid->addLayout(bottom, 2, 0, 1, 2);
         grid->setRowStretch(0, 1);
         grid->setRowStretch(2, 1);
@@ -211,13 +208,13 @@ void MainWindow::placeRegions(Arrangement arrangement) {
         // The regions in their reading order, one under the other; on a
         // narrow screen the form exclusion goes under the base list.
         grid->addWidget(upperLeft, 0, 0, 1, 2);
-        grid->addWidget(regions_.middleLeft, 1, 0, 1, 2, Qt::AlignLeft);
-        grid->addWidget(regions_.middleRight, 2, 0, 1, 2, Qt::AlignLeft);
+        grid->addWidget(digits_->middleLeftFrames(), 1, 0, 1, 2, Qt::AlignLeft);
+        grid->addWidget(digits_->middleRightFrames(), 2, 0, 1, 2, Qt::AlignLeft);
         grid->addLayout(bottom, 3, 0, 1, 2);
         if (arrangement == Arrangement::Stacked)
-            bottom->addWidget(regions_.bottomRight);
+            bottom->addWidget(digits_->bottomRightFrames());
         else
-            grid->addWidget(regions_.bottomRight, 4, 0, 1, 2, Qt::AlignLeft);
+            grid->addWidget(digits_->bottomRightFrames(), 4, 0, 1, 2, Qt::AlignLeft);
         grid->setRowStretch(0, 1);
         grid->setRowStretch(3, 1);
         break;
@@ -233,23 +230,8 @@ void MainWindow::placeRegions(Arrangement arrangement) {
     sideColumn_->setVisible(beside);
     if (beside == wasBeside) return;
     // Moving the column must not change the tab order or take the focus away.
-    orderFocusChain({upperLeft, upperRight, regions_.middleLeft, regions_.middleRight, regions_.bottomLeft,
-                     sources_->baseListFrame(), regions_.bottomRight, lowerRight});
+    orderFocusChain(regionsInOrder());
     if (focus && focus != focusWidget()) focus->setFocus();
-}
-
-void MainWindow::sendToBaseList(const QString& text) {
-    MainConditions next = conditions();
-    next.sources.baseList = toStd(text);
-    applyConditions(next);
-}
-
-void MainWindow::sendToSetList(int list, const QString& text) {
-    if (list < 0 || list > 1) return;
-    MainConditions next = conditions();
-    next.setLists[static_cast<std::size_t>(list)] = toStd(text);
-    applyConditions(next);
-    showTab(kSetToolPage);
 }
 
 }  // namespace tarnel

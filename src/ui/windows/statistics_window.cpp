@@ -17,6 +17,7 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include "ui/document/conditions_document.h"
 #include "ui/widgets/chart_axes.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/keyboard.h"
@@ -54,7 +55,25 @@ SortItem* numberItem(int value) {
 
 }  // namespace
 
-StatisticsWindow::StatisticsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+void StatisticsWindow::follow() {
+    if (const std::optional<MainRun>& run = document_.lastRun()) {
+        showStatistics(run->inputs, run->tolerance, true);
+    } else {
+        const MainConditions& now = document_.conditions();
+        showStatistics(shrinkInputs(now), now.tolerance, false);
+    }
+}
+
+StatisticsWindow::StatisticsWindow(ConditionsDocument& document, QWidget* parent)
+    : QWidget(parent, Qt::Window), document_(document) {
+    connect(&document_, &ConditionsDocument::ran, this, [this] {
+        if (isVisible()) follow();
+    });
+    // Until the first run the statistics follow the conditions as they change.
+    connect(&document_, &ConditionsDocument::settled, this, [this] {
+        if (!document_.lastRun() && isVisible()) follow();
+    });
+
     setObjectName(QStringLiteral("F_tongji"));
     setWindowTitle(QStringLiteral("条件统计"));
     closeOnEscape(this);

@@ -1,8 +1,8 @@
 #pragma once
 // F_tongji, 条件统计: every row with inputs set, with how many numbers it
 // rules out on its own and how many of the pool (大底) it rules out, as a
-// sortable table and a bar chart of either count, under a one-line summary. Non-modal; the
-// main window feeds it each run.
+// sortable table and a bar chart of either count, under a one-line summary. Non-modal; it
+// follows the document's runs, and before the first run its conditions as they change.
 
 #include <QWidget>
 
@@ -18,11 +18,17 @@ class QTableWidget;
 
 namespace tarnel {
 
+class ConditionsDocument;
+
 class StatisticsWindow : public QWidget {
     Q_OBJECT
 public:
     // A separate window on top of `parent`.
-    explicit StatisticsWindow(QWidget* parent);
+    StatisticsWindow(ConditionsDocument& document, QWidget* parent);
+
+    // Shows the last run's statistics, or before the first run those of the
+    // conditions as they stand.
+    void follow();
 
     // Shows the statistics of the stage inputs `in` with `tolerance`;
     // `fromRun` tells a finished run's conditions from those not yet run.
@@ -38,6 +44,7 @@ private:
     // first row on top; pool sources have no bar of pool kills.
     void rebuildChart();
 
+    ConditionsDocument& document_;
     ConditionStatistics stats_;
     QLabel* summary_ = nullptr;
     QLabel* basis_ = nullptr;

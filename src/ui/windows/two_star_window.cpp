@@ -75,7 +75,7 @@ struct GridRow {
     int firstCount;  // first C_2d_dm_rc index of a banker row, -1 otherwise
 };
 
-constexpr std::array<GridRow, 11> kRows = {{
+constexpr std::array<GridRow, 11> kGridRows = {{
     {PairGrid::BankerDigit, 0, 9, 0},
     {PairGrid::BankerDigit, 10, 19, 3},
     {PairGrid::BankerDigit, 20, 29, 6},
@@ -123,8 +123,14 @@ QString trimmedSpaces(const QString& text) { return fromStd(std::string(trimSpac
 
 }  // namespace
 
-TwoStarWindow::TwoStarWindow(QWidget* mainWindow, UiServices& services)
-    : QWidget(mainWindow, Qt::Window), mainWindow_(mainWindow), services_(services) {
+TwoStarWindow::TwoStarWindow(ConditionsDocument& document, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window),
+      mainWindow_(mainWindow),
+      document_(document),
+      services_(document.services()),
+      part_(document.beginTwoStar(this)),
+      state_(part_.state),
+      binding_(part_.binding) {
     setObjectName(kWindowName);
     setWindowTitle(kWindowTitle);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -162,6 +168,7 @@ TwoStarWindow::TwoStarWindow(QWidget* mainWindow, UiServices& services)
     state_ = twoStarStartState();
     binding_.push();
     connect(&binding_, &StateBinding::changed, this, &TwoStarWindow::conditionsChanged);
+    document_.watchTwoStar(part_);
 
     // As wide as the layout likes, as tall as the grids need; the boxes take what is left.
     resize(sizeHint().width(), minimumSizeHint().height());
@@ -447,8 +454,8 @@ void TwoStarWindow::clearConditions() {
 }
 
 void TwoStarWindow::applyRow(int index) {
-    if (index < 0 || index >= 2 * int(kRows.size())) return;
-    const GridRow& row = kRows[static_cast<std::size_t>(index / 2)];
+    if (index < 0 || index >= 2 * int(kGridRows.size())) return;
+    const GridRow& row = kGridRows[static_cast<std::size_t>(index / 2)];
     const bool selected = index % 2 == 0;  // "全" selects, "清" clears
     auto set = [&](PairGrid grid, int first, int last) {
         const auto& buttons = grids_[static_cast<std::size_t>(grid)];
@@ -485,6 +492,7 @@ void TwoStarWindow::closeEvent(QCloseEvent* event) {
     if (event->isAccepted()) {
         closing_ = true;
         setObjectName(QString());
+        document_.endTwoStar(part_);
     }
 }
 

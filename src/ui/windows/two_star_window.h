@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "ui/widgets/state_binding.h"
+#include "ui/document/conditions_document.h"
 #include "core/rules/pair_pool.h"
 #include "core/state/condition_state.h"
 #include "core/rules/pair_grids.h"
@@ -26,8 +26,9 @@ class UiServices;
 class TwoStarWindow : public QWidget {
     Q_OBJECT
 public:
-    // A separate window on top of `mainWindow`, destroyed when closed.
-    TwoStarWindow(QWidget* mainWindow, UiServices& services);
+    // A separate window on top of `mainWindow`, destroyed when closed; its
+    // conditions are the document's two-star part while it is open.
+    TwoStarWindow(ConditionsDocument& document, QWidget* mainWindow);
 
     // The condition state as the controls show it now.
     const TwoStarConditions& conditions();
@@ -62,10 +63,12 @@ private:
     void placeOverMainWindow();
 
     QPointer<QWidget> mainWindow_;
+    ConditionsDocument& document_;
     UiServices& services_;
+    ConditionsDocument::TwoStarPart& part_;
     PairPool pool_;
-    TwoStarConditions state_;
-    StateBinding binding_;
+    TwoStarConditions& state_;  // the part's fields the controls are bound to
+    StateBinding& binding_;
     bool closing_ = false;
     std::array<std::vector<ToggleButton*>, 9> grids_;
     std::array<QPushButton*, 22> rowButtons_{};

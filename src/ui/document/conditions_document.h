@@ -1,0 +1,213 @@
+#pragma once
+// The conditions document: what the player is working on, between the core
+// and the windows. It holds the condition state (the main window's, and the
+// two-star window's while that window is open), the open scheme file and its
+// conditions as last opened or saved, what "清空所有条件" replaced, the past
+// draws of 开奖历史, the last run and the last conditions (last.tarnel).
+// Windows show it and write the player's changes into it; none reaches into
+// another window for them.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/files/history.h"
+#include "core/files/scheme.h"
+#include "core/rules/number_pool.h"
+#include "core/state/condition_state.h"
+#include "core/state/shrink.h"
+#include "ui/widgets/state_binding.h"
+
+class QTimer;
+class QWidget;
+
+namespace tarnel {
+
+class UiServices;
+
+// The tab page of the set tool (交集工具) on the main window.
+inline constexpr int kSetToolPage = 4;
+
+class ConditionsDocument : public QObject {
+    Q_OBJECT
+public:
+    explicit ConditionsDocument(UiServices& services, QObject* parent = nullptr);
+    ~ConditionsDocument() override;
+
+    UiServices& services() const { return services_; }
+    // The window the document's questions and messages stand over.
+    void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
+
+    // ---- the condition state
+    // The fields the main window's controls are bound to, and their binding.
+    MainConditions& mainFields() { return main_; }
+    StateBinding& mainBinding() { return mainBinding_; }
+    // The main conditions as the controls show them now.
+    const MainConditions& conditions();
+    // Shows a whole condition state in the controls (derived state follows
+    // as after clicks). Starts no run.
+    void applyConditions(const MainConditions& state);
+
+    // The two-star part lives while the two-star window is open: the window
+    // asks for it when it is made, ends it when it closes, and it is freed
+    // with the window.
+    struct TwoStarPart {
+        TwoStarConditions state;
+        StateBinding binding;
+    };
+    TwoStarPart& beginTwoStar(QObject* window);
+    // From now on the part's changes are the document's (called once the
+    // window shows its start-up state).
+    void watchTwoStar(TwoStarPart& part);
+    void endTwoStar(const TwoStarPart& part);
+    bool hasTwoStar() const { return twoStar_ != nullptr; }
+    // The two-star conditions as that window shows them, when it is open.
+    std::optional<TwoStarConditions> twoStarConditions();
+    // Shows a two-star state, opening the two-star window when it is closed.
+    void applyTwoStar(const TwoStarConditions& state);
+    // Both parts, as a scheme holds them.
+    Scheme scheme();
+
+    // 发送到大底 / 发送到交集A / 发送到交集B: a text into the base list or set
+    // list 0 (A) or 1 (B), as the player's own change.
+    void sendToBaseList(const QString& text);
+    void sendToSetList(int list, const QString& text);
+    // Asks the main window to show 开奖历史 (where the past draws are read).
+    void showHistoryWindow() { emit historyWindowWanted(); }
+
+    // ---- 清空所有条件 and its undo
+    // Every condition back to neutral (starts no run); the state it replaced
+    // can be brought back once.
+    void clearAll();
+    void undoClearAll();
+    bool canUndoClear() const { return beforeClear_.has_value(); }
+
+    // ---- the run
+    void setStageObserver(std::function<void(int)> observer) { observer_ = std::move(observer); }
+    NumberPool& pool() { return pool_; }
+    const NumberPool& pool() const { return pool_; }
+    // Runs the conditions into the pool: says `runDone` (the main window
+    // shows the result and the cleaned boxes), then `ran`.
+    void run();
+    const std::optional<MainRun>& lastRun() const { return lastRun_; }
+    int runCount() const { return runCount_; }
+
+    // ---- the past draws of 开奖历史 (empty until that window has read them)
+    const std::shared_ptr<const History>& history() const { return history_; }
+    // Takes `history` in and hands back the draws it replaces (so that the
+    // caller may free a large history away from this thread).
+    std::shared_ptr<const History> setHistory(std::shared_ptr<const History> history);
+
+    // ---- the scheme file
+    QString schemePath() const { return schemePath_; }
+    // True when a scheme file is open and its conditions changed since it was opened or saved.
+    bool schemeModified();
+    // Asks "保存对方案的修改吗？" when the open scheme has unsaved changes;
+    // false when the player cancels or the save fails.
+    bool mayDiscardChanges();
+    void openScheme();  // with the file dialog
+    // Opens a scheme file: on any fault one message and nothing changes.
+    bool openSchemeFile(const QString& path);
+    bool saveScheme();
+    bool saveSchemeAs();
+    bool saveSchemeFile(const QString& path);
+    // Says why a file was not opened as a scheme; a file that reads as past
+    // draws is offered to the 开奖历史 window instead (historyFileOffered).
+    void refuseScheme(const QString& path, const std::string& bytes, const std::string& error);
+
+    // ---- the last conditions (last.tarnel in the data folder)
+    static QString lastConditionsPath();
+    // Called once the main window shows its start-up state: from then on
+    // changes settle, and last.tarnel follows them.
+    void start();
+    // Ends a burst of changes now instead of after the pause: says `settled`.
+    void settleNow();
+    // Writes last.tarnel now when the conditions differ from what it was
+    // last written with (or, before the first write, from the start-up state).
+    void writeLastConditions();
+    int lastConditionsWrites() const { return lastWrites_; }
+    // Whether 恢复上次的条件 has something to bring back (the file is read
+    // again only when it changed since the last look).
+    bool lastConditionsRestorable();
+    // Opens last.tarnel like a scheme; no scheme file is open afterwards.
+    // On any fault one message and nothing changes.
+    bool restoreLastConditions();
+    // Whether 恢复上次的条件 has something to bring back, as last looked at.
+    bool lastRestorableKnown() const { return lastRestorable_; }
+    // What the status bar says about last.tarnel now, empty when nothing.
+    QString lastNote() const { return lastNote_; }
+
+signals:
+    // The conditions changed (a control of either window, a state shown, the
+    // two-star window opened or closed).
+    void changed();
+    // The two-star conditions changed.
+    void twoStarChanged();
+    // A burst of changes has settled (100 ms of quiet).
+    void settled();
+    // A run has finished; lastRun() holds it. `runDone` is for the main
+    // window, which shows the result; `ran` follows once it is shown.
+    void runDone();
+    void ran();
+    // The scheme file or its saved copy changed.
+    void fileStateChanged();
+    // 清空所有条件 can be undone now, or no longer.
+    void clearUndoChanged(bool available);
+    // A scheme file was opened or saved (the recent list changed).
+    void recentChanged();
+    // The past draws changed.
+    void historyChanged();
+    // The note about last.tarnel changed (`previous` is the one it replaces).
+    void lastNoteChanged(const QString& note, const QString& previous);
+    // Whether 恢复上次的条件 has something to bring back.
+    void lastRestorableChanged(bool restorable);
+    // Requests to the windows: open the two-star window; open `path` in 开奖历史;
+    // show page `index` of the main window's tab area.
+    void twoStarWanted();
+    void historyWindowWanted();
+    void historyFileOffered(const QString& path);
+    void pageWanted(int index);
+
+private:
+    void markSaved(const QString& path);
+    void rememberRecent(const QString& path);
+    void endClearUndo();
+    void scheduleLastWrite();
+    void setLastNote(const QString& note);
+    void releaseTwoStar(const TwoStarPart* part);
+
+    UiServices& services_;
+    QWidget* dialogParent_ = nullptr;
+    MainConditions main_;
+    StateBinding mainBinding_;
+    TwoStarPart* twoStar_ = nullptr;                   // the open window's part
+    std::vector<std::unique_ptr<TwoStarPart>> parts_;  // until their windows are gone
+    QTimer* settleTimer_ = nullptr;
+    bool started_ = false;
+
+    std::optional<MainConditions> beforeClear_;
+    NumberPool pool_;
+    std::function<void(int)> observer_;
+    std::optional<MainRun> lastRun_;
+    int runCount_ = 0;
+    std::shared_ptr<const History> history_;
+
+    QString schemePath_;                 // the open scheme file, empty when none
+    std::optional<Scheme> savedScheme_;  // its conditions as last opened or saved
+
+    QTimer* lastTimer_ = nullptr;   // holds a write back to one a second
+    QElapsedTimer lastWriteClock_;  // since the last write (invalid before the first)
+    Scheme startupScheme_;          // the conditions as the program started
+    Scheme lastWritten_;            // what was last written, or the start-up state
+    int lastWrites_ = 0;
+    bool lastWriteFailed_ = false;  // reported once, until a write succeeds again
+    bool lastRestorable_ = false;
+    QString lastNote_;
+    QString lastFileStamp_;         // size and time of last.tarnel when last looked at
+};
+
+}  // namespace tarnel
