@@ -98,7 +98,8 @@ namespace {
 // atLeast[j] holds the numbers at least j rows rule out; one more row moves
 // its numbers up a step, for every j the span keeps.
 void countRow(std::span<NumberSet> atLeast, const NumberSet& row) {
-    for (std::size_t j = atLeast.size() - 1; j >= 1; --j) atLeast[j] |= atLeast[j - 1] & row;
+    const NumberSet r = row;  // a copy of its own: the compiler need not fear that the counts overwrite it
+    for (std::size_t j = atLeast.size() - 1; j >= 1; --j) atLeast[j] |= atLeast[j - 1] & r;
 }
 
 }  // namespace
@@ -111,7 +112,7 @@ FixedRowTolerance::FixedRowTolerance(const RowKills& kills, int tolerance)
     for (const ConditionRow& row : conditionRows()) countRow(atLeast_, kills[row.id]);
 }
 
-NumberSet FixedRowTolerance::survivors(std::span<const ExtraRow> extra) const {
+NumberSet FixedRowTolerance::survivors(std::span<const ExtraRow> extra) {
     if (tolerance_ == 0) {
         NumberSet out = sources_ & ~atLeast_[1];
         for (const ExtraRow& e : extra) out &= ~e.effectiveKills();
@@ -120,19 +121,14 @@ NumberSet FixedRowTolerance::survivors(std::span<const ExtraRow> extra) const {
     if (tolerance_ >= kConditionRowCount + static_cast<int>(extra.size())) return sources_;
     const std::size_t top = std::size_t(tolerance_) + 1;
     if (extra.empty()) return sources_ & ~atLeast_[top];
-    const auto withExtra = [&extra, top](std::span<NumberSet> atLeast) {
-        for (const ExtraRow& e : extra) countRow(atLeast.first(top + 1), e.effectiveKills());
-        return atLeast[top];
-    };
-    if (top < atLeast_.size()) {
-        std::array<NumberSet, kMaxTolerance + 2> atLeast;
-        std::copy_n(atLeast_.begin(), top + 1, atLeast.begin());
-        return sources_ & ~withExtra(atLeast);
-    }
-    // Beyond the 25 only extra rows reach the count.
-    std::vector<NumberSet> atLeast(top + 1);
-    std::copy(atLeast_.begin(), atLeast_.end(), atLeast.begin());
-    return sources_ & ~withExtra(atLeast);
+    // The fixed rows' counts grown by the extra rows (beyond the 25 only
+    // they reach a count), in a buffer kept from call to call.
+    counted_.assign(atLeast_.begin(), atLeast_.end());
+    counted_.resize(top + 1);
+    const std::span<NumberSet> counted(counted_);
+    for (const ExtraRow& e : extra)
+        if (e.ready) countRow(counted, e.kills);
+    return sources_ & ~counted[top];
 }
 
 NumberSet survivorsWithTolerance(const RowKills& kills, int tolerance) {

@@ -109,12 +109,13 @@ NumberSet survivorsWithTolerance(const RowKills& kills, int tolerance);
 class FixedRowTolerance {
 public:
     FixedRowTolerance(const RowKills& kills, int tolerance);
-    NumberSet survivors(std::span<const ExtraRow> extra) const;
+    NumberSet survivors(std::span<const ExtraRow> extra);
 
 private:
     int tolerance_ = 0;
     NumberSet sources_;               // what the pool sources keep
     std::vector<NumberSet> atLeast_;  // [j]: the numbers at least j fixed conditions rule out, j = 0..min(k, 25) + 1
+    std::vector<NumberSet> counted_;  // the same with the extra rows of the last call, j = 0..k + 1
 };
 
 // The run with tolerance k, as the start button performs it. With k = 0 it
