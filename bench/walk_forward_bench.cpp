@@ -57,7 +57,7 @@ void BM_WalkForward10kDrawsWholeRunPerDraw(benchmark::State& state) {
         long long kept = 0;
         for (std::size_t t = 100; t < past.size(); ++t) {
             tarnel::NumberPool pool;
-            tarnel::runMainWithRules(pool, c, std::span<const int>(past).first(t));
+            tarnel::runMain(pool, c, tarnel::ruleRows(c, std::span<const int>(past).first(t)));
             kept += pool.alive(past[t]);
         }
         benchmark::DoNotOptimize(kept);

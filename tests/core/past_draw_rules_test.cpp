@@ -133,25 +133,31 @@ TEST(PastDrawRules, ValuesAndKillsFollowAPlainScanOfThePastDraws) {
         std::vector<PastDrawRule> rules;
         for (int i = 1 + make.below(4); i > 0; --i) rules.push_back(randomRule(make, make.chance(0.8) ? 12 : 60));
         RuleTracker tracker(rules);
+        MainConditions withRules;
+        withRules.rules = rules;
         for (std::size_t t = 0; t <= past.size(); ++t) {
             const std::span<const int> before = std::span<const int>(past).first(t);
-            const std::vector<RuleOutcome> outcomes = ruleOutcomes(rules, before);
+            const std::vector<ExtraRow> rows = ruleRows(withRules, before);
+            ASSERT_EQ(rows.size(), rules.size());
             for (std::size_t i = 0; i < rules.size(); ++i) {
                 const PastDrawRule& r = rules[i];
                 const bool ready = t >= std::size_t(r.draws);
-                ASSERT_EQ(outcomes[i].ready, ready);
+                EXPECT_EQ(rows[i].number, 101 + int(i));
+                EXPECT_EQ(rows[i].name, ruleSentence(r));
+                EXPECT_EQ(rows[i].page, kTabPageCount) << "the rules' page follows the fixed pages";
+                ASSERT_EQ(rows[i].ready, ready);
                 ASSERT_EQ(tracker.ready(i), ready);
                 if (!ready) {
-                    EXPECT_EQ(outcomes[i].values, 0u);
-                    EXPECT_TRUE(outcomes[i].kills.none());
+                    EXPECT_EQ(ruleValues(r, before), 0u);
+                    EXPECT_TRUE(rows[i].kills.none());
                     EXPECT_TRUE(tracker.kills(i).none());
                     continue;
                 }
                 const std::set<int> v = plainV(r, past, t);
-                ASSERT_EQ(asSet(outcomes[i].values), v) << ruleSentence(r) << " after " << t << " draws, round " << round;
+                ASSERT_EQ(asSet(ruleValues(r, before)), v) << ruleSentence(r) << " after " << t << " draws, round " << round;
                 ASSERT_EQ(asSet(tracker.values(i)), v) << ruleSentence(r) << " after " << t << " draws";
                 const NumberSet kills = plainKills(r, v);
-                ASSERT_EQ(outcomes[i].kills, kills);
+                ASSERT_EQ(rows[i].kills, kills);
                 ASSERT_EQ(tracker.kills(i), kills);
             }
             bool allReady = true;
@@ -185,28 +191,34 @@ TEST(PastDrawRules, ToleranceCountsTheConditionsAndTheReadyRules) {
     StateMaker make(907);
     for (int round = 0; round < 80; ++round) {
         const MainConditions state = make.main(0.1);
-        const RowKills kills = computeRowKills(shrinkInputs(state));
-        std::vector<NumberSet> ruleKills(std::size_t(make.below(6)));
-        for (NumberSet& k : ruleKills) {
-            if (make.chance(0.2)) continue;  // not ready
+        const RowKills fixed = computeRowKills(shrinkInputs(state));
+        std::vector<ExtraRow> extra(std::size_t(make.below(6)));
+        std::vector<NumberSet> ruleKills;  // what each rule rules out, none while not ready
+        for (std::size_t i = 0; i < extra.size(); ++i) {
+            ExtraRow& e = extra[i];
+            e.number = 101 + int(i);
             const int density = 1 + make.below(6);
-            for (int n = 0; n < 1000; ++n) k[std::size_t(n)] = make.below(10) < density;
+            for (int n = 0; n < 1000; ++n) e.kills[std::size_t(n)] = make.below(10) < density;
+            e.ready = !make.chance(0.2);
+            ruleKills.push_back(e.ready ? e.kills : NumberSet());
         }
-        for (int k : {0, 1, 2, 3, 5, 9, 25}) {
-            const NumberSet kept = survivorsWithRules(kills, ruleKills, k);
-            if (ruleKills.empty()) {
-                EXPECT_EQ(kept, survivorsWithTolerance(kills, k));
+        const RowKills kills = computeRowKills(shrinkInputs(state), extra);
+        for (int k : {0, 1, 2, 3, 5, 9, 25, 26, 28, 31}) {
+            const NumberSet kept = survivorsWithTolerance(kills, k);
+            ASSERT_EQ(FixedRowTolerance(fixed, k).survivors(extra), kept) << "round " << round << " k " << k;
+            if (extra.empty()) {
+                EXPECT_EQ(kept, survivorsWithTolerance(fixed, k));
             }
             for (int n = 0; n < 1000; ++n) {
-                const std::vector<int> rows = killedByWithRules(kills, ruleKills, n);
+                const std::vector<int> rows = kills.killedBy(n);
                 int counted = 0;
                 bool sources = true;
                 for (int row = 2; row <= 28; ++row)
-                    if (kills.row(row).test(std::size_t(n))) {
+                    if (fixed.row(row).test(std::size_t(n))) {
                         if (row < 4) sources = false;
                         else ++counted;
                     }
-                std::vector<int> expectedRows = kills.killedBy(n);
+                std::vector<int> expectedRows = fixed.killedBy(n);
                 for (std::size_t i = 0; i < ruleKills.size(); ++i)
                     if (ruleKills[i].test(std::size_t(n))) {
                         ++counted;
@@ -215,7 +227,7 @@ TEST(PastDrawRules, ToleranceCountsTheConditionsAndTheReadyRules) {
                 ASSERT_EQ(rows, expectedRows);
                 const bool survives = sources && counted <= k;
                 ASSERT_EQ(kept.test(std::size_t(n)), survives) << "round " << round << " k " << k << " n " << n;
-                ASSERT_EQ(survivesWithRules(kills, ruleKills, n, k), survives);
+                ASSERT_EQ(survivesWithTolerance(kills, n, k), survives);
             }
         }
     }
@@ -246,18 +258,18 @@ TEST(PastDrawRules, ARunWithRulesIsTheRunWithTheirValuesAsFixedConditions) {
         NumberPool plain;
         const MainRun without = runMain(plain, state);
         NumberPool pool;
-        EXPECT_EQ(runMainWithRules(pool, state, past).run.result.text, without.result.text);
+        EXPECT_EQ(runMain(pool, state, ruleRows(state, past)).result.text, without.result.text);
         for (int i = 1 + make.below(4); i > 0; --i) state.rules.push_back(randomRule(make, 15));
         NumberSet ruled;
         for (const PastDrawRule& r : state.rules)
             if (past.size() >= std::size_t(r.draws)) ruled |= plainKills(r, plainV(r, past, past.size()));
-        const RulesRun run = runMainWithRules(pool, state, past);
+        const MainRun run = runMain(pool, state, ruleRows(state, past));
         NumberPool fixedPool;
         const MainRun fixed = runMain(fixedPool, withNumbersKilled(state, ruled));
-        EXPECT_EQ(run.run.result.text, fixed.result.text) << "round " << round;
-        EXPECT_EQ(run.run.result.count, fixed.result.count);
+        EXPECT_EQ(run.result.text, fixed.result.text) << "round " << round;
+        EXPECT_EQ(run.result.count, fixed.result.count);
         EXPECT_EQ(aliveIn(pool), aliveIn(fixedPool));
-        ASSERT_EQ(run.rules.size(), state.rules.size());
+        ASSERT_EQ(run.extra.size(), state.rules.size());
     }
 }
 

@@ -259,7 +259,8 @@ OrderedJson runCommand(const Options& o) {
         return out;
     }
     NumberPool pool;
-    const RulesRun run = runMainWithRules(pool, scheme.main, loaded.past);
+    const std::vector<ExtraRow> ruleRowsNow = ruleRows(scheme.main, loaded.past);
+    runMain(pool, scheme.main, ruleRowsNow);
     std::vector<std::string> numbers;
     for (int i = 0; i < NumberPool::kSize; ++i)
         if (pool.alive(i)) numbers.emplace_back(pool.text(i));
@@ -275,13 +276,13 @@ OrderedJson runCommand(const Options& o) {
     }
     out["stages"] = std::move(stages);
     OrderedJson rules = OrderedJson::array();
-    for (std::size_t i = 0; i < run.rules.size(); ++i) {
-        const RuleOutcome& r = run.rules[i];
+    for (std::size_t i = 0; i < ruleRowsNow.size(); ++i) {
+        const ExtraRow& r = ruleRowsNow[i];
         OrderedJson rule = OrderedJson::object();
-        rule["row"] = kFirstRuleRow + static_cast<int>(i);
+        rule["row"] = r.number;
         rule["ready"] = r.ready;
-        rule["values"] = valueList(r.values);
-        rule["kills"] = r.kills.count();
+        rule["values"] = valueList(ruleValues(scheme.main.rules[i], loaded.past));
+        rule["kills"] = r.effectiveKills().count();
         rules.push_back(std::move(rule));
     }
     out["rules"] = std::move(rules);
@@ -300,14 +301,13 @@ OrderedJson explainCommand(const Options& o) {
     }
     const SchemeWithPast loaded = loadSchemeWithPast(o, true);
     const Scheme& scheme = loaded.scheme;
-    const RowKills kills = computeRowKills(shrinkInputs(scheme.main));
-    const std::vector<NumberSet> ruleKills = killSets(ruleOutcomes(scheme.main.rules, loaded.past));
+    const RowKills kills = computeRowKills(shrinkInputs(scheme.main), ruleRows(scheme.main, loaded.past));
     OrderedJson list = OrderedJson::array();
     for (int n : numbers) {
         OrderedJson entry = OrderedJson::object();
         entry["number"] = numberText(n, 3);
-        entry["survives"] = survivesWithRules(kills, ruleKills, n, scheme.main.tolerance);
-        entry["killed_by"] = killedByWithRules(kills, ruleKills, n);
+        entry["survives"] = survivesWithTolerance(kills, n, scheme.main.tolerance);
+        entry["killed_by"] = kills.killedBy(n);
         list.push_back(std::move(entry));
     }
     OrderedJson out = OrderedJson::object();
@@ -364,8 +364,8 @@ std::string jsonNumber(double v) {
 // A scheme, when given, is read and checked like any other.
 OrderedJson rowsCommand(const Options& o) {
     if (o.positional.size() > 1) fail(kUsage);
-    std::vector<PastDrawRule> rules;
-    if (o.positional.size() == 1) rules = loadScheme(o.positional[0], o).main.rules;
+    std::vector<ExtraRow> rules;
+    if (o.positional.size() == 1) rules = ruleRows(loadScheme(o.positional[0], o).main, {});
     OrderedJson rows = OrderedJson::array();
     for (const ConditionRow& row : namedRows()) {
         OrderedJson entry = OrderedJson::object();
@@ -373,10 +373,10 @@ OrderedJson rowsCommand(const Options& o) {
         entry["name"] = std::string(row.playerName);
         rows.push_back(std::move(entry));
     }
-    for (std::size_t i = 0; i < rules.size(); ++i) {
+    for (const ExtraRow& rule : rules) {
         OrderedJson entry = OrderedJson::object();
-        entry["row"] = kFirstRuleRow + static_cast<int>(i);
-        entry["name"] = ruleSentence(rules[i]);
+        entry["row"] = rule.number;
+        entry["name"] = rule.name;
         rows.push_back(std::move(entry));
     }
     OrderedJson out = OrderedJson::object();

@@ -44,19 +44,12 @@ NumberSet combineResults(std::span<const NumberSet> results, int tolerance) {
     return greater | equal;
 }
 
-NumberSet mainSurvivors(const MainConditions& conditions) {
-    NumberPool pool;
-    runMain(pool, conditions);
-    NumberSet alive;
-    for (int i = 0; i < NumberPool::kSize; ++i)
-        if (pool.alive(i)) alive.set(static_cast<std::size_t>(i));
-    return alive;
-}
+// Without past draws no rule is ready: the rules rule out nothing.
+NumberSet mainSurvivors(const MainConditions& conditions) { return mainSurvivors(conditions, {}); }
 
 NumberSet mainSurvivors(const MainConditions& conditions, std::span<const int> past) {
-    if (conditions.rules.empty()) return mainSurvivors(conditions);
     NumberPool pool;
-    runMainWithRules(pool, conditions, past);
+    runMain(pool, conditions, ruleRows(conditions, past));
     NumberSet alive;
     for (int i = 0; i < NumberPool::kSize; ++i)
         if (pool.alive(i)) alive.set(static_cast<std::size_t>(i));

@@ -20,18 +20,19 @@ WalkForward::WalkForward(const MainConditions& conditions, BetKind kind, const M
       tracker_(conditions.rules),
       kind_(kind),
       money_(money),
-      ruleKills_(conditions.rules.size()) {}
+      rules_(ruleRows(conditions, {})) {}
 
 WalkForward::Step WalkForward::next(int number) {
     Step step;
     step.warmup = !tracker_.allReady();
     if (!step.warmup) {
-        for (std::size_t i = 0; i < tracker_.size(); ++i) {
-            ruleKills_[i] = tracker_.kills(i);
-            if (ruleKills_[i].test(static_cast<std::size_t>(number)))
-                step.ruleRows.push_back(kFirstRuleRow + static_cast<int>(i));
+        for (std::size_t i = 0; i < rules_.size(); ++i) {
+            ExtraRow& row = rules_[i];
+            row.ready = true;
+            row.kills = tracker_.kills(i);
+            if (row.kills.test(static_cast<std::size_t>(number))) step.ruleRows.push_back(row.number);
         }
-        const NumberSet survivors = tolerance_.survivors(ruleKills_);
+        const NumberSet survivors = tolerance_.survivors(rules_);
         step.survives = survivors.test(static_cast<std::size_t>(number));
         // Rules often give the same values draw after draw: the bets are
         // made again only when the survivors change.

@@ -20,8 +20,8 @@ namespace tarnel {
 std::vector<int> drawsInTimeOrder(const History& history);
 
 // One step at a time: next(number) bets on `number` as the draw after those
-// seen so far, then adds it to them. The fixed rows are computed once; each
-// step takes the rules' kill sets and counts them with the fixed rows.
+// seen so far, then adds it to them. The fixed rows are computed and
+// counted once; each step swaps in the rule rows' kill sets for that draw.
 class WalkForward {
 public:
     WalkForward(const MainConditions& conditions, BetKind kind, const MoneySettings& money);
@@ -34,16 +34,17 @@ public:
     };
     Step next(int number);
 
+    // The fixed rows alone (without the rule rows).
     const RowKills& fixedKills() const { return kills_; }
     std::size_t ruleCount() const { return tracker_.size(); }
 
 private:
     RowKills kills_;
-    ToleranceWithRules tolerance_;
+    FixedRowTolerance tolerance_;
     RuleTracker tracker_;
     BetKind kind_;
     MoneySettings money_;
-    std::vector<NumberSet> ruleKills_;
+    std::vector<ExtraRow> rules_;  // the rule rows, their kills those of the draw bet on
     bool haveBets_ = false;
     NumberSet betsFor_;  // the survivors `bets_` was made from
     Bets bets_;

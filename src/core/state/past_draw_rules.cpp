@@ -63,26 +63,19 @@ std::vector<int> valueList(std::uint32_t values) {
     return list;
 }
 
-std::vector<RuleOutcome> ruleOutcomes(const std::vector<PastDrawRule>& rules, std::span<const int> past) {
-    std::vector<RuleOutcome> out;
-    out.reserve(rules.size());
-    for (const PastDrawRule& rule : rules) {
-        RuleOutcome o;
-        o.ready = ruleReady(rule, past.size());
-        if (o.ready) {
-            o.values = ruleValues(rule, past);
-            o.kills = ruleKills(rule, o.values);
-        }
-        out.push_back(o);
+std::vector<ExtraRow> ruleRows(const MainConditions& conditions, std::span<const int> past) {
+    std::vector<ExtraRow> rows;
+    rows.reserve(conditions.rules.size());
+    for (const PastDrawRule& rule : conditions.rules) {
+        ExtraRow row;
+        row.number = kFirstRuleRow + static_cast<int>(rows.size());
+        row.name = ruleSentence(rule);
+        row.page = kRulesPage;
+        row.ready = ruleReady(rule, past.size());
+        if (row.ready) row.kills = ruleKills(rule, ruleValues(rule, past));
+        rows.push_back(std::move(row));
     }
-    return out;
-}
-
-std::vector<NumberSet> killSets(const std::vector<RuleOutcome>& outcomes) {
-    std::vector<NumberSet> sets;
-    sets.reserve(outcomes.size());
-    for (const RuleOutcome& o : outcomes) sets.push_back(o.kills);
-    return sets;
+    return rows;
 }
 
 // ---- tracking along a history ----------------------------------------------------
@@ -146,72 +139,6 @@ const NumberSet& RuleTracker::kills(std::size_t i) {
         t.killsMade = true;
     }
     return t.kills;
-}
-
-// ---- tolerance with rules ------------------------------------------------------
-
-ToleranceWithRules::ToleranceWithRules(const RowKills& kills, int tolerance)
-    : tolerance_(std::clamp(tolerance, 0, kMaxTolerance)), sources_(~kills.sourceKills()) {
-    atLeast_.assign(std::size_t(tolerance_) + 2, NumberSet());
-    atLeast_[0].set();
-    for (int r = kFirstConditionRow; r <= kLastConditionRow; ++r) {
-        const NumberSet& row = kills.row(r);
-        for (int j = tolerance_ + 1; j >= 1; --j) atLeast_[std::size_t(j)] |= atLeast_[std::size_t(j - 1)] & row;
-    }
-}
-
-NumberSet ToleranceWithRules::survivors(std::span<const NumberSet> ruleKills) const {
-    const std::size_t top = std::size_t(tolerance_) + 1;
-    if (ruleKills.empty()) return sources_ & ~atLeast_[top];
-    if (tolerance_ == 0) {
-        NumberSet out = sources_ & ~atLeast_[1];
-        for (const NumberSet& k : ruleKills) out &= ~k;
-        return out;
-    }
-    std::vector<NumberSet> atLeast = atLeast_;
-    for (const NumberSet& k : ruleKills)
-        for (std::size_t j = top; j >= 1; --j) atLeast[j] |= atLeast[j - 1] & k;
-    return sources_ & ~atLeast[top];
-}
-
-NumberSet survivorsWithRules(const RowKills& kills, std::span<const NumberSet> ruleKills, int tolerance) {
-    return ToleranceWithRules(kills, tolerance).survivors(ruleKills);
-}
-
-bool survivesWithRules(const RowKills& kills, std::span<const NumberSet> ruleKills, int number, int tolerance) {
-    const auto n = static_cast<std::size_t>(number);
-    if (kills.sourceKills().test(n)) return false;
-    int count = 0;
-    for (int r = kFirstConditionRow; r <= kLastConditionRow; ++r) count += kills.row(r).test(n) ? 1 : 0;
-    for (const NumberSet& k : ruleKills) count += k.test(n) ? 1 : 0;
-    return count <= std::clamp(tolerance, 0, kMaxTolerance);
-}
-
-std::vector<int> killedByWithRules(const RowKills& kills, std::span<const NumberSet> ruleKills, int number) {
-    std::vector<int> rows = kills.killedBy(number);
-    for (std::size_t i = 0; i < ruleKills.size(); ++i)
-        if (ruleKills[i].test(static_cast<std::size_t>(number))) rows.push_back(kFirstRuleRow + static_cast<int>(i));
-    return rows;
-}
-
-// ---- a run with rules ------------------------------------------------------------
-
-RulesRun runMainWithRules(NumberPool& pool, const MainConditions& conditions, std::span<const int> past) {
-    RulesRun out;
-    if (conditions.rules.empty()) {
-        out.run = runMain(pool, conditions);
-        return out;
-    }
-    MainRun& run = out.run;
-    run.inputs = shrinkInputs(conditions);
-    run.tolerance = conditions.tolerance;
-    run.pairValueTexts = run.inputs.lists.pairValues;
-    run.pairListTexts = run.inputs.positional.pairLists;
-    out.rules = ruleOutcomes(conditions.rules, past);
-    const RowKills kills = computeRowKills(run.inputs);
-    pool.resetTo(survivorsWithRules(kills, killSets(out.rules), conditions.tolerance));
-    run.result = outputResult(pool);
-    return out;
 }
 
 }  // namespace tarnel

@@ -1,7 +1,8 @@
 #pragma once
 // Rules that follow past draws at work: the values a rule takes from the
-// draws before the one bet on, whether it is ready, what it rules out, and
-// runs and tolerance (容错) with rules beside the fixed rows.
+// draws before the one bet on, whether it is ready and what it rules out.
+// For a run each rule becomes a row added after the fixed ones (ruleRows),
+// which runs, tolerance (容错), explanations and marks count like any other.
 //
 // Past draws are given in time order, oldest first, as numbers 0..999; the
 // draw bet on is the one after the last of them. Rule i (0-based) is row
@@ -12,13 +13,16 @@
 #include <vector>
 
 #include "core/rules/number_pool.h"
+#include "core/state/condition_marks.h"
+#include "core/state/condition_rows.h"
 #include "core/state/condition_state.h"
 #include "core/state/past_draw_rule.h"
-#include "core/state/shrink.h"
 
 namespace tarnel {
 
 inline constexpr int kFirstRuleRow = 101;
+// The page holding the rules: the tab after the fixed rows' pages.
+inline constexpr int kRulesPage = kTabPageCount;
 
 // A rule is ready once `draws` draws precede the one bet on.
 inline bool ruleReady(const PastDrawRule& rule, std::size_t pastDraws) {
@@ -36,13 +40,10 @@ NumberSet ruleKills(const PastDrawRule& rule, std::uint32_t values);
 // The values of a set, ascending.
 std::vector<int> valueList(std::uint32_t values);
 
-// What a rule does for the draw bet on.
-struct RuleOutcome {
-    bool ready = false;
-    std::uint32_t values = 0;  // 0 when not ready
-    NumberSet kills;           // empty when not ready
-};
-std::vector<RuleOutcome> ruleOutcomes(const std::vector<PastDrawRule>& rules, std::span<const int> past);
+// The rules of `conditions` as rows for the draw after `past`: rule i is
+// row kFirstRuleRow + i, named by its sentence, on the rules page, ready
+// once enough draws precede, with its kills then (none before).
+std::vector<ExtraRow> ruleRows(const MainConditions& conditions, std::span<const int> past);
 
 // Follows rules along a history one draw at a time, in time order: after
 // add() of the draws so far, outcome(i) is rule i for the next draw. Each
@@ -74,40 +75,5 @@ private:
     };
     std::vector<Track> tracks_;
 };
-
-// ---- tolerance with rules ------------------------------------------------------
-
-// With tolerance k a number survives when both pool sources keep it and at
-// most k of the 25 conditions and the rules rule it out; a rule that is not
-// ready has empty kills. The fixed rows are counted once, the rules per call.
-class ToleranceWithRules {
-public:
-    ToleranceWithRules(const RowKills& kills, int tolerance);
-    NumberSet survivors(std::span<const NumberSet> ruleKills) const;
-
-private:
-    int tolerance_ = 0;
-    NumberSet sources_;                // what the pool sources keep
-    std::vector<NumberSet> atLeast_;   // [j]: the numbers at least j conditions rule out, j = 0..k+1
-};
-
-NumberSet survivorsWithRules(const RowKills& kills, std::span<const NumberSet> ruleKills, int tolerance);
-bool survivesWithRules(const RowKills& kills, std::span<const NumberSet> ruleKills, int number, int tolerance);
-// Rows 2..28 and the rule rows 101… that rule out `number`, ascending.
-std::vector<int> killedByWithRules(const RowKills& kills, std::span<const NumberSet> ruleKills, int number);
-
-// The kill sets of outcomes, in rule order.
-std::vector<NumberSet> killSets(const std::vector<RuleOutcome>& outcomes);
-
-// ---- a run with rules ------------------------------------------------------------
-
-// The run the start button performs with the rules looking back on `past`:
-// without rules exactly runMain; with them every row's kills, the ready
-// rules' kills, counted with the tolerance in force.
-struct RulesRun {
-    MainRun run;
-    std::vector<RuleOutcome> rules;
-};
-RulesRun runMainWithRules(NumberPool& pool, const MainConditions& conditions, std::span<const int> past);
 
 }  // namespace tarnel

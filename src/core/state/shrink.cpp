@@ -93,32 +93,46 @@ int RowKills::conditionsAgainst(int number) const {
     return count;
 }
 
+namespace {
+
+// atLeast[j] holds the numbers at least j rows rule out; one more row moves
+// its numbers up a step, for every j the span keeps.
+void countRow(std::span<NumberSet> atLeast, const NumberSet& row) {
+    const NumberSet r = row;  // a copy of its own: the compiler need not fear that the counts overwrite it
+    for (std::size_t j = atLeast.size() - 1; j >= 1; --j) atLeast[j] |= atLeast[j - 1] & r;
+}
+
+}  // namespace
+
+FixedRowTolerance::FixedRowTolerance(const RowKills& kills, int tolerance)
+    : tolerance_(std::max(tolerance, 0)), sources_(~kills.sourceKills()) {
+    // Counts above k + 1 are never asked, and the fixed rows reach at most 25.
+    atLeast_.assign(std::size_t(std::min(tolerance_, kMaxTolerance)) + 2, NumberSet());
+    atLeast_[0].set();
+    for (const ConditionRow& row : conditionRows()) countRow(atLeast_, kills[row.id]);
+}
+
+NumberSet FixedRowTolerance::survivors(std::span<const ExtraRow> extra) {
+    if (tolerance_ == 0) {
+        NumberSet out = sources_ & ~atLeast_[1];
+        for (const ExtraRow& e : extra) out &= ~e.effectiveKills();
+        return out;
+    }
+    if (tolerance_ >= kConditionRowCount + static_cast<int>(extra.size())) return sources_;
+    const std::size_t top = std::size_t(tolerance_) + 1;
+    if (extra.empty()) return sources_ & ~atLeast_[top];
+    // The fixed rows' counts grown by the extra rows (beyond the 25 only
+    // they reach a count), in a buffer kept from call to call.
+    counted_.assign(atLeast_.begin(), atLeast_.end());
+    counted_.resize(top + 1);
+    const std::span<NumberSet> counted(counted_);
+    for (const ExtraRow& e : extra)
+        if (e.ready) countRow(counted, e.kills);
+    return sources_ & ~counted[top];
+}
+
 NumberSet survivorsWithTolerance(const RowKills& kills, int tolerance) {
-    NumberSet out = ~kills.sourceKills();
-    if (tolerance <= 0) {
-        for (const ConditionRow& row : conditionRows()) out &= ~kills[row.id];
-        for (const ExtraRow& e : kills.extra) out &= ~e.effectiveKills();
-        return out;
-    }
-    const int conditions = kConditionRowCount + static_cast<int>(kills.extra.size());
-    if (tolerance >= conditions) return out;
-    if (tolerance > kMaxTolerance) {
-        // Only extra rows get a count this far: count number by number.
-        const auto counts = kills.conditionCounts();
-        for (std::size_t n = 0; n < counts.size(); ++n)
-            if (counts[n] > tolerance) out.reset(n);
-        return out;
-    }
-    // atLeast[j]: the numbers at least j conditions rule out, for j up to
-    // k + 1, grown row by row without counting number by number.
-    std::array<NumberSet, kMaxTolerance + 2> atLeast;
-    atLeast[0].set();
-    const auto count = [&atLeast, tolerance](const NumberSet& row) {
-        for (int j = tolerance + 1; j >= 1; --j) atLeast[std::size_t(j)] |= atLeast[std::size_t(j - 1)] & row;
-    };
-    for (const ConditionRow& row : conditionRows()) count(kills[row.id]);
-    for (const ExtraRow& e : kills.extra) count(e.effectiveKills());
-    return out & ~atLeast[std::size_t(tolerance + 1)];
+    return FixedRowTolerance(kills, tolerance).survivors(kills.extra);
 }
 
 bool survivesWithTolerance(const RowKills& kills, int number, int tolerance) {

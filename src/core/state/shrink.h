@@ -103,6 +103,21 @@ RowKills computeRowKills(const ShrinkInputs& in, std::span<const ExtraRow> extra
 // most k of the conditions rule it out; k = 0 is the plain run.
 NumberSet survivorsWithTolerance(const RowKills& kills, int tolerance);
 
+// The same counted in two steps: the fixed rows of `kills` once (its extra
+// rows are not read), then any extra rows per call, for runs that change
+// only their extra rows (a walk-forward backtest, draw after draw).
+class FixedRowTolerance {
+public:
+    FixedRowTolerance(const RowKills& kills, int tolerance);
+    NumberSet survivors(std::span<const ExtraRow> extra);
+
+private:
+    int tolerance_ = 0;
+    NumberSet sources_;               // what the pool sources keep
+    std::vector<NumberSet> atLeast_;  // [j]: the numbers at least j fixed conditions rule out, j = 0..min(k, 25) + 1
+    std::vector<NumberSet> counted_;  // the same with the extra rows of the last call, j = 0..k + 1
+};
+
 // The run with tolerance k, as the start button performs it. With k = 0 it
 // is runShrink; otherwise the pool keeps survivorsWithTolerance.
 ShrinkResult runWithTolerance(NumberPool& pool, const ShrinkInputs& in, int tolerance,
