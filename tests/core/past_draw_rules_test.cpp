@@ -22,6 +22,7 @@ namespace tarnel {
 namespace {
 
 using testing::StateMaker;
+using testing::randomRule;
 
 // ---- plain references -------------------------------------------------------------
 
@@ -83,19 +84,6 @@ NumberSet plainKills(const PastDrawRule& r, const std::set<int>& v) {
 std::set<int> asSet(std::uint32_t bits) {
     const std::vector<int> list = valueList(bits);
     return {list.begin(), list.end()};
-}
-
-PastDrawRule randomRule(StateMaker& make, int maxDraws) {
-    PastDrawRule r;
-    r.measure = static_cast<RuleMeasure>(make.below(kRuleMeasureCount));
-    r.from = make.chance(0.5) ? RuleSource::Recent : RuleSource::Omission;
-    r.draws = 1 + make.below(maxDraws);
-    if (r.from == RuleSource::Omission) {
-        r.min = make.below(r.draws + 1);
-        r.max = r.min + make.below(r.draws - r.min + 1);
-    }
-    r.action = make.chance(0.5) ? RuleAction::Kill : RuleAction::Keep;
-    return r;
 }
 
 std::vector<int> randomDraws(StateMaker& make, int count) {

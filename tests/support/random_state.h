@@ -86,4 +86,19 @@ private:
     std::mt19937 rng_;
 };
 
+// A rule that follows past draws, every field in its range, looking back at
+// most `maxDraws` draws.
+inline PastDrawRule randomRule(StateMaker& make, int maxDraws) {
+    PastDrawRule r;
+    r.measure = static_cast<RuleMeasure>(make.below(kRuleMeasureCount));
+    r.from = make.chance(0.5) ? RuleSource::Recent : RuleSource::Omission;
+    r.draws = 1 + make.below(maxDraws);
+    if (r.from == RuleSource::Omission) {
+        r.min = make.below(r.draws + 1);
+        r.max = r.min + make.below(r.draws - r.min + 1);
+    }
+    r.action = make.chance(0.5) ? RuleAction::Kill : RuleAction::Keep;
+    return r;
+}
+
 }  // namespace tarnel::testing

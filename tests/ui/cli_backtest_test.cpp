@@ -20,6 +20,7 @@
 #include "core/files/history_order.h"
 #include "core/files/scheme.h"
 #include "core/state/shrink.h"
+#include "support/cli_run.h"
 #include "support/random_state.h"
 
 namespace tarnel {
@@ -27,26 +28,8 @@ namespace {
 
 using testing::StateMaker;
 
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
-
-CliRun cli(const QString& program, const QStringList& args, int timeoutMs = 60000) {
-    QProcess p;
-    p.start(program, args);
-    p.closeWriteChannel();
-    CliRun r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
-}
+using testing::CliRun;
+using testing::cli;
 
 CliRun backtestCli(const QStringList& args) { return cli(QStringLiteral(TARNEL_CLI), QStringList{QStringLiteral("backtest")} + args); }
 

@@ -17,46 +17,18 @@
 #include "core/files/scheme.h"
 #include "core/rules/text.h"
 #include "core/state/past_draw_rules.h"
+#include "support/cli_run.h"
 #include "support/random_state.h"
 
 namespace tarnel {
 namespace {
 
 using testing::StateMaker;
+using testing::randomRule;
 
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
+using testing::CliRun;
 
-CliRun cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(TARNEL_CLI), args);
-    p.closeWriteChannel();
-    CliRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
-}
-
-PastDrawRule randomRule(StateMaker& make, int maxDraws) {
-    PastDrawRule r;
-    r.measure = static_cast<RuleMeasure>(make.below(kRuleMeasureCount));
-    r.from = make.chance(0.5) ? RuleSource::Recent : RuleSource::Omission;
-    r.draws = 1 + make.below(maxDraws);
-    if (r.from == RuleSource::Omission) {
-        r.min = make.below(r.draws + 1);
-        r.max = r.min + make.below(r.draws - r.min + 1);
-    }
-    r.action = make.chance(0.5) ? RuleAction::Kill : RuleAction::Keep;
-    return r;
-}
+CliRun cli(const QStringList& args) { return testing::cli(QStringLiteral(TARNEL_CLI), args); }
 
 std::string randomHistory(StateMaker& make, int lines) {
     const int way = make.below(3);
