@@ -267,9 +267,16 @@ void applyBankerDigits(NumberPool& pool, const DigitPropertyInputs& in) {
     if (in.bankerCount[0]) required = 1;
     else if (in.bankerCount[1]) required = 2;
     else if (in.bankerCount[2]) required = 3;
-    pool.killWhere([bankers, required](int a, int b, int c) {
-        return bankerHits(std::array{a, b, c}, bankers, /*repeats=*/false) < required;
-    });
+    // Without repeats a number's hits are the banker digits it holds: count
+    // them digit by digit as sets, atLeast[k] holding k or more.
+    std::array<NumberSet, 4> atLeast;
+    atLeast[0].set();
+    for (int d = 0; d < 10; ++d) {
+        if (!inMask(bankers, d)) continue;
+        for (int k = required; k >= 1; --k)
+            atLeast[std::size_t(k)] |= atLeast[std::size_t(k - 1)] & numbersHoldingDigit(d);
+    }
+    pool.killAll(~atLeast[std::size_t(required)]);
 }
 
 void filterSumValues(NumberPool& pool, const DigitPropertyInputs& in) {
@@ -279,17 +286,13 @@ void filterSumValues(NumberPool& pool, const DigitPropertyInputs& in) {
 void applyCompoundExcludeGrid(NumberPool& pool, const DigitPropertyInputs& in) {
     const auto rows = gridRows(in.compoundExclude);
     if (!rows[0] || !rows[1] || !rows[2]) return;
-    pool.killWhere([&rows](int a, int b, int c) {
-        return inMask(rows[0], a) && inMask(rows[1], b) && inMask(rows[2], c);
-    });
+    pool.killAll(numbersWithDigitAt(0, rows[0]) & numbersWithDigitAt(1, rows[1]) & numbersWithDigitAt(2, rows[2]));
 }
 
 void applyPositionKillGrid(NumberPool& pool, const DigitPropertyInputs& in) {
     const auto rows = gridRows(in.positionKill);
     if (!rows[0] && !rows[1] && !rows[2]) return;
-    pool.killWhere([&rows](int a, int b, int c) {
-        return inMask(rows[0], a) || inMask(rows[1], b) || inMask(rows[2], c);
-    });
+    pool.killAll(numbersWithDigitAt(0, rows[0]) | numbersWithDigitAt(1, rows[1]) | numbersWithDigitAt(2, rows[2]));
 }
 
 void killByAcValue(NumberPool& pool, const DigitPropertyInputs& in) { killByMeasure(pool, Measure::Ac, killedAcValues(in)); }

@@ -1,5 +1,7 @@
 #include "core/rules/number_lists.h"
 
+#include <bit>
+
 #include "core/rules/digits.h"
 #include "core/rules/pair_sets.h"
 #include "core/rules/text.h"
@@ -134,9 +136,13 @@ void killJunkCompounds(NumberPool& pool, const NumberListInputs& in) {
         start = end + kCrLf.size();
     }
     if (!any) return;
-    pool.killWhere([&](int a, int b, int c) {
-        return hasDigit(coveredUnits[static_cast<std::size_t>(pairOf(a, b))], c);
-    });
+    // During a run entry n holds n: the covered numbers are the prefix's
+    // hundred-number block with those units.
+    NumberSet covered;
+    for (std::size_t prefix = 0; prefix < coveredUnits.size(); ++prefix)
+        for (unsigned units = coveredUnits[prefix] & 0x3ffu; units != 0; units &= units - 1)
+            covered.set(prefix * 10 + static_cast<std::size_t>(std::countr_zero(units)));
+    pool.killAll(covered);
 }
 
 NumberSet twoDigitComboKills(const NumberListInputs& in) {

@@ -8,14 +8,9 @@ void killByCompoundDigits(NumberPool& pool, const PoolSourceInputs& in) {
     if (!in.compoundOn) return;
     const unsigned allowed[3] = {digitSet(in.compoundDigits[0]), digitSet(in.compoundDigits[1]),
                                  digitSet(in.compoundDigits[2])};
-    for (int i = 0; i < NumberPool::kSize; ++i) {
-        for (int pos = 0; pos < 3; ++pos) {
-            if (!(allowed[pos] & (1u << pool.digit(i, pos)))) {
-                pool.kill(i);
-                break;
-            }
-        }
-    }
+    // Kept: every position's digit allowed. During a run entry n holds n.
+    pool.killAll(~(numbersWithDigitAt(0, allowed[0]) & numbersWithDigitAt(1, allowed[1]) &
+                   numbersWithDigitAt(2, allowed[2])));
 }
 
 void keepBaseList(NumberPool& pool, const PoolSourceInputs& in) {

@@ -1,5 +1,7 @@
 #include "core/rules/positional.h"
 
+#include <bit>
+
 #include "core/rules/digits.h"
 #include "core/rules/text.h"
 #include "core/rules/pair_sets.h"
@@ -112,12 +114,24 @@ void applyPositionMatchRules(NumberPool& pool, const PositionalInputs& in) {
         for (int b = 0; b < 3; ++b)
             if (holds[a][b] != 0) checks[checkCount++] = {a, b, holds[a][b]};
 
-    pool.killWhere([&](int h, int t, int u) {
-        const int d[3] = {h, t, u};
-        for (int k = 0; k < checkCount; ++k)
-            if (checks[k].outcomes & compareOutcome(d[checks[k].first], d[checks[k].second])) return false;
-        return true;
-    });
+    // A number is kept when one check holds: the union of the numbers each
+    // check keeps, taken from ready sets by positions and outcome.
+    static const auto byOutcome = [] {
+        std::array<std::array<std::array<NumberSet, 3>, 3>, 3> sets;  // [first][second][outcome bit]
+        for (int n = 0; n < NumberPool::kSize; ++n) {
+            const int d[3] = {n / 100, n / 10 % 10, n % 10};
+            for (std::size_t a = 0; a < 3; ++a)
+                for (std::size_t b = 0; b < 3; ++b)
+                    sets[a][b][static_cast<std::size_t>(std::countr_zero(compareOutcome(d[a], d[b])))].set(
+                        static_cast<std::size_t>(n));
+        }
+        return sets;
+    }();
+    NumberSet kept;
+    for (int k = 0; k < checkCount; ++k)
+        for (std::size_t bit = 0; bit < 3; ++bit)
+            if ((checks[k].outcomes >> bit) & 1u) kept |= byOutcome[std::size_t(checks[k].first)][std::size_t(checks[k].second)][bit];
+    pool.killAll(~kept);
 }
 
 // ---- 定位2码 ---------------------------------------------------------------
@@ -167,15 +181,46 @@ void keepPositionalPairs(NumberPool& pool, const PositionalInputs& in) {
 
 // ---- 定位容对 --------------------------------------------------------------
 
+namespace {
+
+// The numbers by how many hits they score (0..3), as sets.
+using HitSets = std::array<NumberSet, 4>;
+
+// A hit for every position whose digit is in that position's set: none,
+// exactly one (an odd count that is not three), exactly two, all three.
+HitSets positionHits(const std::array<unsigned, 3>& sets) {
+    const NumberSet h = numbersWithDigitAt(0, sets[0]), t = numbersWithDigitAt(1, sets[1]),
+                    u = numbersWithDigitAt(2, sets[2]);
+    const NumberSet any = h | t | u, three = h & t & u, one = (h ^ t ^ u) & ~three;
+    return {~any, one, any & ~one & ~three, three};
+}
+
+// A hit for every digit of `digits` a number holds (a digit held twice counts once).
+HitSets heldDigitHits(unsigned digits) {
+    std::array<NumberSet, 5> atLeast;  // atLeast[k]: k hits or more
+    atLeast[0].set();
+    for (int d = 0; d < 10; ++d) {
+        if (!inSet(digits, d)) continue;
+        for (std::size_t k = 4; k >= 1; --k) atLeast[k] |= atLeast[k - 1] & numbersHoldingDigit(d);
+    }
+    return {atLeast[0] & ~atLeast[1], atLeast[1] & ~atLeast[2], atLeast[2] & ~atLeast[3], atLeast[3]};
+}
+
+// The numbers whose hits are not among `counts` (bit k for k hits).
+NumberSet numbersOutsideHits(const HitSets& byHits, unsigned counts) {
+    NumberSet outside;
+    for (std::size_t hits = 0; hits < byHits.size(); ++hits)
+        if (!inSet(counts, int(hits))) outside |= byHits[hits];
+    return outside;
+}
+
+}  // namespace
+
 void applyPositionalDigitGrid(NumberPool& pool, const PositionalInputs& in) {
     const auto& rows = in.gridRows;
     if (rows[0].empty() && rows[1].empty() && rows[2].empty()) return;
-    const unsigned rowSets[3] = {digitSet(rows[0]), digitSet(rows[1]), digitSet(rows[2])};
     const unsigned counts = digitSet(in.gridCounts.empty() ? std::string_view("123") : in.gridCounts);
-    pool.killWhere([&](int h, int t, int u) {
-        const int hits = int(inSet(rowSets[0], h)) + int(inSet(rowSets[1], t)) + int(inSet(rowSets[2], u));
-        return !inSet(counts, hits);
-    });
+    pool.killAll(numbersOutsideHits(positionHits({digitSet(rows[0]), digitSet(rows[1]), digitSet(rows[2])}), counts));
 }
 
 // ---- 任意两码合保留 --------------------------------------------------------
@@ -212,12 +257,15 @@ void applyBankerGroups(NumberPool& pool, const PositionalInputs& in) {
         groups[groupCount++] = {digitSet(digits), digitSet(counts.empty() ? std::string_view("123") : counts)};
     }
     if (groupCount == 0) return;
-    const bool repeats = in.bankerRepeats;
-    pool.killWhere([&](int h, int t, int u) {
-        for (int g = 0; g < groupCount; ++g)
-            if (!inSet(groups[g].counts, bankerHits(h, t, u, groups[g].digits, repeats))) return true;
-        return false;
-    });
+    // A number falls when any group misses its counts. With repeats every
+    // position holding a group digit hits; without, every group digit held.
+    NumberSet killed;
+    for (int g = 0; g < groupCount; ++g) {
+        const unsigned digits = groups[g].digits;
+        killed |= numbersOutsideHits(in.bankerRepeats ? positionHits({digits, digits, digits}) : heldDigitHits(digits),
+                                     groups[g].counts);
+    }
+    pool.killAll(killed);
 }
 
 }  // namespace tarnel

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <bitset>
+#include <cstring>
 #include <optional>
 
 #include "core/rules/text.h"
@@ -15,15 +16,21 @@ ShrinkResult runShrink(NumberPool& pool, const ShrinkInputs& in, const std::func
 
 ShrinkResult runShrink(NumberPool& pool, const ShrinkInputs& in, std::span<const ExtraRow> extra,
                        const std::function<void(int)>& afterStage) {
+    // A row not set rules out nothing, so only the set rows work; a row
+    // with a ready kill set rules its numbers out word by word.
     ShrinkResult result;
     constexpr int output = static_cast<int>(RowId::Output);
-    for (int row = 0; row < output; ++row) {
-        kRows[static_cast<std::size_t>(row)].run(pool, in, result);
-        if (afterStage) afterStage(row);
+    for (int r = 0; r < output; ++r) {
+        const ConditionRow& row = kRows[static_cast<std::size_t>(r)];
+        if (row.kind == RowKind::Start)
+            row.run(pool, in, result);
+        else if (row.isSet(in))
+            row.killSet ? pool.killAll(row.killSet(in)) : row.run(pool, in, result);
+        if (afterStage) afterStage(r);
     }
     for (const ExtraRow& e : extra)
         if (e.ready) pool.killAll(e.kills);
-    kRows[static_cast<std::size_t>(output)].run(pool, in, result);
+    result = outputResult(pool);
     if (afterStage) afterStage(output);
     return result;
 }
@@ -55,11 +62,14 @@ RowKills computeRowKills(const ShrinkInputs& in, std::span<const ExtraRow> extra
     for (const ConditionRow& row : kRows) {
         const auto i = static_cast<std::size_t>(row.id);
         if (row.kind == RowKind::Output) break;
-        if (row.killSet) {
-            kills.byRow[i] = row.killSet(in);
-        } else {
-            row.run(pool, in, unused);
-            kills.byRow[i] = pool.takeKilled();
+        // The first row and the rows not set rule out nothing.
+        if (row.kind != RowKind::Start && row.isSet(in)) {
+            if (row.killSet) {
+                kills.byRow[i] = row.killSet(in);
+            } else {
+                row.run(pool, in, unused);
+                kills.byRow[i] = pool.takeKilled();
+            }
         }
         if (afterRow) afterRow(static_cast<int>(i));
     }
@@ -183,17 +193,50 @@ bool rowIsSet(int row1, const ShrinkInputs& in) {
     return id && conditionRow(*id).isSet(in);
 }
 
+namespace {
+// "000 " … "999 ": what the output writes for each survivor.
+const std::array<std::array<char, 4>, NumberPool::kSize>& numberTexts() {
+    static const auto texts = [] {
+        std::array<std::array<char, 4>, NumberPool::kSize> t{};
+        for (int n = 0; n < NumberPool::kSize; ++n)
+            t[static_cast<std::size_t>(n)] = {static_cast<char>('0' + n / 100), static_cast<char>('0' + n / 10 % 10),
+                                              static_cast<char>('0' + n % 10), ' '};
+        return t;
+    }();
+    return texts;
+}
+}  // namespace
+
 ShrinkResult outputResult(const NumberPool& pool) {
     ShrinkResult r;
-    r.text.reserve(4000);
-    for (int i = 0; i < NumberPool::kSize; ++i) {
-        if (!pool.alive(i)) continue;
-        r.text += pool.text(i);
-        r.text += ' ';
-        ++r.count;
+    const NumberSet alive = pool.aliveSet();
+    r.count = static_cast<int>(alive.count());
+    if (r.count == 0) {
+        r.text = std::string(trimSpaces(kNoSurvivorNotice));
+        return r;
     }
-    if (r.count == 0) r.text = kNoSurvivorNotice;
-    r.text = std::string(trimSpaces(r.text));
+    // Survivors ascending, each followed by a space; the last space is cut.
+    const auto& texts = numberTexts();
+    r.text.resize(static_cast<std::size_t>(r.count) * 4);
+    char* out = r.text.data();
+    const NumberWords words = numberWords(alive);
+    for (std::size_t w = 0; w < kNumberWordCount; ++w) {
+        // A word of consecutive survivors holding their own numbers is one
+        // stretch of the table.
+        if (words[w] == numberWordMask(w) && pool.holdsOwnNumbers()) {
+            const std::size_t n = static_cast<std::size_t>(std::popcount(words[w]));
+            static_assert(sizeof(texts) == NumberPool::kSize * 4);
+            std::memcpy(out, reinterpret_cast<const char*>(texts.data()) + w * 64 * 4, n * 4);
+            out += n * 4;
+            continue;
+        }
+        for (std::uint64_t word = words[w]; word != 0; word &= word - 1) {
+            const int i = static_cast<int>(w * 64) + std::countr_zero(word);
+            std::memcpy(out, texts[static_cast<std::size_t>(pool.value(i))].data(), 4);
+            out += 4;
+        }
+    }
+    r.text.pop_back();
     return r;
 }
 
