@@ -7,7 +7,9 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "core/analysis/walk_forward.h"
 #include "core/rules/text.h"
+#include "core/state/past_draw_rules.h"
 #include "ui/document/window_files.h"
 #include "ui/widgets/atomic_file.h"
 #include "ui/widgets/controls.h"
@@ -99,8 +101,44 @@ const MainConditions& ConditionsDocument::conditions() {
 }
 
 void ConditionsDocument::applyConditions(const MainConditions& state) {
+    const bool rulesDiffer = main_.rules != state.rules;
     main_ = state;
     mainBinding_.push();
+    if (rulesDiffer) rulesEdited();
+}
+
+// ---- rules that follow past draws ---------------------------------------------------
+
+void ConditionsDocument::rulesEdited() {
+    emit rulesChanged();
+    if (!started_) return;
+    settleTimer_->start();
+    emit changed();
+}
+
+void ConditionsDocument::setRules(std::vector<PastDrawRule> rules) {
+    if (rules == main_.rules) return;
+    main_.rules = std::move(rules);
+    rulesEdited();
+}
+
+void ConditionsDocument::addRule(const PastDrawRule& rule) {
+    std::vector<PastDrawRule> next = main_.rules;
+    next.push_back(rule);
+    setRules(std::move(next));
+}
+
+const std::vector<int>& ConditionsDocument::pastDraws() {
+    if (!pastDraws_) pastDraws_ = drawsInTimeOrder(*history_);
+    return *pastDraws_;
+}
+
+const std::vector<ExtraRow>& ConditionsDocument::ruleRows() {
+    if (!ruleRows_ || ruleRowsOf_ != main_.rules) {
+        ruleRows_ = tarnel::ruleRows(main_, pastDraws());
+        ruleRowsOf_ = main_.rules;
+    }
+    return *ruleRows_;
 }
 
 ConditionsDocument::TwoStarPart& ConditionsDocument::beginTwoStar(QObject* window) {
@@ -192,7 +230,8 @@ void ConditionsDocument::undoClearAll() {
 void ConditionsDocument::run() {
     // A run rewrites some boxes to their cleaned text; that is no change the player made.
     const bool wasSaved = !schemePath_.isEmpty() && !schemeModified();
-    lastRun_ = runMain(pool_, conditions(), observer_);
+    const MainConditions& now = conditions();
+    lastRun_ = runMain(pool_, now, ruleRows(), observer_);
     ++runCount_;
     emit runDone();
     if (wasSaved) markSaved(schemePath_);
@@ -202,7 +241,10 @@ void ConditionsDocument::run() {
 std::shared_ptr<const History> ConditionsDocument::setHistory(std::shared_ptr<const History> history) {
     if (!history) history = std::make_shared<const History>();
     std::shared_ptr<const History> old = std::exchange(history_, std::move(history));
+    pastDraws_.reset();
+    ruleRows_.reset();
     emit historyChanged();
+    if (!main_.rules.empty()) emit rulesChanged();
     return old;
 }
 

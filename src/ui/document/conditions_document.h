@@ -18,7 +18,9 @@
 #include "core/files/history.h"
 #include "core/files/scheme.h"
 #include "core/rules/number_pool.h"
+#include "core/state/condition_rows.h"
 #include "core/state/condition_state.h"
+#include "core/state/past_draw_rule.h"
 #include "core/state/shrink.h"
 #include "ui/widgets/state_binding.h"
 
@@ -78,6 +80,19 @@ public:
     void sendToSetList(int list, const QString& text);
     // Asks the main window to show 开奖历史 (where the past draws are read).
     void showHistoryWindow() { emit historyWindowWanted(); }
+
+    // ---- rules that follow past draws (动态条件)
+    const std::vector<PastDrawRule>& rules() const { return main_.rules; }
+    // The player's change of the rule list: it settles, marks the scheme
+    // modified and reaches last.tarnel like a click on a control.
+    void setRules(std::vector<PastDrawRule> rules);
+    void addRule(const PastDrawRule& rule);
+    // The past draws in time order, oldest first (empty without a history).
+    const std::vector<int>& pastDraws();
+    // The rules as rows for the draw after the past draws now: what a run,
+    // 预计注数, the marks, statistics and diagnosis count besides the fixed
+    // rows. Made again only when the rules or the history change.
+    const std::vector<ExtraRow>& ruleRows();
 
     // ---- 清空所有条件 and its undo
     // Every condition back to neutral (starts no run); the state it replaced
@@ -161,6 +176,9 @@ signals:
     void recentChanged();
     // The past draws changed.
     void historyChanged();
+    // The rule list changed (edited, opened, cleared, brought back), or
+    // what the rules take from the history did.
+    void rulesChanged();
     // The note about last.tarnel changed (`previous` is the one it replaces).
     void lastNoteChanged(const QString& note, const QString& previous);
     // Whether 恢复上次的条件 has something to bring back.
@@ -179,6 +197,7 @@ private:
     void scheduleLastWrite();
     void setLastNote(const QString& note);
     void releaseTwoStar(const TwoStarPart* part);
+    void rulesEdited();
 
     UiServices& services_;
     QWidget* dialogParent_ = nullptr;
@@ -195,6 +214,9 @@ private:
     std::optional<MainRun> lastRun_;
     int runCount_ = 0;
     std::shared_ptr<const History> history_;
+    std::optional<std::vector<int>> pastDraws_;  // history_ in time order, once asked for
+    std::optional<std::vector<ExtraRow>> ruleRows_;
+    std::vector<PastDrawRule> ruleRowsOf_;       // the rules ruleRows_ was made from
 
     QString schemePath_;                 // the open scheme file, empty when none
     std::optional<Scheme> savedScheme_;  // its conditions as last opened or saved
