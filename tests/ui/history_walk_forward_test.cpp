@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QHorizontalBarSeries>
 #include <QLineSeries>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -296,6 +297,37 @@ TEST_F(HistoryWalkForwardTest, FollowsTheRuleListAndWithoutRulesIsTheFixedBackte
     }
     w.document().setRules({});
     expectFixed();
+}
+
+// A walk-forward backtest as a player sees it: three rules over 150 draws,
+// the first draws of the table greyed as warm-up.
+TEST_F(HistoryWalkForwardTest, Screenshot) {
+    const QString folder = qEnvironmentVariable("TARNEL_SCREENSHOTS");
+    if (folder.isEmpty()) GTEST_SKIP() << "TARNEL_SCREENSHOTS not set";
+    HistoryWindow* h = w.openHistory();
+    StateMaker make(150);
+    h->setHistoryText(historyText(make, 150, false).remove(QStringLiteral("开奖公告\n")));
+    h->rereadNow();
+    MainConditions state;
+    PastDrawRule tails;  // 杀 最近 2 期出现过的 和尾
+    tails.draws = 2;
+    PastDrawRule spans;  // 保留 遗漏 0–8 期的 跨度 (looking back 12 draws)
+    spans.measure = RuleMeasure::Span;
+    spans.from = RuleSource::Omission;
+    spans.draws = 12;
+    spans.max = 8;
+    spans.action = RuleAction::Keep;
+    PastDrawRule hundreds;  // 杀 最近 1 期出现过的 百位
+    hundreds.measure = RuleMeasure::Hundreds;
+    state.rules = {tails, spans, hundreds};
+    w.applyConditions(state);
+    h->refreshBacktests();
+    h->resize(1366, 740);
+    h->show();
+    auto* tabs = h->findChild<QTabWidget*>(QStringLiteral("Tab_lishi"));
+    tabs->setCurrentWidget(h->mainBacktest());
+    QTest::qWait(300);  // the charts lay out their legends after the first paint
+    h->grab().save(QDir(folder).filePath(QStringLiteral("history-walk-forward.png")));
 }
 
 // The remembered history reaches the document as the program starts: the

@@ -196,6 +196,9 @@ QString moneySentence(const BacktestFigures& f) {
     return text;
 }
 
+// The kills chart's least height (rules ask for more).
+constexpr int kKillsChartMinHeight = 120;
+
 QChartView* makeChartView(QChart* chart, QWidget* parent) {
     chart->legend()->setVisible(false);
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -369,7 +372,7 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     chart_->setTitle(twoStar ? QStringLiteral("二星条件排除的开奖号码") : QStringLiteral("各条件排除的开奖号码期数"));
     chartView_ = makeChartView(chart_, right);
     chartView_->setObjectName(name + QStringLiteral("_tu"));
-    chartView_->setMinimumSize(300, 120);
+    chartView_->setMinimumSize(300, kKillsChartMinHeight);
     drought_ = new QTableWidget(0, 2, right);
     drought_->setObjectName(name + QStringLiteral("_duanqi"));
     drought_->setHorizontalHeaderLabels({QStringLiteral("按最近一期的注数"), QStringLiteral("机会")});
@@ -593,6 +596,9 @@ void BacktestView::fillChart(const BacktestFigures& f) {
         names << (twoStar_ ? fromStd(pairStepName(int(row))) : mainRowName(int(row), f.ruleNames));
         *set << kills[row];
     }
+    // Rule sentences are long: with rules the chart asks for room to show every one.
+    chartView_->setMinimumHeight(f.ruleNames.empty() ? kKillsChartMinHeight
+                                                     : std::min(240, std::max(kKillsChartMinHeight, 64 + 22 * int(names.size()))));
     if (names.isEmpty()) {
         delete set;
         chart_->setTitle(b.draws.empty() ? QStringLiteral("没有可验证的开奖号码")
@@ -615,6 +621,13 @@ void BacktestView::fillChart(const BacktestFigures& f) {
     chart_->addSeries(series);
     auto* categories = new QBarCategoryAxis;
     categories->append(names);
+    // A rule reads as a sentence: whole, in a smaller font, rather than cut to "…".
+    if (!f.ruleNames.empty()) {
+        QFont small = categories->labelsFont();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        categories->setLabelsFont(small);
+        categories->setTruncateLabels(false);
+    }
     chart_->addAxis(categories, Qt::AlignLeft);
     series->attachAxis(categories);
     auto* counts = new QValueAxis;
