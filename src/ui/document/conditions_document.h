@@ -111,7 +111,8 @@ public:
     const std::optional<MainRun>& lastRun() const { return lastRun_; }
     int runCount() const { return runCount_; }
 
-    // ---- the past draws of 开奖历史 (empty until that window has read them)
+    // ---- the past draws of 开奖历史 (the remembered ones from the start, then
+    // those that window reads; empty when none)
     const std::shared_ptr<const History>& history() const { return history_; }
     // Takes `history` in and hands back the draws it replaces (so that the
     // caller may free a large history away from this thread).

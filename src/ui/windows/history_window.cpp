@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -47,8 +48,10 @@
 #include "ui/widgets/ui_services.h"
 #include "ui/document/conditions_document.h"
 #include "ui/document/window_files.h"
+#include "core/analysis/walk_forward.h"
 #include "core/files/scheme.h"
 #include "core/rules/pair_step_kills.h"
+#include "core/state/past_draw_rules.h"
 
 namespace tarnel {
 namespace {
@@ -108,17 +111,26 @@ QString percent(int part, int whole) {
     return whole ? QString::number(100.0 * part / whole, 'f', 1) + QLatin1Char('%') : QStringLiteral("-");
 }
 
+// A row of the main window by its name: a fixed row, or a rule that follows past draws.
+QString mainRowName(int row, const std::vector<std::string>& ruleNames) {
+    if (row >= kFirstRuleRow) {
+        const auto rule = std::size_t(row - kFirstRuleRow);
+        return rule < ruleNames.size() ? fromStd(ruleNames[rule]) : QString();
+    }
+    return fromStd(rowName(row));
+}
+
 // The conditions a draw met, by their names.
-QString killerNames(const DrawCheck& check, bool twoStar) {
+QString killerNames(const DrawCheck& check, bool twoStar, const std::vector<std::string>& ruleNames) {
     if (twoStar) return check.killedBy.empty() ? QString() : QStringLiteral("二星缩水条件");
     QStringList names;
-    for (int row : check.killedBy) names << fromStd(rowName(row));
+    for (int row : check.killedBy) names << mainRowName(row, ruleNames);
     return names.join(QStringLiteral("、"));
 }
 
 // The conditions a draw met, in full: for the two-star window each of its conditions.
-QString killerDetails(const DrawCheck& check, bool twoStar) {
-    if (!twoStar) return killerNames(check, false);
+QString killerDetails(const DrawCheck& check, bool twoStar, const std::vector<std::string>& ruleNames) {
+    if (!twoStar) return killerNames(check, false, ruleNames);
     QStringList names;
     for (int step : check.killedBy) names << fromStd(pairStepName(step));
     return QStringLiteral("二星缩水条件：") + names.join(QStringLiteral("、"));
@@ -156,11 +168,14 @@ void clearChart(QChart* chart) {
 // the same sizes, money, and the runs without a hit.
 QString moneySentence(const BacktestFigures& f) {
     const MoneyTotals& t = f.money.totals;
-    if (t.draws == 0) return QStringLiteral("没有可以计算盈亏的开奖号码。");
+    if (t.draws == 0)
+        return f.warmupDraws > 0 ? QStringLiteral("全部 %1 期都是预热期，没有可以计算盈亏的开奖号码。").arg(f.warmupDraws)
+                                 : QStringLiteral("没有可以计算盈亏的开奖号码。");
     if (t.bets == 0)
         return QStringLiteral("这些条件没有留下任何号码：每期都不投注，没有花费也没有奖金，无从与随机投注比较。");
-    QString text = QStringLiteral("共 %1 期，中 %2 期，随机投注同样注数平均中 %3 期（±%4）；")
+    QString text = QStringLiteral("共 %1 期%2，中 %3 期，随机投注同样注数平均中 %4 期（±%5）；")
                        .arg(t.draws)
+                       .arg(f.warmupDraws > 0 ? QStringLiteral("（不含 %1 期预热期）").arg(f.warmupDraws) : QString())
                        .arg(t.hits)
                        .arg(decimalShown(t.expectedHits, 1), decimalShown(t.sdHits, 1));
     text += QStringLiteral("花费 %1元，奖金 %2元（随机投注平均 %3元），盈亏 %4元")
@@ -180,6 +195,9 @@ QString moneySentence(const BacktestFigures& f) {
         text += QStringLiteral("中奖期数与随机投注相差在两个标准差以内，与碰运气无异。");
     return text;
 }
+
+// The kills chart's least height (rules ask for more).
+constexpr int kKillsChartMinHeight = 120;
 
 QChartView* makeChartView(QChart* chart, QWidget* parent) {
     chart->legend()->setVisible(false);
@@ -203,6 +221,12 @@ void BacktestModel::setFigures(std::shared_ptr<const BacktestFigures> figures, b
     freeAway(std::move(figures));
 }
 
+QString BacktestModel::warmupCaption() { return QStringLiteral("预热"); }
+
+bool BacktestModel::isWarmup(int row) const {
+    return figures_ && row >= 0 && std::size_t(row) < figures_->warmup.size() && figures_->warmup[std::size_t(row)];
+}
+
 const Backtest& BacktestModel::backtest() const {
     static const Backtest none;
     return figures_ ? figures_->backtest : none;
@@ -218,9 +242,27 @@ QVariant BacktestModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const auto row = std::size_t(index.row());
     const DrawCheck& d = figures_->backtest.draws[row];
+    const int column = index.column();
+    if (row < figures_->warmup.size() && figures_->warmup[row]) {
+        // A warm-up draw: listed in grey, with nothing that would count.
+        if (role == Qt::DisplayRole) {
+            switch (column) {
+                case Line: return d.draw.line;
+                case Issue: return fromStd(d.draw.issue);
+                case Number: return fromStd(d.number);
+                case Result: return warmupCaption();
+                default: return QString();
+            }
+        }
+        if (role == Qt::ForegroundRole) return QColor(Qt::gray);
+        if (role == Qt::TextAlignmentRole && column != KilledBy)
+            return column >= Bets ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignCenter);
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("预热期：这一期之前的开奖期数还不够动态条件回看，不投注，也不计入任何统计。");
+        return {};
+    }
     const DrawMoney* m = row < figures_->money.draws.size() ? &figures_->money.draws[row] : nullptr;
     const double cumulative = row < figures_->cumulative.size() ? figures_->cumulative[row] : 0;
-    const int column = index.column();
     if (role == Qt::DisplayRole) {
         switch (column) {
             case Line: return d.draw.line;
@@ -233,7 +275,7 @@ QVariant BacktestModel::data(const QModelIndex& index, int role) const {
             case Win: return m ? yuanShown(m->win) : QString();
             case Net: return m ? yuanShown(m->win - m->cost) : QString();
             case Cumulative: return m ? yuanShown(cumulative) : QString();
-            case KilledBy: return killerNames(d, twoStar_);
+            case KilledBy: return killerNames(d, twoStar_, figures_->ruleNames);
         }
     } else if (role == Qt::ForegroundRole) {
         if (column == Result && !d.survives) return QColor(Qt::red);
@@ -243,7 +285,7 @@ QVariant BacktestModel::data(const QModelIndex& index, int role) const {
     } else if (role == Qt::TextAlignmentRole && column != KilledBy) {
         return column >= Bets ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignCenter);
     } else if (role == Qt::ToolTipRole && column == KilledBy && !d.killedBy.empty()) {
-        return killerDetails(d, twoStar_);
+        return killerDetails(d, twoStar_, figures_->ruleNames);
     } else if (role == Qt::ToolTipRole && column == Cumulative && m) {
         return QStringLiteral("从最早一期到这一期（按时间先后）的盈亏之和");
     }
@@ -330,7 +372,7 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     chart_->setTitle(twoStar ? QStringLiteral("二星条件排除的开奖号码") : QStringLiteral("各条件排除的开奖号码期数"));
     chartView_ = makeChartView(chart_, right);
     chartView_->setObjectName(name + QStringLiteral("_tu"));
-    chartView_->setMinimumSize(300, 120);
+    chartView_->setMinimumSize(300, kKillsChartMinHeight);
     drought_ = new QTableWidget(0, 2, right);
     drought_->setObjectName(name + QStringLiteral("_duanqi"));
     drought_->setHorizontalHeaderLabels({QStringLiteral("按最近一期的注数"), QStringLiteral("机会")});
@@ -474,7 +516,8 @@ void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
     pending_->hide();
     const BacktestFigures& f = *figures;
     const Backtest& b = f.backtest;
-    const int total = int(b.draws.size());
+    // The scored draws: with rules that walk forward, the warm-up draws count nowhere.
+    const int total = int(b.draws.size()) - f.warmupDraws;
     // The newest draw kept and the newest missed, in time order.
     long long keptAgo = -1, missAgo = -1;
     std::size_t keptAt = 0, missAt = 0;
@@ -491,7 +534,9 @@ void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
         }
         if (keptAgo >= 0 && missAgo >= 0) break;
     }
-    if (keptAgo < 0) {
+    if (total == 0 && f.warmupDraws > 0) {
+        header_->setText(QStringLiteral("最近一次保留：没有，全部 %1 期都是预热期").arg(f.warmupDraws));
+    } else if (keptAgo < 0) {
         header_->setText(QStringLiteral("最近一次保留：没有，这些条件排除了全部 %1 期开奖号码").arg(total));
     } else {
         const DrawCheck& d = b.draws[keptAt];
@@ -503,21 +548,32 @@ void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
     }
     header_->show();
 
-    QString text = QStringLiteral("共 %1 期，保留 %2 期（%3），排除 %4 期；最长连续排除 %5 期；")
-                       .arg(total)
-                       .arg(b.kept)
-                       .arg(percent(b.kept, total))
-                       .arg(total - b.kept)
-                       .arg(b.longestMissRun);
-    if (missAgo < 0) {
-        text += QStringLiteral("没有排除过开奖号码。");
+    QString text;
+    if (f.warmupDraws > 0) {
+        // Walking forward: the draws before the rules could look back far enough.
+        text = QStringLiteral("共 %1 期，其中 %2 期为预热期，不计入统计（动态条件回看的开奖期数还不够）；")
+                   .arg(b.draws.size())
+                   .arg(f.warmupDraws);
+        text += total == 0 ? QStringLiteral("没有可以验证的开奖号码。") : QStringLiteral("其余 %1 期").arg(total);
     } else {
-        const Draw& d = b.draws[missAt].draw;
-        text += QStringLiteral("最近一次排除：第 %1 行%2 开奖号码 %3（其后已开 %4 期）。")
-                    .arg(d.line)
-                    .arg(d.issue.empty() ? QString() : QStringLiteral(" 第 %1 期").arg(fromStd(d.issue)))
-                    .arg(fromStd(d.number))
-                    .arg(missAgo);
+        text = QStringLiteral("共 %1 期").arg(total);
+    }
+    if (total > 0 || f.warmupDraws == 0) {
+        text += QStringLiteral("，保留 %1 期（%2），排除 %3 期；最长连续排除 %4 期；")
+                    .arg(b.kept)
+                    .arg(percent(b.kept, total))
+                    .arg(total - b.kept)
+                    .arg(b.longestMissRun);
+        if (missAgo < 0) {
+            text += QStringLiteral("没有排除过开奖号码。");
+        } else {
+            const Draw& d = b.draws[missAt].draw;
+            text += QStringLiteral("最近一次排除：第 %1 行%2 开奖号码 %3（其后已开 %4 期）。")
+                        .arg(d.line)
+                        .arg(d.issue.empty() ? QString() : QStringLiteral(" 第 %1 期").arg(fromStd(d.issue)))
+                        .arg(fromStd(d.number))
+                        .arg(missAgo);
+        }
     }
     summary_->setText(text);
     fillChart(f);
@@ -537,9 +593,12 @@ void BacktestView::fillChart(const BacktestFigures& f) {
     const std::vector<int>& kills = twoStar_ ? f.killsByStep : b.killsByRow;
     for (std::size_t row = 0; row < kills.size(); ++row) {
         if (kills[row] == 0) continue;
-        names << fromStd(twoStar_ ? pairStepName(int(row)) : rowName(int(row)));
+        names << (twoStar_ ? fromStd(pairStepName(int(row))) : mainRowName(int(row), f.ruleNames));
         *set << kills[row];
     }
+    // Rule sentences are long: with rules the chart asks for room to show every one.
+    chartView_->setMinimumHeight(f.ruleNames.empty() ? kKillsChartMinHeight
+                                                     : std::min(240, std::max(kKillsChartMinHeight, 64 + 22 * int(names.size()))));
     if (names.isEmpty()) {
         delete set;
         chart_->setTitle(b.draws.empty() ? QStringLiteral("没有可验证的开奖号码")
@@ -562,6 +621,13 @@ void BacktestView::fillChart(const BacktestFigures& f) {
     chart_->addSeries(series);
     auto* categories = new QBarCategoryAxis;
     categories->append(names);
+    // A rule reads as a sentence: whole, in a smaller font, rather than cut to "…".
+    if (!f.ruleNames.empty()) {
+        QFont small = categories->labelsFont();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        categories->setLabelsFont(small);
+        categories->setTruncateLabels(false);
+    }
     chart_->addAxis(categories, Qt::AlignLeft);
     series->attachAxis(categories);
     auto* counts = new QValueAxis;
@@ -688,6 +754,65 @@ static std::shared_ptr<BacktestFigures> figuresOf(Backtest backtest, const Bets&
     return f;
 }
 
+// The main window's conditions with their rules, walking forward: each draw
+// is bet on with the rules looking back from it in time order; the warm-up
+// draws are listed and left out of every figure.
+static std::shared_ptr<BacktestFigures> walkForwardFigures(const MainConditions& conditions, const History& history,
+                                                          const HistoryJob& job, const std::vector<std::size_t>& order,
+                                                          bool newestFirst) {
+    auto f = std::make_shared<BacktestFigures>();
+    f->prices = MoneySettings{job.prices.price, job.prices.direct, job.prices.group3, job.prices.group6,
+                              job.prices.twoStar};
+    f->groupBets = job.prices.groupBets;
+    f->newestFirst = newestFirst;
+    f->walksForward = true;
+    WalkForwardBacktest walk =
+        backtestWalkForward(conditions, history, job.prices.groupBets ? BetKind::Group : BetKind::Direct, f->prices);
+    for (const ExtraRow& row : ruleRows(conditions, {})) f->ruleNames.push_back(row.name);
+    f->warmupDraws = walk.warmup;
+
+    const std::size_t n = history.draws.size();
+    Backtest& b = f->backtest;
+    b.skipped = std::move(walk.skipped);
+    b.kept = walk.kept;
+    b.killsByRow.assign(std::size_t(kFirstRuleRow) + conditions.rules.size(), 0);
+    b.draws.reserve(n);
+    f->warmup.assign(n, 0);
+    f->money.draws.resize(n);
+    f->money.totals = walk.money;
+    for (std::size_t i = 0; i < n; ++i) {
+        WalkForwardDraw& w = walk.draws[i];
+        const Draw& draw = history.draws[i];
+        b.draws.push_back(DrawCheck{draw, draw.number, w.survives, std::move(w.killedBy)});
+        if (w.warmup) {
+            f->warmup[i] = 1;
+            continue;
+        }
+        for (int row : b.draws.back().killedBy) ++b.killsByRow[std::size_t(row)];
+        f->money.draws[i] = w.money;
+    }
+    // The scored draws in time order: the runs without a keep and the
+    // cumulative net leave the warm-up draws out.
+    int run = 0;
+    double net = 0;
+    f->cumulative.assign(n, 0);
+    for (std::size_t i : order) {
+        if (f->warmup[i]) continue;
+        f->timeOrder.push_back(i);
+        run = b.draws[i].survives ? 0 : run + 1;
+        b.longestMissRun = std::max(b.longestMissRun, run);
+        net += f->money.draws[i].win - f->money.draws[i].cost;
+        f->cumulative[i] = net;
+    }
+    for (std::size_t i = n; i-- > 0;) {
+        if (!f->warmup[i] && !b.draws[i].survives) {
+            b.lastMiss = int(i);
+            break;
+        }
+    }
+    return f;
+}
+
 // Draws in time order, oldest first.
 static std::vector<Draw> drawsInTimeOrder(const History& history, const std::vector<std::size_t>& order) {
     std::vector<Draw> draws;
@@ -738,9 +863,12 @@ HistoryReading doHistoryJob(HistoryJob job) {
     const History& history = *job.history;
     if (!history.draws.empty()) {
         const bool newestFirst = historyIsNewestFirst(history);
-        reading.main = figuresOf(backtestMain(job.mainInputs, job.tolerance, history),
-                                 mainBets(job.mainInputs, job.tolerance, job.prices.groupBets ? BetKind::Group : BetKind::Direct),
-                                 history, job, order, newestFirst);
+        if (job.walkForward)
+            reading.main = walkForwardFigures(*job.walkForward, history, job, order, newestFirst);
+        else
+            reading.main = figuresOf(backtestMain(job.mainInputs, job.tolerance, history),
+                                     mainBets(job.mainInputs, job.tolerance, job.prices.groupBets ? BetKind::Group : BetKind::Direct),
+                                     history, job, order, newestFirst);
         if (job.twoStar) {
             // Which of the two-star window's conditions rule out each draw.
             Backtest b = backtestTwoStar(*job.twoStar, history);
@@ -807,6 +935,11 @@ HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
     connect(&document_, &ConditionsDocument::settled, this, &HistoryWindow::checkLater);
     connect(&document_, &ConditionsDocument::twoStarChanged, backtestTimer_, qOverload<>(&QTimer::start));
     connect(&PriceSettings::notifier(), &PriceSettings::changed, this, &HistoryWindow::checkLater);
+    // A backtest with rules walks forward: it follows the rule list, and what
+    // the rules take from a history this window did not hand over itself.
+    connect(&document_, &ConditionsDocument::rulesChanged, this, [this] {
+        if (!takingHistory_) checkLater();
+    });
 
     loadRemembered();
     {
@@ -849,6 +982,47 @@ void HistoryWindow::loadRemembered() {
                                              "为免覆盖，本次不自动保存开奖历史。")
                                   .arg(reason));
     }
+}
+
+namespace {
+// A remembered history up to this size is read as the program starts; a
+// larger one away from the window's thread.
+constexpr qint64 kStartReadAtOnceBytes = qint64(256) << 10;
+
+// The draws of the remembered history as this window would read them from
+// its box (the file taken as UTF-8); null when the file cannot be read or
+// holds more than the box would read.
+std::shared_ptr<const History> rememberedHistory(const QString& path) {
+    const FileBytes file = readWindowFile(path, kHistoryMaxBytes);
+    if (!file.bytes) return nullptr;
+    const QByteArray utf8 = QString::fromUtf8(*file.bytes).toUtf8();
+    if (std::size_t(utf8.size()) > kHistoryMaxBytes) return nullptr;
+    History history = readHistoryText(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    history.convertedFromGb18030 = false;
+    return std::make_shared<const History>(std::move(history));
+}
+}  // namespace
+
+void HistoryWindow::readRememberedInto(ConditionsDocument& document) {
+    const QString path = storagePath();
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) return;  // nothing remembered yet
+    // The draws go to the document unless it has others by then (this
+    // window opened, read the file itself and the player went on).
+    const std::shared_ptr<const History> before = document.history();
+    auto hand = [&document, before](std::shared_ptr<const History> read) {
+        if (read && !read->draws.empty() && document.history() == before) freeAway(document.setHistory(std::move(read)));
+    };
+    if (info.isFile() && info.size() < kStartReadAtOnceBytes) {
+        hand(rememberedHistory(path));
+        return;
+    }
+    auto* watcher = new QFutureWatcher<std::shared_ptr<const History>>(&document);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, &document, [watcher, hand] {
+        hand(watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run(rememberedHistory, path));
 }
 
 HistoryWindow::~HistoryWindow() {
@@ -1024,6 +1198,7 @@ HistoryJob HistoryWindow::job(bool read) {
     const MainConditions& state = document_.conditions();
     job.mainInputs = shrinkInputs(state);
     job.tolerance = state.tolerance;
+    if (!state.rules.empty()) job.walkForward = state;
     if (std::optional<TwoStarConditions> twoStar = document_.twoStarConditions()) job.twoStar = *twoStar;
     job.prices = PriceSettings::prices();
     return job;
@@ -1098,7 +1273,11 @@ void HistoryWindow::waitForReading() {
 void HistoryWindow::applyReading(HistoryReading reading) {
     noteSave(reading);
     refusedBytes_ = reading.tooLargeBytes;
-    freeAway(document_.setHistory(reading.history));
+    {
+        // The reading's own backtests already follow its draws.
+        const QScopedValueRollback taking(takingHistory_, true);
+        freeAway(document_.setHistory(reading.history));
+    }
     historyQuality_ = std::move(reading.quality);
     showStatus();
     showBacktests(reading);

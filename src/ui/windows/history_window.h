@@ -9,11 +9,14 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/analysis/backtest.h"
 #include "core/analysis/backtest_money.h"
 #include "core/files/history.h"
 #include "core/files/history_order.h"
+#include "core/state/condition_state.h"
 #include "ui/widgets/price_settings.h"
 #include "core/analysis/trends.h"
 
@@ -46,8 +49,17 @@ struct BacktestFigures {
     MoneySettings prices;
     bool groupBets = false;             // the main window's bets bought as 组选
     bool newestFirst = false;           // the history lists its newest draw first
-    std::vector<std::size_t> timeOrder;  // indices of the draws, oldest first
+    // Indices of the scored draws, oldest first: every draw, except the
+    // warm-up draws of a backtest that walks forward.
+    std::vector<std::size_t> timeOrder;
     std::vector<double> cumulative;     // by draw: net of the draws up to it in time order
+    // A backtest of rules that follow past draws walks forward: each draw is
+    // bet on with the rules looking back from it. A draw before which some
+    // rule is not ready is a warm-up draw, listed and left out of every figure.
+    bool walksForward = false;
+    std::vector<char> warmup;           // by draw (empty when not walking forward)
+    int warmupDraws = 0;
+    std::vector<std::string> ruleNames;  // rule row 101 + i is ruleNames[i]
     // Two-star window: draws each of its conditions would have ruled out, by step.
     std::vector<int> killsByStep;
 };
@@ -62,6 +74,10 @@ public:
     void setFigures(std::shared_ptr<const BacktestFigures> figures, bool twoStar);
     const Backtest& backtest() const;
     const BacktestFigures* figures() const { return figures_.get(); }
+    // A warm-up draw of a backtest that walks forward: greyed, its result
+    // column says warmupCaption(), and it counts nowhere.
+    bool isWarmup(int row) const;
+    static QString warmupCaption();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -138,6 +154,7 @@ struct HistoryJob {
     std::shared_ptr<const History> history;
     ShrinkInputs mainInputs;                // the main window's conditions
     int tolerance = 0;
+    std::optional<MainConditions> walkForward;  // the same with their rules, when they hold any
     std::optional<TwoStarInputs> twoStar;   // while that window is open
     MoneyPrices prices;                     // the player's price and prizes
 };
@@ -180,6 +197,13 @@ public:
     // from the window's thread, so typing goes on meanwhile).
     bool isReading() const;
     const History& history() const { return *history_; }
+
+    // Reads the remembered history (history.txt) into the document as the
+    // program starts, so that its rules look back on it before this window
+    // is ever opened: a small file at once, a large one away from the
+    // window's thread. A file that cannot be read is left to this window,
+    // which puts it aside and says so when it opens.
+    static void readRememberedInto(ConditionsDocument& document);
 
     // Opens a history file into the box; on any fault one message and the box keeps its text.
     bool openHistoryFile(const QString& path);
@@ -260,6 +284,7 @@ private:
     QWidget* busy_ = nullptr;           // the busy caption and bar
     BacktestView* mainView_ = nullptr;
     BacktestView* twoStarView_ = nullptr;
+    bool takingHistory_ = false;         // handing a reading's draws to the document
     QComboBox* trendMeasure_ = nullptr;
     QTableWidget* trendTable_ = nullptr;
     QChart* trendChart_ = nullptr;

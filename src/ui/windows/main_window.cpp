@@ -101,6 +101,8 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent)
             [this](const QString& path) { openHistory()->openHistoryFile(path); });
     showSettled();
     setupStatusBar();
+    // The rules look back on the remembered draws before 开奖历史 is opened.
+    HistoryWindow::readRememberedInto(document_);
     document_.start();
     buildHelpMenu();
 }
