@@ -8,6 +8,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QAbstractBarSeries>
@@ -267,6 +268,37 @@ TEST_F(TrendViewTest, TheRuleLooksBackOnAtMostAThousandDrawsAndTakesTheValuesMis
             EXPECT_TRUE((values >> trendRuleValue(item, v)) & 1u) << ruleSentence(rule);
         }
     }
+}
+
+// Not a check: with TARNEL_SCREENSHOTS set to a folder, 百位 over 200 draws
+// with both charts, after a double-click on the value missing longest.
+TEST_F(TrendViewTest, Screenshot) {
+    const QString folder = qEnvironmentVariable("TARNEL_SCREENSHOTS");
+    if (folder.isEmpty()) GTEST_SKIP() << "TARNEL_SCREENSHOTS not set";
+    StateMaker make(2026);
+    HistoryWindow* h = w.openHistory();
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += QStringLiteral("%1 %2\n").arg(2026001 + i).arg(fromStd(numberText(make.below(1000), 3)));
+    h->setHistoryText(text);
+    h->rereadNow();
+    h->resize(1366, 740);
+    h->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h));
+    h->findChild<QTabWidget*>(QStringLiteral("Tab_lishi"))->setCurrentWidget(h->trendView());
+    h->showTrend(RuleMeasure::Hundreds);
+    const TrendTable& t = h->trend();
+    int longest = 0;
+    for (int v = 1; v < int(t.values.size()); ++v)
+        if (t.values[std::size_t(v)].currentOmission > t.values[std::size_t(longest)].currentOmission) longest = v;
+    h->addTrendRule(longest);
+    grid(h)->selectRow(longest);
+    QTest::qWait(300);  // the charts lay out their legends after the first paint
+    h->grab().save(QDir(folder).filePath(QStringLiteral("trend-statistics.png")));
+    // The 27 road patterns run across, the two charts side by side.
+    h->showTrend(TrendMeasure::Road);
+    QTest::qWait(300);
+    h->grab().save(QDir(folder).filePath(QStringLiteral("trend-statistics-road.png")));
 }
 
 }  // namespace
