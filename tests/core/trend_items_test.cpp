@@ -11,6 +11,7 @@
 #include "core/analysis/trends.h"
 #include "core/rules/text.h"
 #include "core/state/past_draw_rules.h"
+#include "core/state/shrink.h"
 #include "support/random_state.h"
 
 namespace tarnel {
@@ -189,6 +190,39 @@ TEST(TrendItems, TheKillRuleOfAValueTakesTheValuesMissingAtLeastAsLong) {
     }
     EXPECT_GT(made, 100);
     EXPECT_GT(refused, 100);
+}
+
+// A click ticks the box that rules out exactly the numbers with the value
+// clicked; items without such a box change nothing.
+TEST(TrendItems, TheBoxOfAValueRulesOutExactlyItsNumbers) {
+    StateMaker make(37);
+    int ticked = 0;
+    for (TrendItem item : kTrendItems) {
+        for (int v = -1; v <= trendItemValueCount(item); ++v) {
+            const MainConditions before = make.main(0.05);
+            MainConditions state = before;
+            const std::optional<TrendBox> box = tickTrendBox(state, item, v);
+            const std::string what = std::string(trendItemName(item)) + " " + std::to_string(v);
+            const std::optional<RuleMeasure> m = trendRuleMeasure(item);
+            const bool hasBox = v >= 0 && v < trendItemValueCount(item) && item != TrendItem(TrendMeasure::Sum) &&
+                                (!m || (*m != RuleMeasure::Digits && *m != RuleMeasure::Big && *m != RuleMeasure::Odd &&
+                                        *m != RuleMeasure::Prime));
+            ASSERT_EQ(box.has_value(), hasBox) << what;
+            if (!box) {
+                EXPECT_EQ(state, before) << what;
+                continue;
+            }
+            ++ticked;
+            MainConditions alone;
+            tickTrendBox(alone, item, v);
+            const NumberSet kills = rowKills(box->row, shrinkInputs(alone));
+            for (int n = 0; n < 1000; ++n) {
+                const bool withValue = m ? has(*m, n, trendRuleValue(item, v)) : ((trendItemValues(item, n) >> v) & 1u) != 0;
+                ASSERT_EQ(bool(kills[std::size_t(n)]), withValue) << what << " number " << n;
+            }
+        }
+    }
+    EXPECT_EQ(ticked, 10 + 10 + 3 + 8 + 8 + 27 + 30);
 }
 
 }  // namespace

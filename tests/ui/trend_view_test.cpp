@@ -205,7 +205,7 @@ TEST_F(TrendViewTest, DoubleClickAddsTheRuleOfTheValueAndAClickTicksItsBox) {
                 EXPECT_TRUE(note->text().contains(fromStd(ruleSentence(rules.back())))) << what;
             } else {
                 EXPECT_TRUE(note->text().contains(QStringLiteral("没有添加动态条件"))) << what;
-                if (const auto* m = std::get_if<TrendMeasure>(&item)) tickTrendBox(want, *m, v);
+                tickTrendBox(want, item, v);
             }
             ASSERT_EQ(w.document().rules(), rules) << what;
             MainConditions shown = w.conditions();
@@ -228,6 +228,15 @@ TEST_F(TrendViewTest, DoubleClickAddsTheRuleOfTheValueAndAClickTicksItsBox) {
     EXPECT_TRUE(w.document().rules().empty());
     EXPECT_EQ(note->text(), QStringLiteral("已在主窗口勾选“杀和尾 4”。"));
 
+    // 百位 7 selects 7 in the 百 row of 定位杀.
+    h->showTrend(RuleMeasure::Hundreds);
+    click(grid(h)->viewport(), grid(h)->visualRect(grid(h)->model()->index(7, 2)).center());
+    EXPECT_TRUE(w.conditions().digits.positionKill[7]);
+    EXPECT_EQ(std::count(w.conditions().digits.positionKill.begin(), w.conditions().digits.positionKill.end(), true), 1);
+    EXPECT_EQ(note->text(), QStringLiteral("已在主窗口勾选“定位杀 百位 7”。"));
+    EXPECT_TRUE(w.document().rules().empty());
+
+    h->showTrend(TrendMeasure::SumTail);
     const TrendTable tails = trendTable(TrendMeasure::SumTail, draws());
     int tail = 0;
     while (tails.values[std::size_t(tail)].hits < 3 || tails.values[std::size_t(tail)].currentOmission == 0) ++tail;

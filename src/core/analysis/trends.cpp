@@ -184,4 +184,19 @@ std::optional<TrendBox> tickTrendBox(MainConditions& state, TrendMeasure measure
     return std::nullopt;
 }
 
+std::optional<TrendBox> tickTrendBox(MainConditions& state, TrendItem item, int value) {
+    if (const auto* m = std::get_if<TrendMeasure>(&item)) return tickTrendBox(state, *m, value);
+    if (value < 0 || value >= trendItemValueCount(item)) return std::nullopt;
+    int position = 0;
+    switch (std::get<RuleMeasure>(item)) {
+        case RuleMeasure::Hundreds: position = 0; break;
+        case RuleMeasure::Tens: position = 1; break;
+        case RuleMeasure::Units: position = 2; break;
+        default: return std::nullopt;
+    }
+    state.digits.positionKill[std::size_t(10 * position + value)] = true;
+    return TrendBox{RowId::PositionKill,
+                    "定位杀 " + std::string(trendItemName(item)) + ' ' + trendItemValueCaption(item, value)};
+}
+
 }  // namespace tarnel

@@ -95,5 +95,8 @@ struct TrendBox {
 // Ticks the box of `value` in `state` and says which it is. Sums have no box
 // per value: then, and for a value out of range, nothing is ticked.
 std::optional<TrendBox> tickTrendBox(MainConditions& state, TrendMeasure measure, int value);
+// The same for every item: 百位, 十位 and 个位 select the digit's button in
+// their row of the 定位杀 grid; the other items of the rules have no box.
+std::optional<TrendBox> tickTrendBox(MainConditions& state, TrendItem item, int value);
 
 }  // namespace tarnel

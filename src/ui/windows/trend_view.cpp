@@ -248,9 +248,8 @@ void TrendView::pickValue(int value) {
     const TrendItem item = shownItem();
     if (value < 0 || value >= trendItemValueCount(item)) return;
     const QString caption = fromStd(trendItemValueCaption(item, value));
-    const auto* measure = std::get_if<TrendMeasure>(&item);
     MainConditions s = document_.conditions();
-    const std::optional<TrendBox> box = measure ? tickTrendBox(s, *measure, value) : std::nullopt;
+    const std::optional<TrendBox> box = tickTrendBox(s, item, value);
     if (!box) {
         note_->setText(QStringLiteral("%1 %2 没有一一对应的排除框，主窗口没有改变。")
                            .arg(fromStd(trendItemName(item)), caption));
