@@ -1,6 +1,7 @@
 #include "core/analysis/trends.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "core/rules/digits.h"
 #include "core/rules/digit_properties.h"
@@ -75,24 +76,71 @@ int trendValueOf(TrendMeasure measure, int number) {
     return 0;
 }
 
+std::string_view trendItemName(TrendItem item) {
+    if (const auto* m = std::get_if<TrendMeasure>(&item)) return trendMeasureName(*m);
+    return measureInfo(std::get<RuleMeasure>(item)).name;
+}
+
+int trendItemValueCount(TrendItem item) {
+    if (const auto* m = std::get_if<TrendMeasure>(&item)) return trendValueCount(*m);
+    return measureInfo(std::get<RuleMeasure>(item)).values;
+}
+
+std::string trendItemValueCaption(TrendItem item, int value) {
+    if (const auto* m = std::get_if<TrendMeasure>(&item)) return trendValueCaption(*m, value);
+    return std::to_string(value);
+}
+
+std::uint32_t trendItemValues(TrendItem item, int number) {
+    if (const auto* m = std::get_if<TrendMeasure>(&item)) return std::uint32_t(1) << trendValueOf(*m, number);
+    return measureValues(std::get<RuleMeasure>(item), number);
+}
+
+std::optional<RuleMeasure> trendRuleMeasure(TrendItem item) {
+    if (const auto* r = std::get_if<RuleMeasure>(&item)) return *r;
+    switch (std::get<TrendMeasure>(item)) {
+        case TrendMeasure::Sum: return RuleMeasure::Sum;
+        case TrendMeasure::Span: return RuleMeasure::Span;
+        case TrendMeasure::SumTail: return RuleMeasure::SumTail;
+        case TrendMeasure::Form: return RuleMeasure::Form;
+        case TrendMeasure::Road: return RuleMeasure::Road;
+        case TrendMeasure::BigSmall:
+        case TrendMeasure::OddEven: break;
+    }
+    return std::nullopt;
+}
+
+int trendRuleValue(TrendItem item, int value) {
+    // The kill boxes read 豹子, 组三, 组六; a rule counts equal digits the other way.
+    if (item == TrendItem(TrendMeasure::Form)) return 2 - value;
+    return value;
+}
+
 TrendTable trendTable(TrendMeasure measure, const std::vector<Draw>& draws) {
-    // The value of every number once, then one pass over the draws.
-    std::array<int, 1000> valueOf{};
-    for (int n = 0; n < 1000; ++n) valueOf[std::size_t(n)] = trendValueOf(measure, n);
+    return trendTable(TrendItem(measure), draws);
+}
+
+TrendTable trendTable(TrendItem item, const std::vector<Draw>& draws) {
+    // The values of every number once, then one pass over the draws.
+    std::array<std::uint32_t, 1000> valuesOf{};
+    for (int n = 0; n < 1000; ++n) valuesOf[std::size_t(n)] = trendItemValues(item, n);
 
     TrendTable table;
-    table.measure = measure;
+    if (const auto* m = std::get_if<TrendMeasure>(&item)) table.measure = *m;
+    table.item = item;
     table.draws = int(draws.size());
-    table.values.assign(std::size_t(trendValueCount(measure)), TrendValue{});
+    table.values.assign(std::size_t(trendItemValueCount(item)), TrendValue{});
     std::vector<int> last(table.values.size(), -1);  // index of the value's last draw
     for (std::size_t i = 0; i < draws.size(); ++i) {
         const std::string& s = draws[i].number;
         const int n = (s[0] - '0') * 100 + (s[1] - '0') * 10 + (s[2] - '0');
-        const auto v = std::size_t(valueOf[std::size_t(n)]);
-        TrendValue& t = table.values[v];
-        ++t.hits;
-        t.longestOmission = std::max(t.longestOmission, int(i) - last[v] - 1);
-        last[v] = int(i);
+        for (std::uint32_t bits = valuesOf[std::size_t(n)]; bits; bits &= bits - 1) {
+            const auto v = std::size_t(std::countr_zero(bits));
+            TrendValue& t = table.values[v];
+            ++t.hits;
+            t.longestOmission = std::max(t.longestOmission, int(i) - last[v] - 1);
+            last[v] = int(i);
+        }
     }
     for (std::size_t v = 0; v < table.values.size(); ++v) {
         TrendValue& t = table.values[v];
@@ -100,6 +148,20 @@ TrendTable trendTable(TrendMeasure measure, const std::vector<Draw>& draws) {
         t.longestOmission = std::max(t.longestOmission, t.currentOmission);
     }
     return table;
+}
+
+std::optional<PastDrawRule> trendKillRule(const TrendTable& table, int value) {
+    const std::optional<RuleMeasure> measure = trendRuleMeasure(table.item);
+    if (!measure || value < 0 || value >= int(table.values.size())) return std::nullopt;
+    PastDrawRule rule;
+    rule.measure = *measure;
+    rule.from = RuleSource::Omission;
+    rule.draws = std::clamp(table.draws, 1, kRuleMaxDraws);
+    rule.min = std::clamp(table.values[std::size_t(value)].currentOmission, 0, rule.draws);
+    rule.max = rule.draws;
+    rule.action = RuleAction::Kill;
+    if (rule.min == 0) return std::nullopt;
+    return rule;
 }
 
 std::optional<TrendBox> tickTrendBox(MainConditions& state, TrendMeasure measure, int value) {
@@ -120,6 +182,21 @@ std::optional<TrendBox> tickTrendBox(MainConditions& state, TrendMeasure measure
         case TrendMeasure::Sum: break;
     }
     return std::nullopt;
+}
+
+std::optional<TrendBox> tickTrendBox(MainConditions& state, TrendItem item, int value) {
+    if (const auto* m = std::get_if<TrendMeasure>(&item)) return tickTrendBox(state, *m, value);
+    if (value < 0 || value >= trendItemValueCount(item)) return std::nullopt;
+    int position = 0;
+    switch (std::get<RuleMeasure>(item)) {
+        case RuleMeasure::Hundreds: position = 0; break;
+        case RuleMeasure::Tens: position = 1; break;
+        case RuleMeasure::Units: position = 2; break;
+        default: return std::nullopt;
+    }
+    state.digits.positionKill[std::size_t(10 * position + value)] = true;
+    return TrendBox{RowId::PositionKill,
+                    "定位杀 " + std::string(trendItemName(item)) + ' ' + trendItemValueCaption(item, value)};
 }
 
 }  // namespace tarnel

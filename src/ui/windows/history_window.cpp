@@ -49,6 +49,7 @@
 #include "ui/document/conditions_document.h"
 #include "ui/document/window_files.h"
 #include "core/analysis/walk_forward.h"
+#include "ui/windows/trend_view.h"
 #include "core/files/scheme.h"
 #include "core/rules/pair_step_kills.h"
 #include "core/state/past_draw_rules.h"
@@ -920,7 +921,9 @@ HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
     tabs_->addTab(mainView_, QStringLiteral("历史验证"));
     twoStarView_ = new BacktestView(QStringLiteral("Frame_yanzheng_2d"), true, tabs_);
     tabs_->addTab(twoStarView_, QStringLiteral("二星验证"));
-    tabs_->addTab(buildTrendTab(), QStringLiteral("走势统计"));
+    trendView_ = new TrendView(document_, tabs_);
+    tabs_->addTab(trendView_, QStringLiteral("走势统计"));
+    connect(trendView_, &TrendView::itemChosen, this, &HistoryWindow::refreshTrend);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(tabs_);
@@ -1105,60 +1108,7 @@ QWidget* HistoryWindow::buildInputTab() {
     return page;
 }
 
-QWidget* HistoryWindow::buildTrendTab() {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("Frame_zoushi"));
-    auto* layout = new QVBoxLayout(page);
-    auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("统计项目"), page));
-    trendMeasure_ = new QComboBox(page);
-    trendMeasure_->setObjectName(QStringLiteral("Combo_zoushi"));
-    for (TrendMeasure m : kTrendMeasures) trendMeasure_->addItem(fromStd(trendMeasureName(m)));
-    top->addWidget(trendMeasure_);
-    trendNote_ = new QLabel(QStringLiteral("双击一个值，在主窗口勾选对应的排除条件。"), page);
-    trendNote_->setObjectName(QStringLiteral("L_zoushi_tishi"));
-    trendNote_->setWordWrap(true);
-    top->addWidget(trendNote_, 1);
-    layout->addLayout(top);
-
-    auto* split = new QSplitter(Qt::Horizontal, page);
-    trendTable_ = new QTableWidget(0, 5, split);
-    trendTable_->setObjectName(QStringLiteral("Grid_zoushi"));
-    trendTable_->setHorizontalHeaderLabels({QStringLiteral("值"), QStringLiteral("出现次数"), QStringLiteral("出现比例"),
-                                            QStringLiteral("当前遗漏"), QStringLiteral("最大遗漏")});
-    trendTable_->verticalHeader()->hide();
-    trendTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    trendTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    trendTable_->setSelectionMode(QAbstractItemView::SingleSelection);
-    trendTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    trendTable_->setToolTip(trendOmissionHint());
-    for (int c : {3, 4}) trendTable_->horizontalHeaderItem(c)->setToolTip(trendOmissionHint());
-    connect(trendTable_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { pickTrendValue(row); });
-
-    trendChart_ = new QChart;
-    auto* view = makeChartView(trendChart_, split);
-    view->setObjectName(QStringLiteral("Chart_zoushi"));
-    trendChart_->legend()->setVisible(true);
-    trendChart_->legend()->setAlignment(Qt::AlignBottom);
-    split->addWidget(trendTable_);
-    split->addWidget(view);
-    split->setStretchFactor(0, 2);
-    split->setStretchFactor(1, 3);
-    split->setSizes({420, 700});  // the chart gets room for 28 values side by side
-    trendTable_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    trendTable_->verticalHeader()->setDefaultSectionSize(trendTable_->fontMetrics().height() + 6);
-    layout->addWidget(split, 1);
-
-    connect(trendMeasure_, &QComboBox::currentIndexChanged, this, [this] { refreshTrend(); });
-    return page;
-}
-
-QString HistoryWindow::trendOmissionHint() {
-    return QStringLiteral("开奖号码按时间先后计算：通常最后一行是最新一期；每行都有期号且期号从上到下"
-                          "由大到小时（最新一期在最前），第一行是最新一期。\n"
-                          "当前遗漏：最新一期往前数，这个值已经连续多少期没有开出（从未开出时为总期数）。\n"
-                          "最大遗漏：历史上连续没有开出的最多期数，包括当前遗漏。");
-}
+QString HistoryWindow::trendOmissionHint() { return TrendView::omissionHint(); }
 
 QString HistoryWindow::historyText() const { return text_->plainText(); }
 
@@ -1282,8 +1232,7 @@ void HistoryWindow::applyReading(HistoryReading reading) {
     showStatus();
     showBacktests(reading);
     if (reading.measure == shownTrend()) {
-        trend_ = std::move(reading.trend);
-        showTrendTable();
+        trendView_->showTable(std::move(reading.trend));
     } else {
         refreshTrend();
     }
@@ -1484,99 +1433,21 @@ void HistoryWindow::showBacktests(HistoryReading& reading) {
 
 // ---- 走势统计 --------------------------------------------------------------------------
 
-void HistoryWindow::showTrend(TrendMeasure measure) {
-    trendMeasure_->setCurrentIndex(int(std::find(kTrendMeasures.begin(), kTrendMeasures.end(), measure) -
-                                       kTrendMeasures.begin()));
-}
+void HistoryWindow::showTrend(TrendItem measure) { trendView_->showItem(measure); }
 
-TrendMeasure HistoryWindow::shownTrend() const {
-    return kTrendMeasures[std::size_t(std::max(0, trendMeasure_->currentIndex()))];
-}
+TrendItem HistoryWindow::shownTrend() const { return trendView_->shownItem(); }
+
+const TrendTable& HistoryWindow::trend() const { return trendView_->table(); }
 
 void HistoryWindow::refreshTrend() {
-    trend_ = historyQuality_.newestFirst ? trendTable(shownTrend(), drawsInTimeOrder(*history_, timeOrder(*history_)))
-                                         : trendTable(shownTrend(), history_->draws);
-    showTrendTable();
+    trendView_->showTable(historyQuality_.newestFirst
+                              ? trendTable(shownTrend(), drawsInTimeOrder(*history_, timeOrder(*history_)))
+                              : trendTable(shownTrend(), history_->draws));
 }
 
-void HistoryWindow::showTrendTable() {
-    const TrendMeasure measure = shownTrend();
-    const int values = int(trend_.values.size());
-    trendTable_->setRowCount(values);
-    auto* hits = new QBarSet(QStringLiteral("出现次数"));
-    auto* omission = new QBarSet(QStringLiteral("当前遗漏"));
-    QStringList captions;
-    for (int v = 0; v < values; ++v) {
-        const TrendValue& t = trend_.values[std::size_t(v)];
-        const QString caption = fromStd(trendValueCaption(measure, v));
-        captions << caption;
-        const QStringList cells = {caption, QString::number(t.hits), percent(t.hits, trend_.draws),
-                                   QString::number(t.currentOmission), QString::number(t.longestOmission)};
-        for (int c = 0; c < cells.size(); ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
-            item->setTextAlignment(Qt::AlignCenter);
-            trendTable_->setItem(v, c, item);
-        }
-        *hits << t.hits;
-        *omission << t.currentOmission;
-    }
+void HistoryWindow::pickTrendValue(int value) { trendView_->pickValue(value); }
 
-    trendChart_->removeAllSeries();
-    for (QAbstractAxis* axis : trendChart_->axes()) {
-        trendChart_->removeAxis(axis);
-        delete axis;
-    }
-    trendChart_->setTitle(QStringLiteral("%1：%2 期").arg(fromStd(trendMeasureName(measure))).arg(trend_.draws));
-    // Three-digit captions (012 road) are too wide side by side: their bars run across, the first on top.
-    const bool across = measure == TrendMeasure::Road;
-    QAbstractBarSeries* series = across ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
-                                        : static_cast<QAbstractBarSeries*>(new QBarSeries);
-    if (across) {
-        std::reverse(captions.begin(), captions.end());
-        for (QBarSet* set : {hits, omission}) {
-            QList<qreal> values;
-            for (int i = set->count() - 1; i >= 0; --i) values << set->at(i);
-            set->remove(0, set->count());
-            set->append(values);
-        }
-    }
-    series->append(hits);
-    series->append(omission);
-    trendChart_->addSeries(series);
-    auto* categories = new QBarCategoryAxis;
-    categories->append(captions);
-    {
-        // 28 sums side by side, or 27 road patterns one above another, in a
-        // smaller font; whole captions rather than "…" where a slot is tight.
-        QFont small = categories->labelsFont();
-        small.setPointSizeF(small.pointSizeF() * 0.8);
-        categories->setLabelsFont(small);
-        categories->setTruncateLabels(false);
-    }
-    trendChart_->addAxis(categories, across ? Qt::AlignLeft : Qt::AlignBottom);
-    series->attachAxis(categories);
-    auto* counts = new QValueAxis;
-    int top = 1;
-    for (const TrendValue& t : trend_.values) top = std::max({top, t.hits, t.currentOmission});
-    setCountAxis(counts, top);
-    showValuesOnHover(series);
-    trendChart_->addAxis(counts, across ? Qt::AlignBottom : Qt::AlignLeft);
-    series->attachAxis(counts);
-}
-
-void HistoryWindow::pickTrendValue(int value) {
-    const TrendMeasure measure = shownTrend();
-    if (value < 0 || value >= trendValueCount(measure)) return;
-    MainConditions s = document_.conditions();
-    const std::optional<TrendBox> box = tickTrendBox(s, measure, value);
-    if (!box) {
-        trendNote_->setText(QStringLiteral("和值 %1 没有一一对应的排除框，主窗口没有改变。")
-                                .arg(fromStd(trendValueCaption(measure, value))));
-        return;
-    }
-    document_.applyConditions(s);
-    trendNote_->setText(QStringLiteral("已在主窗口勾选“%1”。").arg(fromStd(box->caption)));
-}
+void HistoryWindow::addTrendRule(int value) { trendView_->addRuleFor(value); }
 
 // ---- opening and closing ------------------------------------------------------------
 

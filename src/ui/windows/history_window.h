@@ -38,6 +38,7 @@ namespace tarnel {
 
 class ConditionsDocument;
 class MultiLineBox;
+class TrendView;
 class UiServices;
 
 // A backtest as a tab shows it: which draws the conditions kept, what the
@@ -150,7 +151,7 @@ struct HistoryJob {
     QString savedText;                      // what history.txt holds
     bool lastSaveFailed = false;
     QString path;                           // of history.txt
-    TrendMeasure measure = TrendMeasure::Sum;
+    TrendItem measure = TrendMeasure::Sum;
     std::shared_ptr<const History> history;
     ShrinkInputs mainInputs;                // the main window's conditions
     int tolerance = 0;
@@ -162,7 +163,7 @@ struct HistoryJob {
 struct HistoryReading {
     quint64 generation = 0;
     bool read = false;
-    TrendMeasure measure = TrendMeasure::Sum;
+    TrendItem measure = TrendMeasure::Sum;
     QString text;                           // the text that was read
     std::shared_ptr<const History> history;
     TrendTable trend;                       // of `measure`, when read
@@ -222,11 +223,14 @@ public:
     // What the 开奖号码 tab says about repeated or out-of-order issues.
     QString qualityText() const;
 
-    // 走势统计: the measure shown, and a double-click on value `value`.
-    void showTrend(TrendMeasure measure);
-    TrendMeasure shownTrend() const;
+    // 走势统计: the measure shown, ticking value `value`'s kill box, and
+    // adding its kill rule (a double-click does both).
+    void showTrend(TrendItem measure);
+    TrendItem shownTrend() const;
     void pickTrendValue(int value);
-    const TrendTable& trend() const { return trend_; }
+    void addTrendRule(int value);
+    const TrendTable& trend() const;
+    TrendView* trendView() const { return trendView_; }
 
     static QString trendOmissionHint();
 
@@ -239,7 +243,6 @@ protected:
 
 private:
     QWidget* buildInputTab();
-    QWidget* buildTrendTab();
     void textEdited();
     HistoryJob job(bool read);
     void startReading();
@@ -249,7 +252,6 @@ private:
     void showBacktests(HistoryReading& reading);
     void waitForReading();
     void noteSave(const HistoryReading& reading);
-    void showTrendTable();
     void remember();
     void showStatus();
     void showQuality();
@@ -261,7 +263,6 @@ private:
     ConditionsDocument& document_;
     UiServices& services_;
     const std::shared_ptr<const History>& history_;  // the document's draws
-    TrendTable trend_;
     QString savedText_;       // what history.txt holds
     QString saveError_;       // why the last save failed, empty when it worked
     bool dirty_ = false;      // the box changed since it was last read
@@ -285,10 +286,7 @@ private:
     BacktestView* mainView_ = nullptr;
     BacktestView* twoStarView_ = nullptr;
     bool takingHistory_ = false;         // handing a reading's draws to the document
-    QComboBox* trendMeasure_ = nullptr;
-    QTableWidget* trendTable_ = nullptr;
-    QChart* trendChart_ = nullptr;
-    QLabel* trendNote_ = nullptr;
+    TrendView* trendView_ = nullptr;
 };
 
 }  // namespace tarnel
