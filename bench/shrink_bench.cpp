@@ -1,8 +1,12 @@
 // The shrink run through the core and through the window, and the base
 // list with large pastes (1 MB and 10 MB: the time should grow tenfold).
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QPushButton>
+#include <QTimer>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <random>
 #include <string>
 
@@ -11,6 +15,7 @@
 #include "ui/windows/main_window.h"
 #include "core/rules/text.h"
 #include "core/state/shrink.h"
+#include "bench_states.h"
 
 namespace {
 
@@ -48,6 +53,63 @@ void BM_WindowClickToResult(benchmark::State& state) {
     for (auto _ : state) start->click();
 }
 BENCHMARK(BM_WindowClickToResult)->Unit(benchmark::kMicrosecond);
+
+// As BM_WindowClickToResult, with every condition of the main window set.
+void BM_WindowClickToResultEveryCondition(benchmark::State& state) {
+    tarnel::RecordingUiServices services;
+    tarnel::MainWindow w(services);
+    w.applyConditions(tarnel::everyConditionSet());
+    auto* start = w.findChild<QPushButton*>(QStringLiteral("C_guolv_ks"));
+    for (auto _ : state) start->click();
+}
+BENCHMARK(BM_WindowClickToResultEveryCondition)->Unit(benchmark::kMicrosecond);
+
+// Click → result shown, in a shown window: the start button clicked from
+// inside the event loop, as a player's click arrives, and then the paint that
+// shows the result (the window's pending update request). That is the time
+// until the player sees the result. Whatever else the event loop then does
+// (the windows that follow a run) is done after each click outside the
+// timing; its time per click is the counter `after_paint_us`.
+// conditions: 0 none, 1 every condition set. windows: 0 the main window
+// alone, 1 with 条件统计, 号码诊断, 开奖历史 and 方案组合 open too.
+void BM_WindowClickToResultShown(benchmark::State& state) {
+    tarnel::RecordingUiServices services;
+    tarnel::MainWindow w(services);
+    if (state.range(0)) w.applyConditions(tarnel::everyConditionSet());
+    if (state.range(1)) {
+        w.openStatistics();
+        w.openDiagnosis();
+        w.openHistory();
+        w.openCombine();
+    }
+    w.show();
+    w.activateWindow();
+    for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
+    auto* start = w.findChild<QPushButton*>(QStringLiteral("C_guolv_ks"));
+    double afterPaint = 0;
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&] {
+        for (auto _ : state) {
+            start->click();
+            QCoreApplication::sendPostedEvents(&w, QEvent::UpdateRequest);
+            state.PauseTiming();
+            const auto begun = std::chrono::steady_clock::now();
+            QCoreApplication::processEvents();
+            afterPaint += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begun).count();
+            state.ResumeTiming();
+        }
+        loop.quit();
+    });
+    loop.exec();
+    state.counters["after_paint_us"] = benchmark::Counter(afterPaint / double(std::max<int64_t>(1, state.iterations())));
+}
+BENCHMARK(BM_WindowClickToResultShown)
+    ->ArgNames({"conditions", "windows"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_WindowClickBaseListPaste(benchmark::State& state) {
     tarnel::RecordingUiServices services;
