@@ -1,9 +1,11 @@
 #include "ui/document/conditions_document.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 
@@ -235,7 +237,36 @@ void ConditionsDocument::run() {
     ++runCount_;
     emit runDone();
     if (wasSaved) markSaved(schemePath_);
+    followRun();
+}
+
+namespace {
+const QEvent::Type kFollowRun = QEvent::Type(QEvent::registerEventType());
+}  // namespace
+
+void ConditionsDocument::followRun() {
+    // Outside an event loop (a script or a test driving the windows) nothing
+    // would take a later follow up: the windows follow at once.
+    if (QThread::currentThread()->loopLevel() == 0) {
+        if (followPending_) QCoreApplication::removePostedEvents(this, kFollowRun);
+        followPending_ = false;
+        emit ran();
+        return;
+    }
+    // A player's click: the windows that follow the run (statistics, diagnosis,
+    // backtests, combining) wait until the result is painted. Qt paints what
+    // changed at low priority; this comes after it. Runs in a row before it
+    // comes are followed once, at the last.
+    if (followPending_) return;
+    followPending_ = true;
+    QCoreApplication::postEvent(this, new QEvent(kFollowRun), Qt::LowEventPriority - 1);
+}
+
+bool ConditionsDocument::event(QEvent* event) {
+    if (event->type() != kFollowRun) return QObject::event(event);
+    followPending_ = false;
     emit ran();
+    return true;
 }
 
 std::shared_ptr<const History> ConditionsDocument::setHistory(std::shared_ptr<const History> history) {
