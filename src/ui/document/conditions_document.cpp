@@ -236,7 +236,13 @@ void ConditionsDocument::run() {
     lastRun_ = runMain(pool_, now, ruleRows(), observer_);
     ++runCount_;
     emit runDone();
-    if (wasSaved) markSaved(schemePath_);
+    if (wasSaved) {
+        // The saved copy takes the cleaned texts. The file is in the recent
+        // list since it was opened or saved: a run does not write the
+        // settings again (a write takes milliseconds before the paint).
+        savedScheme_ = scheme();
+        emit fileStateChanged();
+    }
     followRun();
 }
 
@@ -282,7 +288,10 @@ std::shared_ptr<const History> ConditionsDocument::setHistory(std::shared_ptr<co
 // ---- the scheme file --------------------------------------------------------------------
 
 bool ConditionsDocument::schemeModified() {
-    return !schemePath_.isEmpty() && savedScheme_ && !(scheme() == *savedScheme_);
+    // Compared in place: a copy of a pasted base list of megabytes is no
+    // small thing on every run and every title update.
+    return !schemePath_.isEmpty() && savedScheme_ &&
+           !(conditions() == savedScheme_->main && twoStarConditions() == savedScheme_->twoStar);
 }
 
 void ConditionsDocument::markSaved(const QString& path) {
