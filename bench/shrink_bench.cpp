@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -63,6 +64,19 @@ void BM_WindowClickToResultEveryCondition(benchmark::State& state) {
     for (auto _ : state) start->click();
 }
 BENCHMARK(BM_WindowClickToResultEveryCondition)->Unit(benchmark::kMicrosecond);
+
+// As BM_WindowClickToResultEveryCondition, with the conditions saved in a
+// scheme file that is open (each run keeps it unmodified).
+void BM_WindowClickToResultSchemeOpen(benchmark::State& state) {
+    tarnel::RecordingUiServices services;
+    tarnel::MainWindow w(services);
+    w.applyConditions(tarnel::everyConditionSet());
+    const QTemporaryDir dir;
+    w.saveSchemeFile(dir.filePath(QStringLiteral("scheme.tarnel")));
+    auto* start = w.findChild<QPushButton*>(QStringLiteral("C_guolv_ks"));
+    for (auto _ : state) start->click();
+}
+BENCHMARK(BM_WindowClickToResultSchemeOpen)->Unit(benchmark::kMicrosecond);
 
 // Click → result shown, in a shown window: the start button clicked from
 // inside the event loop, as a player's click arrives, and then the paint that
