@@ -6,14 +6,18 @@
 // box would have chosen for it.
 
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "core/files/scheme.h"
 #include "core/rules/text.h"
 #include "main_window_fixture.h"
 #include "support/random_state.h"
@@ -137,6 +141,37 @@ TEST_F(ClickFollowTest, ResultAtOnceFollowersAfterThePaintAsAfterAPlainClick) {
         EXPECT_EQ(result(), resultAtClick);
         EXPECT_EQ(followers(), deferred) << "round " << round;
     }
+}
+
+// A run with a scheme open and unmodified keeps it so, though the run writes
+// cleaned texts into boxes; and it is no opening or saving: the recent list
+// stays as it is (here as another window of the program left it).
+TEST_F(ClickFollowTest, RunWithAnUnmodifiedSchemeKeepsItSoAndLeavesTheRecentList) {
+    StateMaker make(61);
+    auto* start = get<QPushButton>(QStringLiteral("C_guolv_ks"));
+    int rewritten = 0;
+    for (int round = 0; round < 12; ++round) {
+        const QString path = folder.filePath(QStringLiteral("scheme%1.tarnel").arg(round));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(writeScheme(make.main(0.15), nullptr)));
+        file.close();
+        ASSERT_TRUE(w.openSchemeFile(path));
+        const QStringList recent = {QStringLiteral("/elsewhere/other.tarnel"), QFileInfo(path).absoluteFilePath()};
+        QSettings().setValue(QStringLiteral("recentSchemes"), recent);
+        const MainConditions opened = w.conditions();
+        start->click();
+        if (!(w.conditions() == opened)) ++rewritten;
+        EXPECT_FALSE(w.schemeModified()) << "round " << round;
+        EXPECT_FALSE(w.isWindowModified()) << "round " << round;
+        EXPECT_EQ(QSettings().value(QStringLiteral("recentSchemes")).toStringList(), recent);
+        // A change of the player's after it is one.
+        MainConditions changed = w.conditions();
+        changed.digits.spanKill[std::size_t(make.below(10))] ^= true;
+        w.applyConditions(changed);
+        EXPECT_TRUE(w.schemeModified()) << "round " << round;
+    }
+    EXPECT_GT(rewritten, 0) << "no run cleaned a box";
 }
 
 // The result box is told how to wrap before its text goes in, so that the
