@@ -717,9 +717,9 @@ void MultiLineBox::insertGrouped(QTextCursor& cursor, const QString& plain) {
     textKnown_ = false;
 }
 
-// Whether `plain` has a line of more than `chars` characters, counting every
-// character that can end a line in a document as a break (a text document may
-// break a line at more of them than this, never at fewer).
+// Whether `plain` has a line of more than `chars` characters, counting as a
+// break every character that can end a line in a document (the document ends
+// lines at no more of them: a line long here is as long there).
 static bool hasLineLongerThan(const QString& plain, qsizetype chars) {
     if (plain.size() <= chars) return false;
     qsizetype line = 0;
