@@ -1,9 +1,11 @@
 #include "ui/document/conditions_document.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 
@@ -234,8 +236,43 @@ void ConditionsDocument::run() {
     lastRun_ = runMain(pool_, now, ruleRows(), observer_);
     ++runCount_;
     emit runDone();
-    if (wasSaved) markSaved(schemePath_);
+    if (wasSaved) {
+        // The saved copy takes the cleaned texts. The file is in the recent
+        // list since it was opened or saved: a run does not write the
+        // settings again (a write takes milliseconds before the paint).
+        savedScheme_ = scheme();
+        emit fileStateChanged();
+    }
+    followRun();
+}
+
+namespace {
+const QEvent::Type kFollowRun = QEvent::Type(QEvent::registerEventType());
+}  // namespace
+
+void ConditionsDocument::followRun() {
+    // Outside an event loop (a script or a test driving the windows) nothing
+    // would take a later follow up: the windows follow at once.
+    if (QThread::currentThread()->loopLevel() == 0) {
+        if (followPending_) QCoreApplication::removePostedEvents(this, kFollowRun);
+        followPending_ = false;
+        emit ran();
+        return;
+    }
+    // A player's click: the windows that follow the run (statistics, diagnosis,
+    // backtests, combining) wait until the result is painted. Qt paints what
+    // changed at low priority; this comes after it. Runs in a row before it
+    // comes are followed once, at the last.
+    if (followPending_) return;
+    followPending_ = true;
+    QCoreApplication::postEvent(this, new QEvent(kFollowRun), Qt::LowEventPriority - 1);
+}
+
+bool ConditionsDocument::event(QEvent* event) {
+    if (event->type() != kFollowRun) return QObject::event(event);
+    followPending_ = false;
     emit ran();
+    return true;
 }
 
 std::shared_ptr<const History> ConditionsDocument::setHistory(std::shared_ptr<const History> history) {
@@ -251,7 +288,10 @@ std::shared_ptr<const History> ConditionsDocument::setHistory(std::shared_ptr<co
 // ---- the scheme file --------------------------------------------------------------------
 
 bool ConditionsDocument::schemeModified() {
-    return !schemePath_.isEmpty() && savedScheme_ && !(scheme() == *savedScheme_);
+    // Compared in place: a copy of a pasted base list of megabytes is no
+    // small thing on every run and every title update.
+    return !schemePath_.isEmpty() && savedScheme_ &&
+           !(conditions() == savedScheme_->main && twoStarConditions() == savedScheme_->twoStar);
 }
 
 void ConditionsDocument::markSaved(const QString& path) {

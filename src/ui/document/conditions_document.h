@@ -106,8 +106,11 @@ public:
     NumberPool& pool() { return pool_; }
     const NumberPool& pool() const { return pool_; }
     // Runs the conditions into the pool: says `runDone` (the main window
-    // shows the result and the cleaned boxes), then `ran`.
+    // shows the result and the cleaned boxes), then `ran`: at once when no
+    // event loop runs, else once the event loop has painted the result.
     void run();
+    // Whether `ran` is still to come for the last run.
+    bool followPending() const { return followPending_; }
     const std::optional<MainRun>& lastRun() const { return lastRun_; }
     int runCount() const { return runCount_; }
 
@@ -166,7 +169,8 @@ signals:
     // A burst of changes has settled (100 ms of quiet).
     void settled();
     // A run has finished; lastRun() holds it. `runDone` is for the main
-    // window, which shows the result; `ran` follows once it is shown.
+    // window, which shows the result; `ran` follows once it is shown (after
+    // several runs in a row, once for the last).
     void runDone();
     void ran();
     // The scheme file or its saved copy changed.
@@ -191,7 +195,11 @@ signals:
     void historyFileOffered(const QString& path);
     void pageWanted(int index);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    void followRun();  // says `ran`, now or after the paint
     void markSaved(const QString& path);
     void rememberRecent(const QString& path);
     void endClearUndo();
@@ -214,6 +222,7 @@ private:
     std::function<void(int)> observer_;
     std::optional<MainRun> lastRun_;
     int runCount_ = 0;
+    bool followPending_ = false;  // `ran` is posted and not yet said
     std::shared_ptr<const History> history_;
     std::optional<std::vector<int>> pastDraws_;  // history_ in time order, once asked for
     std::optional<std::vector<ExtraRow>> ruleRows_;

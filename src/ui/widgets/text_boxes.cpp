@@ -717,9 +717,35 @@ void MultiLineBox::insertGrouped(QTextCursor& cursor, const QString& plain) {
     textKnown_ = false;
 }
 
+// Whether `plain` has a line of more than `chars` characters, counting as a
+// break every character that can end a line in a document (the document ends
+// lines at no more of them: a line long here is as long there).
+static bool hasLineLongerThan(const QString& plain, qsizetype chars) {
+    if (plain.size() <= chars) return false;
+    qsizetype line = 0;
+    for (QChar c : plain) {
+        line = isBreak(c) || endsBlock(c) || c == QLatin1Char('\r') ? 0 : line + 1;
+        if (line > chars) return true;
+    }
+    return false;
+}
+
 void MultiLineBox::setText(const QString& text) {
     const QString plain = fromLineBreaks(text);
     if (plain.size() < kGroupedTextChars) {
+        // A line too long to wrap at words makes the box wrap anywhere
+        // (contentsChanged), whatever it held before. Switched before the
+        // text goes in (while the box holds little) and held through the
+        // setting, the text is laid out once instead of twice (the result
+        // box of the start button gets such a line on every run).
+        if ((wordWrapMode() == QTextOption::WrapAnywhere || document()->characterCount() < kWrapAnywhereChars) &&
+            hasLineLongerThan(plain, kWrapAnywhereChars)) {
+            setWordWrapMode(QTextOption::WrapAnywhere);
+            holdWrap_ = true;
+            setPlainText(plain);
+            holdWrap_ = false;
+            return;
+        }
         setPlainText(plain);
         return;
     }
@@ -749,9 +775,16 @@ void MultiLineBox::contentsChanged(int from, int charsRemoved, int charsAdded) {
         settleQueued_ = true;
         QMetaObject::invokeMethod(this, &MultiLineBox::settleUndo, Qt::QueuedConnection);
     }
+    const QTextDocument* doc = document();
+    // Qt drops a block's shaped text once the block is laid out, and the
+    // cursor and the paint that follow at once shape it again. The blocks of
+    // a short text keep it (the changed ones are laid out after this).
+    if (doc->characterCount() < kGroupedTextChars)
+        for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= from + charsAdded; b = b.next())
+            b.layout()->setCacheEnabled(true);
     // Wrap anywhere once a line gets too long to wrap at words; back at
     // words when the whole text is short again. Looks at the changed blocks only.
-    const QTextDocument* doc = document();
+    if (holdWrap_) return;  // setText has chosen already
     if (wordWrapMode() == QTextOption::WrapAnywhere) {
         if (doc->characterCount() < kWrapAnywhereChars) setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         return;

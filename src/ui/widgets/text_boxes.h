@@ -172,6 +172,7 @@ private:
     std::function<bool(const QString&)> insertCheck_;
     qsizetype undoChars_ = 0;  // characters put in since the undo steps were last forgotten
     bool settleQueued_ = false;
+    bool holdWrap_ = false;  // setText has chosen the wrapping of the text it sets
 };
 
 }  // namespace tarnel

@@ -190,6 +190,13 @@ void MainWindow::buildLayout() {
     sources_ = new PoolSourcePanel(state_.sources, binding_, this);
     sourceFrame->layout()->addWidget(sources_->compoundFrame());
     output_ = new MultiLineBox(QStringLiteral("T_dadi_output"), sourceFrame);
+    {
+        // Numbers and Chinese need no shaping (no ligatures, no joining): laid
+        // out without it, a result of 1000 numbers shows in a fraction of the time.
+        QFont plain;
+        plain.setStyleStrategy(QFont::PreferNoShaping);
+        output_->setFont(plain);
+    }
     output_->setText(kResultInitialText);
     sourceFrame->layout()->addWidget(output_);
     urLayout->addWidget(sourceFrame, 1);
@@ -430,9 +437,8 @@ void MainWindow::showTab(int index) {
 void MainWindow::startShrink() {
     start_->setEnabled(false);
     output_->setText(QString());
-    // Let the emptied box and the disabled button paint once; the run itself
-    // is a short computation that does not yield.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // The run takes microseconds: the emptied box and the disabled button are
+    // not painted before it, only the result after it.
     document_.run();
 }
 
