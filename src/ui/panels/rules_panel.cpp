@@ -323,8 +323,7 @@ void RulesPanel::propose(std::vector<PastDrawRule> rules, int select) {
 
 void RulesPanel::addRule() {
     if (editor_) return;
-    editor_ = new RuleEditor(lastAdded_, true, frame_->window());
-    editor_->setAttribute(Qt::WA_DeleteOnClose);
+    openEditor(new RuleEditor(lastAdded_, true, frame_->window()));
     connect(editor_, &QDialog::accepted, this, [this, editor = editor_.data()] {
         lastAdded_ = editor->rule();
         std::vector<PastDrawRule> next = rules_;
@@ -334,11 +333,19 @@ void RulesPanel::addRule() {
     editor_->open();
 }
 
+void RulesPanel::openEditor(RuleEditor* editor) {
+    editor_ = editor;
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    // Closed is done with, whenever the deletion comes.
+    connect(editor, &QDialog::finished, this, [this, editor] {
+        if (editor_ == editor) editor_ = nullptr;
+    });
+}
+
 void RulesPanel::editRule(int index) {
     if (editor_ || index < 0 || index >= static_cast<int>(rules_.size())) return;
     const PastDrawRule before = rules_[static_cast<std::size_t>(index)];
-    editor_ = new RuleEditor(before, false, frame_->window());
-    editor_->setAttribute(Qt::WA_DeleteOnClose);
+    openEditor(new RuleEditor(before, false, frame_->window()));
     connect(editor_, &QDialog::accepted, this, [this, index, before, editor = editor_.data()] {
         // The list may have changed under a window-modal editor only through
         // another window; then the edit goes to the same rule if it is still there.

@@ -81,6 +81,7 @@ signals:
 
 private:
     void propose(std::vector<PastDrawRule> rules, int select);
+    void openEditor(RuleEditor* editor);
     void updateButtons();
 
     QWidget* frame_ = nullptr;
