@@ -83,6 +83,7 @@ RuleEditor::RuleEditor(const PastDrawRule& rule, bool adding, QWidget* parent) :
     omission->addWidget(new QLabel(QStringLiteral("期"), this));
     omission->addStretch(1);
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("指标"), measure_);
     form->addRow(QStringLiteral("取值方式"), source_);
     form->addRow(QStringLiteral("看最近"), draws_);
@@ -95,8 +96,8 @@ RuleEditor::RuleEditor(const PastDrawRule& rule, bool adding, QWidget* parent) :
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto* hint = new QLabel(QStringLiteral("遗漏：某个值最近一次出现后又开了几期（最近一期就有为 0，"
-                                           "看的期数内都没有为看的期数）。"),
+    auto* hint = new QLabel(QStringLiteral("遗漏：某个值最近一次开出后又过了几期。上一期就开出为 0，\n"
+                                           "看的这些期里都没开出，就算作看的期数。"),
                             this);
     hint->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
