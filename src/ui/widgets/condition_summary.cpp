@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "core/state/past_draw_rules.h"
 #include "ui/widgets/controls.h"
 
 namespace tarnel {
@@ -80,7 +81,7 @@ ConditionSummary::ConditionSummary(QWidget* parent) : QLabel(parent) {
     connect(this, &QLabel::linkActivated, this, [this](const QString& link) {
         bool ok = false;
         const int page = link.mid(5).toInt(&ok);  // "page:N"
-        if (ok && page >= 0 && page < kTabPageCount) emit pageRequested(page);
+        if (ok && page >= 0 && page <= kRulesPage) emit pageRequested(page);
     });
     relayout();
 }

@@ -1,5 +1,7 @@
 #include "ui/windows/diagnosis_dialog.h"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -22,6 +24,13 @@ namespace tarnel {
 namespace {
 
 enum Column { kNumberColumn, kVerdictColumn, kCountColumn, kRowsColumn, kLastRunColumn, kColumnCount };
+
+// Whether two lists of rows added at run time rule out the same numbers by the same rows.
+bool sameRows(const std::vector<ExtraRow>& a, const std::vector<ExtraRow>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ExtraRow& x, const ExtraRow& y) {
+        return x.number == y.number && x.name == y.name && x.effectiveKills() == y.effectiveKills();
+    });
+}
 
 const char* const kHeaders[kColumnCount] = {"号码", "结果", "条件数/容错", "排除它的条件", "上次缩水"};
 const QString kPrompt = QStringLiteral("输入一个或多个三位数号码，用空格、逗号等任意符号隔开，然后按“诊断”。");
@@ -137,7 +146,7 @@ void DiagnosisDialog::diagnose() {
     const NumberReading reading = readNumbers(toStd(numbers_->text()));
     const MainConditions& state = document_.conditions();
     const int tolerance = state.tolerance;
-    const RowKills kills = computeRowKills(shrinkInputs(state));
+    const RowKills kills = computeRowKills(shrinkInputs(state), document_.ruleRows());
     diagnosed_ = true;
     results_.clear();
     for (int n : reading.numbers) results_.push_back(diagnoseNumber(kills, n, tolerance));
@@ -147,8 +156,9 @@ void DiagnosisDialog::diagnose() {
     const MainRun* run = document_.lastRun() ? &*document_.lastRun() : nullptr;
     std::optional<RowKills> ranKills;
     if (run) {
-        RowKills then = computeRowKills(run->inputs);
-        if (then.byRow != kills.byRow || run->tolerance != tolerance) ranKills = std::move(then);
+        RowKills then = computeRowKills(run->inputs, run->extra);
+        if (then.byRow != kills.byRow || !sameRows(then.extra, kills.extra) || run->tolerance != tolerance)
+            ranKills = std::move(then);
     }
     if (!run)
         basis_->setText(QStringLiteral("按当前条件诊断（还没有缩水过）。"));

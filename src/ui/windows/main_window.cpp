@@ -40,6 +40,7 @@
 #include "ui/panels/digit_properties_panel.h"
 #include "ui/panels/number_lists_panel.h"
 #include "ui/panels/positional_panel.h"
+#include "ui/panels/rules_panel.h"
 #include "core/state/condition_marks.h"
 #include "core/analysis/help_texts.h"
 #include "ui/widgets/condition_summary.h"
@@ -53,10 +54,10 @@ namespace tarnel {
 
 namespace {
 
-const char* const kTabCaptions[10] = {"杀直选", "杀垃圾复式", "杀2码组合", "必出2码组合", "交集工具",
-                                      "定位杀2码", "定位2码", "其它", "位置匹配", "定位胆"};
-const char* const kPageCaptions[10] = {"杀直选", "垃圾复式", "杀2码", "必出2码", "交集工具",
-                                       "定位杀2码", "定位2码", "其它", "位置匹配", "定位容对"};
+const char* const kTabCaptions[] = {"杀直选", "杀垃圾复式", "杀2码组合", "必出2码组合", "交集工具", "定位杀2码",
+                                    "定位2码",  "其它",       "位置匹配",  "定位胆",     "动态条件"};
+const char* const kPageCaptions[] = {"杀直选",    "垃圾复式", "杀2码", "必出2码",  "交集工具", "定位杀2码",
+                                     "定位2码", "其它",     "位置匹配", "定位容对", "动态条件"};
 
 const QString kRecentKey = QStringLiteral("recentSchemes");
 
@@ -99,6 +100,13 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent)
     connect(&document_, &ConditionsDocument::historyWindowWanted, this, &MainWindow::openHistory);
     connect(&document_, &ConditionsDocument::historyFileOffered, this,
             [this](const QString& path) { openHistory()->openHistoryFile(path); });
+    // The rules take their values from the history: the page, 预计注数 and
+    // the marks follow either at once.
+    connect(&document_, &ConditionsDocument::rulesChanged, this, &MainWindow::showRules);
+    connect(&document_, &ConditionsDocument::historyChanged, this, &MainWindow::showRules);
+    connect(rulesPage_, &RulesPanel::rulesEdited, &document_,
+            [this](const std::vector<PastDrawRule>& rules) { document_.setRules(rules); });
+    connect(rulesPage_, &RulesPanel::historyWanted, this, &MainWindow::openHistory);
     showSettled();
     setupStatusBar();
     // The rules look back on the remembered draws before 开奖历史 is opened.
@@ -114,17 +122,24 @@ void MainWindow::showSettled() {
     emit settled();
 }
 
+void MainWindow::showRules() {
+    rulesPage_->showRules(document_.rules(), document_.ruleRows(), document_.pastDraws());
+    updateForecast();
+    showConditionMarks();
+}
+
 void MainWindow::showConditionMarks() {
-    std::vector<SetCondition> set = setConditions(conditions());
+    std::vector<SetCondition> set = setConditions(conditions(), document_.ruleRows());
     const auto pages = pagesWithConditions(set);
     for (int i = 0; i < kTabPageCount; ++i) setTabMarked(tabs_[i], pages[static_cast<std::size_t>(i)]);
+    setTabMarked(tabs_[kRulesPage], !document_.rules().empty());
     summary_->setConditions(std::move(set));
 }
 
 void MainWindow::updateForecast() {
     const MainConditions& now = conditions();
     NumberPool scratch;
-    const ShrinkResult would = runWithTolerance(scratch, shrinkInputs(now), now.tolerance);
+    const ShrinkResult would = runWithTolerance(scratch, shrinkInputs(now), now.tolerance, document_.ruleRows());
     forecast_->setText(forecastText(would.count));
 }
 
@@ -154,21 +169,24 @@ void MainWindow::buildLayout() {
     auto* ulLayout = new QVBoxLayout(upperLeft);
     ulLayout->setContentsMargins(0, 0, 0, 0);
     ulLayout->setSpacing(0);
-    auto* tabRow = new QHBoxLayout;
+    // The tab buttons stand in one row, or in two where the window is
+    // too narrow for the designed grid (placeTabs).
+    auto* tabRow = new QGridLayout;
     tabRow->setSpacing(1);
-    for (int i = 0; i < 10; ++i) {
+    tabRow_ = tabRow;
+    for (int i = 0; i < kPageCount; ++i) {
         tabs_[i] = new TabButton(QString::fromUtf8(kTabCaptions[i]), upperLeft);
         tabs_[i]->setObjectName(indexedName(QStringLiteral("C_ding_anniu"), i));
         setBackColor(tabs_[i], colors::kGrey);
         connect(tabs_[i], &QPushButton::clicked, this, [this, i] { showTab(i); });
         setTabMarked(tabs_[i], false);
-        tabRow->addWidget(tabs_[i]);
+        tabRow->addWidget(tabs_[i], 0, i);
     }
     ulLayout->addLayout(tabRow);
     auto* pageArea = new QWidget(upperLeft);
     auto* pageGrid = new QGridLayout(pageArea);
     pageGrid->setContentsMargins(0, 0, 0, 0);
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < kPageCount; ++i) {
         auto* page = new QGroupBox(QString::fromUtf8(kPageCaptions[i]), pageArea);
         page->setObjectName(indexedName(QStringLiteral("Frame_ding"), i));
         auto* v = new QVBoxLayout(page);
@@ -275,6 +293,8 @@ void MainWindow::buildLayout() {
             if (frame) pages_[i]->layout()->addWidget(frame);
     pages_[7]->layout()->addWidget(lists_->otherPageFrame());
     pages_[7]->layout()->addWidget(positional_->anyTwoFrame());
+    rulesPage_ = new RulesPanel(this);
+    pages_[kRulesPage]->layout()->addWidget(rulesPage_->frame());
 
     // Bottom row: banker groups, base-number list, form exclusion.
     auto* bottom = new QHBoxLayout;

@@ -8,10 +8,12 @@
 #include <functional>
 #include <optional>
 
+#include "core/state/past_draw_rules.h"
 #include "ui/document/conditions_document.h"
 
 class QAction;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLayout;
 class QMenu;
@@ -35,6 +37,7 @@ class NumberListPanel;
 class PoolSourcePanel;
 class PositionalPanel;
 class ResultsView;
+class RulesPanel;
 class StatisticsWindow;
 class TwoStarWindow;
 class UiServices;
@@ -174,9 +177,11 @@ private:
     ConditionsDocument document_;
     MainConditions& state_;   // the document's fields the controls are bound to
     StateBinding& binding_;
-    std::array<QWidget*, 10> pages_{};  // Frame_ding 0..9: the tab area's pages
+    // The tab area's pages: the fixed rows' pages, then the rules (动态条件).
+    static constexpr int kPageCount = kRulesPage + 1;
+    std::array<QWidget*, kPageCount> pages_{};  // Frame_ding 0..10
 
-    QPushButton* tabs_[10] = {};
+    QPushButton* tabs_[kPageCount] = {};
     QPushButton* start_ = nullptr;
     MultiLineBox* output_ = nullptr;
     LineBox* count_ = nullptr;
@@ -184,6 +189,8 @@ private:
     NumberListPanel* lists_ = nullptr;
     DigitPropertyPanel* digits_ = nullptr;
     PositionalPanel* positional_ = nullptr;
+    RulesPanel* rulesPage_ = nullptr;
+    void showRules();  // the rules page after the rules or the history changed
     QList<QWidget*> hoverButtons_;
     QScrollArea* scroll_ = nullptr;
     QPointer<TwoStarWindow> twoStar_;
@@ -231,6 +238,9 @@ private:
     QPointer<ResultsView> results_;
     QWidget* sideColumn_ = nullptr;  // holds the result column when the window is too small for the whole grid
     QLayout* bottomRow_ = nullptr;   // banker groups, base list, form exclusion
+    QGridLayout* tabRow_ = nullptr;  // the tab buttons
+    // The tab buttons in one row, or in two rows of about half each.
+    void placeTabs(bool twoRows);
     Arrangement arrangement_ = Arrangement::Designed;
     // Each arrangement's minimum content size, measured again after a font change.
     std::array<QSize, kArrangements> minimumFor_{};

@@ -156,6 +156,13 @@ void MainWindow::fitLayout() {
     placeRegions(pick);
 }
 
+void MainWindow::placeTabs(bool twoRows) {
+    const int perRow = twoRows ? (kPageCount + 1) / 2 : kPageCount;
+    for (QPushButton* tab : tabs_) tabRow_->removeWidget(tab);
+    for (int i = 0; i < kPageCount; ++i) tabRow_->addWidget(tabs_[i], i / perRow, i % perRow);
+    for (int col = 0; col < kPageCount; ++col) tabRow_->setColumnStretch(col, col < perRow ? 1 : 0);
+}
+
 void MainWindow::placeRegions(Arrangement arrangement) {
     if (arrangement == arrangement_) return;
     const bool wasBeside = resultColumnBeside();
@@ -221,6 +228,7 @@ void MainWindow::placeRegions(Arrangement arrangement) {
     }
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
+    placeTabs(beside);
     if (beside) {
         side->addWidget(upperRight, 1);
         side->addWidget(lowerRight);

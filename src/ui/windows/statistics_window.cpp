@@ -57,10 +57,10 @@ SortItem* numberItem(int value) {
 
 void StatisticsWindow::follow() {
     if (const std::optional<MainRun>& run = document_.lastRun()) {
-        showStatistics(run->inputs, run->tolerance, true);
+        showStatistics(run->inputs, run->tolerance, true, run->extra);
     } else {
         const MainConditions& now = document_.conditions();
-        showStatistics(shrinkInputs(now), now.tolerance, false);
+        showStatistics(shrinkInputs(now), now.tolerance, false, document_.ruleRows());
     }
 }
 
@@ -71,6 +71,10 @@ StatisticsWindow::StatisticsWindow(ConditionsDocument& document, QWidget* parent
     });
     // Until the first run the statistics follow the conditions as they change.
     connect(&document_, &ConditionsDocument::settled, this, [this] {
+        if (!document_.lastRun() && isVisible()) follow();
+    });
+    // So do they when the rules take other values from a changed history.
+    connect(&document_, &ConditionsDocument::rulesChanged, this, [this] {
         if (!document_.lastRun() && isVisible()) follow();
     });
 
@@ -168,8 +172,9 @@ void StatisticsWindow::placeOverParent() {
 
 QSize StatisticsWindow::sizeHint() const { return QSize(980, 600); }
 
-void StatisticsWindow::showStatistics(const ShrinkInputs& in, int tolerance, bool fromRun) {
-    stats_ = conditionStatistics(in, computeRowKills(in), tolerance);
+void StatisticsWindow::showStatistics(const ShrinkInputs& in, int tolerance, bool fromRun,
+                                      std::span<const ExtraRow> extra) {
+    stats_ = conditionStatistics(in, computeRowKills(in, extra), tolerance);
     QString summary = QStringLiteral("大底内 %1 注，当前条件保留 %2 注（容错 %3），生效条件 %4 个")
                           .arg(stats_.poolSize)
                           .arg(stats_.kept)

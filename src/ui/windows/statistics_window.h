@@ -31,8 +31,9 @@ public:
     void follow();
 
     // Shows the statistics of the stage inputs `in` with `tolerance`;
-    // `fromRun` tells a finished run's conditions from those not yet run.
-    void showStatistics(const ShrinkInputs& in, int tolerance, bool fromRun);
+    // `fromRun` tells a finished run's conditions from those not yet run;
+    // `extra` are the rules' rows counted with them.
+    void showStatistics(const ShrinkInputs& in, int tolerance, bool fromRun, std::span<const ExtraRow> extra = {});
     const ConditionStatistics& statistics() const { return stats_; }
 
     QSize sizeHint() const override;
