@@ -13,6 +13,7 @@
 
 #include "ui/widgets/controls.h"
 #include "ui/widgets/ui_services.h"
+#include "ui/windows/diagnosis_dialog.h"
 #include "ui/windows/main_window.h"
 #include "core/rules/text.h"
 #include "core/state/shrink.h"
@@ -170,5 +171,20 @@ void BM_WindowClickBaseListPaste(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
 }
 BENCHMARK(BM_WindowClickBaseListPaste)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+
+// 号码诊断 of N numbers with every condition set, the table filled and laid out.
+void BM_DiagnoseNumbers(benchmark::State& state) {
+    tarnel::RecordingUiServices services;
+    tarnel::MainWindow w(services);
+    w.applyConditions(tarnel::everyConditionSet());
+    tarnel::DiagnosisDialog* dialog = w.openDiagnosis();
+    QString text;
+    for (int n = 0; n < state.range(0); ++n) text += tarnel::fromStd(tarnel::numberText(n * 7 % 1000, 3)) + u' ';
+    for (auto _ : state) {
+        dialog->diagnoseText(text);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_DiagnoseNumbers)->Arg(20)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

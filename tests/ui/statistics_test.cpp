@@ -363,6 +363,35 @@ TEST_F(ToolsTest, ResultContextMenuDiagnosesTheNumberUnderThePointerOrTheSelecte
     }
 }
 
+// Rows are measured once the table is filled: every row still fits its
+// wrapped list of conditions, after a narrow and a wide diagnosis alike.
+TEST_F(ToolsTest, DiagnosisRowsFitTheirWrappedConditions) {
+    StateMaker make(91);
+    toolsAction(QStringLiteral("号码诊断…"))->trigger();
+    auto* dialog = w.findChild<DiagnosisDialog*>(QStringLiteral("F_zhenduan"));
+    ASSERT_TRUE(dialog);
+    auto* table = get<QTableWidget>("Grid_zhenduan");
+    for (int width : {420, 900}) {
+        dialog->resize(width, 500);
+        w.applyConditions(make.main(0.5));
+        QString text;
+        for (int n = 0; n < 300; ++n) text += fromStd(numberText(make.below(1000), 3)) + u' ';
+        dialog->diagnoseText(text);
+        QCoreApplication::processEvents();
+        ASSERT_GT(table->rowCount(), 100);
+        int taller = 0;
+        for (int line = 0; line < table->rowCount(); ++line) {
+            const QRect wrapped = table->fontMetrics().boundingRect(
+                QRect(0, 0, table->columnWidth(3) - 8, 10000), Qt::TextWordWrap, table->item(line, 3)->text());
+            EXPECT_GE(table->rowHeight(line), wrapped.height()) << "width " << width << " line " << line;
+            taller += table->rowHeight(line) > table->rowHeight(0) || table->rowHeight(line) < table->rowHeight(0);
+        }
+        if (width == 420) {
+            EXPECT_GT(taller, 0) << "some rows wrap to more lines than others";
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tarnel
 

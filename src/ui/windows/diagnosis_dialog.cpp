@@ -178,6 +178,9 @@ void DiagnosisDialog::diagnose() {
                                              .arg(static_cast<int>(results_.size()) - kept)
                                              .arg(tolerance));
 
+    // Rows fit their contents; measured once the table is filled, not again
+    // after every cell (which made a thousand numbers take most of a minute).
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->clearContents();
     table_->setRowCount(static_cast<int>(results_.size()));
     int line = 0;
@@ -205,6 +208,7 @@ void DiagnosisDialog::diagnose() {
         table_->setItem(line, kRowsColumn, new QTableWidgetItem(rowNames(d)));
         ++line;
     }
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 }
 
 std::vector<int> numbersToDiagnose(const QPlainTextEdit* box, const QPoint& pos) {
