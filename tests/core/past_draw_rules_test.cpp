@@ -17,38 +17,16 @@
 #include "core/state/past_draw_rules.h"
 #include "core/state/shrink.h"
 #include "support/random_state.h"
+#include "support/plain_measures.h"
 
 namespace tarnel {
 namespace {
 
 using testing::StateMaker;
+using testing::plainMeasureValues;
 using testing::randomRule;
 
 // ---- plain references -------------------------------------------------------------
-
-// The values of a number for a measure, worked out from its digits.
-std::set<int> plainValues(RuleMeasure m, int n) {
-    const int a = n / 100, b = n / 10 % 10, c = n % 10;
-    const auto count = [&](auto pred) { return int(pred(a)) + int(pred(b)) + int(pred(c)); };
-    switch (m) {
-        case RuleMeasure::Sum: return {a + b + c};
-        case RuleMeasure::SumTail: return {(a + b + c) % 10};
-        case RuleMeasure::Span: return {std::max({a, b, c}) - std::min({a, b, c})};
-        case RuleMeasure::Hundreds: return {a};
-        case RuleMeasure::Tens: return {b};
-        case RuleMeasure::Units: return {c};
-        case RuleMeasure::Digits: return {a, b, c};
-        case RuleMeasure::Form: {
-            const std::size_t distinct = std::set<int>{a, b, c}.size();
-            return {distinct == 3 ? 0 : distinct == 2 ? 1 : 2};
-        }
-        case RuleMeasure::Big: return {count([](int d) { return d >= 5; })};
-        case RuleMeasure::Odd: return {count([](int d) { return d % 2 != 0; })};
-        case RuleMeasure::Prime: return {count([](int d) { return std::string("12357").find(char('0' + d)) != std::string::npos; })};
-        case RuleMeasure::Road: return {9 * (a % 3) + 3 * (b % 3) + c % 3};
-    }
-    return {};
-}
 
 // V for the draw after the first t draws of `past`, by scanning them.
 std::set<int> plainV(const PastDrawRule& r, const std::vector<int>& past, std::size_t t) {
@@ -56,13 +34,13 @@ std::set<int> plainV(const PastDrawRule& r, const std::vector<int>& past, std::s
     const int range = measureInfo(r.measure).values;
     if (r.from == RuleSource::Recent) {
         for (std::size_t j = t - std::size_t(r.draws); j < t; ++j)
-            for (int x : plainValues(r.measure, past[j])) v.insert(x);
+            for (int x : plainMeasureValues(r.measure, past[j])) v.insert(x);
         return v;
     }
     for (int value = 0; value < range; ++value) {
         int omission = r.draws;
         for (int back = 0; back < r.draws; ++back)
-            if (plainValues(r.measure, past[t - 1 - std::size_t(back)]).count(value)) {
+            if (plainMeasureValues(r.measure, past[t - 1 - std::size_t(back)]).count(value)) {
                 omission = back;
                 break;
             }
@@ -75,7 +53,7 @@ NumberSet plainKills(const PastDrawRule& r, const std::set<int>& v) {
     NumberSet kills;
     for (int n = 0; n < 1000; ++n) {
         bool has = false;
-        for (int x : plainValues(r.measure, n)) has = has || v.count(x);
+        for (int x : plainMeasureValues(r.measure, n)) has = has || v.count(x);
         kills[std::size_t(n)] = r.action == RuleAction::Kill ? has : !has;
     }
     return kills;
@@ -102,7 +80,7 @@ TEST(PastDrawRules, MeasuresAreEachNumbersOwnValuesInTheirRange) {
         std::set<int> seen;
         for (int n = 0; n < 1000; ++n) {
             const std::set<int> values = asSet(measureValues(m.measure, n));
-            ASSERT_EQ(values, plainValues(m.measure, n)) << m.key << " " << n;
+            ASSERT_EQ(values, plainMeasureValues(m.measure, n)) << m.key << " " << n;
             for (int v : values) {
                 EXPECT_GE(v, 0);
                 EXPECT_LT(v, m.values) << m.key;

@@ -13,42 +13,21 @@
 #include "core/state/past_draw_rules.h"
 #include "core/state/shrink.h"
 #include "support/random_state.h"
+#include "support/plain_measures.h"
 
 namespace tarnel {
 namespace {
 
 using testing::StateMaker;
+using testing::plainMeasureValues;
 
-// The values of abc for a rule measure, straight from the table of measures.
-std::set<int> plainValues(RuleMeasure m, int a, int b, int c) {
-    const auto count = [&](auto in) { return int(in(a)) + int(in(b)) + int(in(c)); };
-    switch (m) {
-        case RuleMeasure::Sum: return {a + b + c};
-        case RuleMeasure::SumTail: return {(a + b + c) % 10};
-        case RuleMeasure::Span: return {std::max({a, b, c}) - std::min({a, b, c})};
-        case RuleMeasure::Hundreds: return {a};
-        case RuleMeasure::Tens: return {b};
-        case RuleMeasure::Units: return {c};
-        case RuleMeasure::Digits: return {a, b, c};
-        case RuleMeasure::Form: {
-            const std::size_t distinct = std::set<int>{a, b, c}.size();
-            return {distinct == 3 ? 0 : distinct == 2 ? 1 : 2};
-        }
-        case RuleMeasure::Big: return {count([](int d) { return d >= 5; })};
-        case RuleMeasure::Odd: return {count([](int d) { return d % 2 == 1; })};
-        case RuleMeasure::Prime: return {count([](int d) { return d == 1 || d == 2 || d == 3 || d == 5 || d == 7; })};
-        case RuleMeasure::Road: return {9 * (a % 3) + 3 * (b % 3) + c % 3};
-    }
-    return {};
-}
-
-// Whether `number` has `value`, from a table of plainValues made once.
+// Whether `number` has `value`, from a table of the plain values made once.
 bool has(RuleMeasure m, int number, int value) {
     static const std::vector<std::uint32_t> table = [] {
         std::vector<std::uint32_t> bits(std::size_t(kRuleMeasureCount) * 1000);
         for (int k = 0; k < kRuleMeasureCount; ++k)
             for (int n = 0; n < 1000; ++n)
-                for (int v : plainValues(RuleMeasure(k), n / 100, n / 10 % 10, n % 10))
+                for (int v : plainMeasureValues(RuleMeasure(k), n))
                     bits[std::size_t(k) * 1000 + std::size_t(n)] |= std::uint32_t(1) << v;
         return bits;
     }();
@@ -103,7 +82,7 @@ TEST(TrendItems, EveryRuleMeasureIsListedOnceAfterTheSevenMeasures) {
             std::set<int> mapped;
             for (std::uint32_t bits = trendItemValues(item, n); bits; bits &= bits - 1)
                 mapped.insert(trendRuleValue(item, std::countr_zero(bits)));
-            ASSERT_EQ(mapped, plainValues(*m, n / 100, n / 10 % 10, n % 10)) << trendItemName(item) << " " << n;
+            ASSERT_EQ(mapped, plainMeasureValues(*m, n)) << trendItemName(item) << " " << n;
         }
     }
 }
