@@ -171,7 +171,7 @@ TEST(TrendItems, TheKillRuleOfAValueTakesTheValuesMissingAtLeastAsLong) {
     EXPECT_GT(refused, 100);
 }
 
-// A click ticks the box that rules out exactly the numbers with the value
+// A double-click ticks the box that rules out exactly the numbers with the value
 // clicked; items without such a box change nothing.
 TEST(TrendItems, TheBoxOfAValueRulesOutExactlyItsNumbers) {
     StateMaker make(37);

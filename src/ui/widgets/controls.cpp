@@ -55,6 +55,10 @@ QString indexedName(const QString& name, int index) {
 std::string toStd(const QString& text) { return text.toStdString(); }
 QString fromStd(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
+QString percentText(int part, int whole) {
+    return whole ? QString::number(100.0 * part / whole, 'f', 1) + QLatin1Char('%') : QStringLiteral("-");
+}
+
 QPushButton* makeButton(const QString& name, const QString& caption, quint32 bbggrr, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);

@@ -42,6 +42,8 @@ QString indexedName(const QString& name, int index);
 
 std::string toStd(const QString& text);
 QString fromStd(std::string_view text);
+// A share as the windows show it: "12.5%", or "-" when there is no whole.
+QString percentText(int part, int whole);
 
 // A command button with a caption and a back colour.
 QPushButton* makeButton(const QString& name, const QString& caption, quint32 bbggrr,

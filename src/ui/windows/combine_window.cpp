@@ -62,10 +62,6 @@ QString money(double value) {
     return QString::number(value, 'f', std::abs(value - std::round(value)) < 0.005 ? 0 : 2);
 }
 
-QString percent(int part, int whole) {
-    return whole ? QString::number(100.0 * part / whole, 'f', 1) + QLatin1Char('%') : QStringLiteral("-");
-}
-
 }  // namespace
 
 // ---- the backtest table -----------------------------------------------------------
@@ -526,7 +522,7 @@ void CombineWindow::showBacktest() {
     QString text = QStringLiteral("共 %1 期，保留 %2 期（%3），排除 %4 期；最长连续排除 %5 期；")
                        .arg(total)
                        .arg(b.kept)
-                       .arg(percent(b.kept, total))
+                       .arg(percentText(b.kept, total))
                        .arg(total - b.kept)
                        .arg(b.money.longestMiss);
     if (b.lastMiss < 0) {

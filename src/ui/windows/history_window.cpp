@@ -108,10 +108,6 @@ QString lineList(const std::vector<int>& lines, int named) {
     return text;
 }
 
-QString percent(int part, int whole) {
-    return whole ? QString::number(100.0 * part / whole, 'f', 1) + QLatin1Char('%') : QStringLiteral("-");
-}
-
 // A row of the main window by its name: a fixed row, or a rule that follows past draws.
 QString mainRowName(int row, const std::vector<std::string>& ruleNames) {
     if (row >= kFirstRuleRow) {
@@ -562,7 +558,7 @@ void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
     if (total > 0 || f.warmupDraws == 0) {
         text += QStringLiteral("，保留 %1 期（%2），排除 %3 期；最长连续排除 %4 期；")
                     .arg(b.kept)
-                    .arg(percent(b.kept, total))
+                    .arg(percentText(b.kept, total))
                     .arg(total - b.kept)
                     .arg(b.longestMissRun);
         if (missAgo < 0) {
@@ -734,15 +730,21 @@ void BacktestView::fillDrought(const BacktestFigures& f) {
     }
 }
 
-static std::shared_ptr<BacktestFigures> figuresOf(Backtest backtest, const Bets& bets, const History& history,
-                                                 const HistoryJob& job, const std::vector<std::size_t>& order,
-                                                 bool newestFirst) {
+// Figures at the player's prices, before any draw is counted.
+static std::shared_ptr<BacktestFigures> newFigures(const HistoryJob& job, bool newestFirst) {
     auto f = std::make_shared<BacktestFigures>();
-    f->backtest = std::move(backtest);
     f->prices = MoneySettings{job.prices.price, job.prices.direct, job.prices.group3, job.prices.group6,
                               job.prices.twoStar};
     f->groupBets = job.prices.groupBets;
     f->newestFirst = newestFirst;
+    return f;
+}
+
+static std::shared_ptr<BacktestFigures> figuresOf(Backtest backtest, const Bets& bets, const History& history,
+                                                 const HistoryJob& job, const std::vector<std::size_t>& order,
+                                                 bool newestFirst) {
+    auto f = newFigures(job, newestFirst);
+    f->backtest = std::move(backtest);
     f->timeOrder = order;
     f->money = backtestMoney(history, bets, f->prices);
     f->cumulative.assign(f->money.draws.size(), 0);
@@ -761,11 +763,7 @@ static std::shared_ptr<BacktestFigures> figuresOf(Backtest backtest, const Bets&
 static std::shared_ptr<BacktestFigures> walkForwardFigures(const MainConditions& conditions, const History& history,
                                                           const HistoryJob& job, const std::vector<std::size_t>& order,
                                                           bool newestFirst) {
-    auto f = std::make_shared<BacktestFigures>();
-    f->prices = MoneySettings{job.prices.price, job.prices.direct, job.prices.group3, job.prices.group6,
-                              job.prices.twoStar};
-    f->groupBets = job.prices.groupBets;
-    f->newestFirst = newestFirst;
+    auto f = newFigures(job, newestFirst);
     f->walksForward = true;
     WalkForwardBacktest walk =
         backtestWalkForward(conditions, history, job.prices.groupBets ? BetKind::Group : BetKind::Direct, f->prices);

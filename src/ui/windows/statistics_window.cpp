@@ -70,13 +70,12 @@ StatisticsWindow::StatisticsWindow(ConditionsDocument& document, QWidget* parent
         if (isVisible()) follow();
     });
     // Until the first run the statistics follow the conditions as they change.
-    connect(&document_, &ConditionsDocument::settled, this, [this] {
-        if (!document_.lastRun() && isVisible()) follow();
-    });
     // So do they when the rules take other values from a changed history.
-    connect(&document_, &ConditionsDocument::rulesChanged, this, [this] {
+    const auto followBeforeRun = [this] {
         if (!document_.lastRun() && isVisible()) follow();
-    });
+    };
+    connect(&document_, &ConditionsDocument::settled, this, followBeforeRun);
+    connect(&document_, &ConditionsDocument::rulesChanged, this, followBeforeRun);
 
     setObjectName(QStringLiteral("F_tongji"));
     setWindowTitle(QStringLiteral("条件统计"));

@@ -23,10 +23,6 @@
 namespace tarnel {
 namespace {
 
-QString percentOf(int part, int whole) {
-    return whole ? QString::number(100.0 * part / whole, 'f', 1) + QLatin1Char('%') : QStringLiteral("-");
-}
-
 QChartView* chartView(QChart* chart, const QString& name, QWidget* parent) {
     chart->setMargins(QMargins(4, 4, 4, 4));
     chart->setAnimationOptions(QChart::NoAnimation);
@@ -58,7 +54,7 @@ TrendView::TrendView(ConditionsDocument& document, QWidget* parent) : QWidget(pa
     for (TrendItem item : kTrendItems) items_->addItem(fromStd(trendItemName(item)));
     items_->setMaxVisibleItems(kTrendItemCount);
     top->addWidget(items_);
-    note_ = new QLabel(QStringLiteral("单击一个值，在主窗口勾选对应的排除条件；双击，添加动态条件“杀 遗漏 ≥ N 期的 …”"
+    note_ = new QLabel(QStringLiteral("双击一个值，在主窗口勾选对应的排除条件，并添加动态条件“杀 遗漏 ≥ N 期的 …”"
                                       "（N 为这个值的当前遗漏）。"),
                        this);
     note_->setObjectName(QStringLiteral("L_zoushi_tishi"));
@@ -126,7 +122,7 @@ void TrendView::showTable(TrendTable table) {
     for (int v = 0; v < values; ++v) {
         const TrendValue& t = table_.values[std::size_t(v)];
         const QStringList cells = {fromStd(trendItemValueCaption(item, v)), QString::number(t.hits),
-                                   percentOf(t.hits, table_.draws), QString::number(t.currentOmission),
+                                   percentText(t.hits, table_.draws), QString::number(t.currentOmission),
                                    QString::number(t.longestOmission)};
         for (int c = 0; c < cells.size(); ++c) {
             auto* cell = new QTableWidgetItem(cells[c]);
