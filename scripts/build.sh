@@ -13,6 +13,15 @@ if [ "${1:-}" = --target ]; then
 fi
 dir=$1; shift
 
+# ccache, when the machine has it (scripts/setup.sh installs it), keeps the
+# compiled objects of earlier builds: paths below the checkout are hashed
+# relative to it, so another clone of the same sources hits the same cache.
+# TARNEL_NO_CCACHE=1 builds without it.
+if [ "${TARNEL_NO_CCACHE:-0}" != 1 ] && command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+  set -- "$@" -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
+fi
+
 options_file=$dir/.tarnel-cmake-options
 options=$(printf '%q\n' -G Ninja "$@")
 if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$options_file" 2>/dev/null)" != "$options" ]; then
