@@ -138,9 +138,9 @@ TEST_F(OneReading, APictureIsNeverPastDrawsAndASchemeIsNamedAsOne) {
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].title, QStringLiteral("错误提示")) << "offered as past draws: " << shown[0].text.toStdString();
     HistoryWindow* h = w.openHistory();
-    const QString mine = QStringLiteral("2026001 1 2 3\r\n");
-    h->setHistoryText(mine);
+    h->setHistoryText(QStringLiteral("2026001 1 2 3\r\n"));
     h->rereadNow();
+    const QString mine = h->historyText();
     services.takeMessages();
     EXPECT_FALSE(h->openHistoryFile(picture));
     EXPECT_EQ(services.takeMessages().size(), 1);

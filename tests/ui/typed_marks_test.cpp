@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QTest>
 #include <random>
 
@@ -44,15 +45,24 @@ TEST(TypedMarks, SetTextKeepsThemShortAndLong) {
     }
 }
 
+// Types text as a keyboard (or an input method's key) brings it: one key event each.
+void type(QWidget* box, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(box, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(box, &release);
+    }
+}
+
 TEST(TypedMarks, TypingPastingAndDeletingKeepThem) {
     MultiLineBox box(QStringLiteral("T_test"));
     box.show();
     box.setFocus();
     QTest::keyClicks(&box, QStringLiteral("12"));
-    QTest::keyClicks(&box, QString(kOpen));
+    type(&box, QString(kOpen));
     QTest::keyClicks(&box, QStringLiteral("34"));
-    QTest::keyClicks(&box, QString(kClose));
-    QTest::keyClicks(&box, QString(kReplacement));
+    type(&box, QString(kClose) + kReplacement);
     EXPECT_EQ(box.text(), QStringLiteral("12") + kOpen + QStringLiteral("34") + kClose + kReplacement);
     QTest::keyClick(&box, Qt::Key_Backspace);
     QTest::keyClick(&box, Qt::Key_Backspace);
