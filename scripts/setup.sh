@@ -17,11 +17,51 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+
+# Another install may be running (an update on its own, a second setup):
+# apt then holds its locks. Wait for them instead of failing, up to
+# TARNEL_APT_WAIT seconds (default 600): apt-get itself waits for the dpkg
+# lock, and a run that still finds a lock held is tried again.
+apt_wait=${TARNEL_APT_WAIT:-600}
+locks=(/var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock /var/cache/apt/archives/lock)
+
+locks_held() {
+  command -v fuser >/dev/null 2>&1 || return 1
+  local lock
+  for lock in "${locks[@]}"; do
+    [ -e "$lock" ] && fuser "$lock" >/dev/null 2>&1 && return 0
+  done
+  return 1
+}
+
+apt_get() {
+  local start=$SECONDS out status
+  while :; do
+    while locks_held && ((SECONDS - start < apt_wait)); do
+      echo "Waiting for another package install to finish…" >&2
+      sleep 5
+    done
+    set +e
+    out=$("${sudo[@]}" apt-get -o DPkg::Lock::Timeout="$apt_wait" "$@" 2>&1)
+    status=$?
+    set -e
+    printf '%s\n' "$out"
+    ((status == 0)) && return 0
+    if grep -qiE 'could not get lock|unable to lock|unable to acquire the dpkg|is another process using it' <<<"$out" &&
+       ((SECONDS - start < apt_wait)); then
+      echo "The package manager is busy; trying again…" >&2
+      sleep "${TARNEL_APT_RETRY_PAUSE:-5}"
+      continue
+    fi
+    return "$status"
+  done
+}
+
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   sudo=()
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
   export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -q
-  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  apt_get update -q
+  apt_get install -y -q --no-install-recommends "${missing[@]}"
 fi

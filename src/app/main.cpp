@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <cstdio>
 
+#include "ui/document/session_end.h"
 #include "ui/widgets/appearance.h"
 #include "ui/widgets/display_scale.h"
 #include "ui/widgets/keyboard.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
     tarnel::setDisplayScale(tarnel::savedDisplayScale());
     tarnel::DesktopUiServices services;
     tarnel::MainWindow window(services);
+    tarnel::endInOrder(window.document());  // the conditions are kept however the program is told to end
     window.resize(window.sizeHint());  // the whole window, not the toolkit's two thirds of the screen
     tarnel::fitToScreen(&window);      // but no larger than the screen left by a taskbar
     window.show();

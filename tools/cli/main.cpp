@@ -20,7 +20,9 @@
 #include "core/analysis/backtest.h"
 #include "core/analysis/backtest_money.h"
 #include "core/analysis/combine.h"
+#include "core/analysis/money_amount.h"
 #include "core/analysis/walk_forward.h"
+#include "core/files/history_file.h"
 #include "core/files/history_order.h"
 #include "core/files/scheme.h"
 #include "core/state/past_draw_rules.h"
@@ -123,7 +125,7 @@ struct Options {
     std::optional<int> tolerance;
     // backtest only
     std::optional<BetKind> bet;
-    std::optional<double> price;
+    std::optional<double> price;  // read as the windows read it (money_amount.h)
     std::optional<std::string> prizes;  // read once the window is known
     // run and explain: the draws the rules look back on
     std::optional<std::string> history;
@@ -168,8 +170,9 @@ Options parseOptions(const std::vector<std::string>& args) {
                 fail("未知投注方式 \"" + shown(kind) + "\"（应为 direct 或 group）");
         } else if (a == "--price") {
             if (i + 1 >= args.size()) fail("--price 后面缺少单价");
-            o.price = moneyValue(args[++i]);
-            if (!o.price) fail("单价 \"" + shown(args[i]) + "\" 不正确，应为 0 到 1000000 的数（如 2 或 0.5）");
+            const Amount price = readAmount(args[++i], kPriceMinFen, kPriceMaxFen);
+            if (!price.ok()) fail("单价 \"" + shown(args[i]) + "\" 不正确，应为 0.01 到 10000 的金额，最多两位小数（如 2 或 0.5）");
+            o.price = double(price.fen) / 100;
         } else if (a == "--history") {
             if (i + 1 >= args.size()) fail("--history 后面缺少开奖历史文件");
             o.history = args[++i];
@@ -221,10 +224,20 @@ Scheme loadScheme(const std::string& path, const Options& o) {
 
 constexpr const char* kRulesNeedHistory = "方案中有动态条件，需要用 --history FILE 给出开奖历史";
 
+// Every command reads a history file alike: a file that is no text, or a
+// scheme given in a history's place, is refused whatever command reads it.
+void refuseNonHistory(std::string_view bytes, const std::string& path) {
+    switch (historyFileKind(bytes)) {
+    case HistoryFileKind::Text: return;
+    case HistoryFileKind::NotText: fail("开奖历史 \"" + echoedText(path, 200) + "\" 不是文本文件");
+    case HistoryFileKind::Scheme: fail("\"" + echoedText(path, 200) + "\" 是方案文件，不是开奖历史");
+    }
+}
+
 // The draws of a history file, oldest first: what rules look back on.
 std::vector<int> loadPastDraws(const std::string& path) {
     const std::string bytes = readInput(path, kHistoryMaxBytes, "开奖历史");
-    if (bytes.find('\0') != std::string::npos) fail("开奖历史 \"" + echoedText(path, 200) + "\" 不是文本文件");
+    refuseNonHistory(bytes, path);
     return drawsInTimeOrder(readHistory(bytes));
 }
 
@@ -325,22 +338,22 @@ MoneySettings moneySettings(const Options& o, bool twoStar) {
     bool ok = true;
     for (std::size_t start = 0;;) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
-        const std::optional<double> v = moneyValue(std::string_view(text).substr(start, comma - start));
-        if (!v) {
+        const Amount v = readAmount(std::string_view(text).substr(start, comma - start), kPrizeMinFen, kPrizeMaxFen);
+        if (!v.ok()) {
             ok = false;
             break;
         }
-        values.push_back(*v);
+        values.push_back(double(v.fen) / 100);
         if (comma == text.size()) break;
         start = comma + 1;
     }
     if (twoStar) {
         if (!ok || values.size() != 1)
-            fail("二星奖金 \"" + shown(text) + "\" 不正确，应为一个 0 到 1000000 的数（如 100）");
+            fail("二星奖金 \"" + shown(text) + "\" 不正确，应为一个 0 到 1000000 的金额，最多两位小数（如 100）");
         m.twoStar = values[0];
     } else {
         if (!ok || values.size() != 3)
-            fail("奖金 \"" + shown(text) + "\" 不正确，应为 直选,组选三,组选六 三个 0 到 1000000 的数（如 1040,346,173）");
+            fail("奖金 \"" + shown(text) + "\" 不正确，应为 直选,组选三,组选六 三个 0 到 1000000 的金额，最多两位小数（如 1040,346,173）");
         m.direct = values[0];
         m.group3 = values[1];
         m.group6 = values[2];
@@ -535,6 +548,7 @@ void backtestCommand(const Options& o) {
     const Scheme scheme = loadScheme(o.positional[0], o);
     if (twoStar && !scheme.twoStar) fail("方案中没有二星窗口（F2d）的条件");
     std::string bytes = readInput(o.positional[1], kHistoryMaxBytes, "开奖历史");
+    refuseNonHistory(bytes, o.positional[1]);
     std::string converted;
     const std::string_view text = historyText(bytes, converted);
     if (!converted.empty()) std::string().swap(bytes);  // the text lives in `converted` now

@@ -519,9 +519,9 @@ QString shownAfterTyping(const Control& c, const QString& typed) {
     if (c.kind == Kind::LineText) {
         shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
     } else {
-        // A text document breaks the line at a paragraph separator and at the
-        // two noncharacters it keeps for frame marks.
-        for (char16_t mark : {u'\u2029', u'\uFDD0', u'\uFDD1'}) shown.replace(QChar(mark), QLatin1Char('\n'));
+        // A paragraph separator is a line break; the two noncharacters a text
+        // document keeps for frame marks come back as typed.
+        shown.replace(QChar(u'\u2029'), QLatin1Char('\n'));
         shown = toCrLf(shown);
     }
     return asCarried(shown);

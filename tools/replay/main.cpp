@@ -385,15 +385,18 @@ int main(int argc, char** argv) {
 
     Replayer replayer(main, services);
     const QJsonArray steps = doc.object().value(QLatin1String("steps")).toArray();
-    for (int i = 0; i < steps.size(); ++i) {
+    int status = 0;
+    for (int i = 0; i < steps.size() && status == 0; ++i) {
         try {
             if (!steps[i].isObject()) fail(QStringLiteral("a step must be an object"));
             replayer.runStep(i, steps[i].toObject());
             settle();
         } catch (const StepError& e) {
             errorLine(QStringLiteral("step %1: %2").arg(i).arg(e.reason));
-            return 2;
+            status = 2;
         }
     }
-    return 0;
+    // The end of a replay is an end of the program: its conditions are kept as any end's.
+    main.document().recordEnd();
+    return status;
 }

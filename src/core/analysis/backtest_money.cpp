@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/analysis/money_amount.h"
 #include "core/files/history_order.h"
 
 namespace tarnel {
@@ -29,21 +30,9 @@ int groupForm(int n) {
 }  // namespace
 
 std::optional<double> moneyValue(std::string_view text) {
-    // Digits, then at most one point followed by at least one digit.
-    std::size_t i = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    if (i == 0) return std::nullopt;
-    if (i < text.size()) {
-        if (text[i] != '.' || i + 1 == text.size()) return std::nullopt;
-        for (std::size_t k = i + 1; k < text.size(); ++k)
-            if (text[k] < '0' || text[k] > '9') return std::nullopt;
-    }
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec == std::errc::result_out_of_range) return std::nullopt;
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if (!(value >= 0 && value <= kMoneyMax)) return std::nullopt;
-    return value;
+    const Amount amount = readAmount(text, 0, std::int64_t(kMoneyMax) * 100);
+    if (!amount.ok()) return std::nullopt;
+    return double(amount.fen) / 100;
 }
 
 Bets Bets::main(const NumberSet& survivors, BetKind kind) {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QThread>
@@ -10,6 +11,7 @@
 #include <algorithm>
 
 #include "core/analysis/walk_forward.h"
+#include "core/files/history_file.h"
 #include "core/rules/text.h"
 #include "core/state/past_draw_rules.h"
 #include "ui/document/window_files.h"
@@ -43,9 +45,8 @@ struct LastFile {
     std::string error;  // why it could not be read at all
 };
 
-LastFile readLastFile() {
+LastFile readLastFile(const QString& path = ConditionsDocument::lastConditionsPath()) {
     LastFile last;
-    const QString path = ConditionsDocument::lastConditionsPath();
     if (!QFileInfo::exists(path)) return last;
     last.exists = true;
     const FileBytes file = readWindowFile(path, kSchemeMaxBytes);  // a regular file only
@@ -351,7 +352,8 @@ void ConditionsDocument::refuseScheme(const QString& path, const std::string& by
     const QString name = QFileInfo(path).fileName();
     // A file that never was a scheme gets a player's words first, the reader's reason after.
     if (bytes.find("\"tarnel-scheme\"") == std::string::npos) {
-        const History history = readHistory(bytes);
+        // Only a text is ever offered as past draws: a picture's bytes hold digits too.
+        const History history = historyFileKind(bytes) == HistoryFileKind::Text ? readHistory(bytes) : History{};
         const QString what = QStringLiteral("“%1”不是 Tarnel 的方案文件（方案文件是用“文件 → 保存方案”存下的 .tarnel 文件）。")
                                  .arg(name);
         if (history.draws.size() >= 3) {
@@ -459,9 +461,13 @@ bool ConditionsDocument::lastConditionsRestorable() {
     return lastRestorable_;
 }
 
-bool ConditionsDocument::restoreLastConditions() {
+bool ConditionsDocument::restoreLastConditions() { return restoreFrom(lastConditionsPath()); }
+
+bool ConditionsDocument::restoreEnd(const QString& path) { return restoreFrom(path); }
+
+bool ConditionsDocument::restoreFrom(const QString& path) {
     if (!mayDiscardChanges()) return false;
-    const LastFile last = readLastFile();
+    const LastFile last = readLastFile(path);
     const QString title = QStringLiteral("错误提示");
     if (!last.exists) {
         services_.showMessage(dialogParent_, title, QStringLiteral("没有上次的条件可以恢复。"));
@@ -469,7 +475,7 @@ bool ConditionsDocument::restoreLastConditions() {
     }
     if (!last.error.empty() || !last.reading.scheme) {
         services_.showMessage(dialogParent_, title,
-                              QStringLiteral("无法恢复上次的条件（%1）：\r\n").arg(QDir::toNativeSeparators(lastConditionsPath())) +
+                              QStringLiteral("无法恢复上次的条件（%1）：\r\n").arg(QDir::toNativeSeparators(path)) +
                                   fromStd(last.error.empty() ? last.reading.error : last.error));
         return false;
     }
@@ -484,6 +490,72 @@ bool ConditionsDocument::restoreLastConditions() {
     if (!last.reading.unknownKeys.empty())
         services_.showMessage(dialogParent_, QStringLiteral("温情提示"), fromStd(unknownKeysNotice(last.reading.unknownKeys)));
     return true;
+}
+
+// ---- the last five ends ---------------------------------------------------------------------
+// Each end is a scheme file named by the time the session ended
+// (end-<milliseconds since 1970, UTC>.tarnel), written as a save is.
+
+namespace {
+
+const QString kEndPrefix = QStringLiteral("end-");
+
+bool holdsBytes(const QString& path, const std::string& bytes) {
+    if (QFileInfo(path).size() != qint64(bytes.size())) return false;
+    const FileBytes file = readWindowFile(path, kSchemeMaxBytes);
+    return file.bytes && *file.bytes == bytes;
+}
+
+}  // namespace
+
+bool ConditionsDocument::sameConditionsFile(const QString& a, const QString& b) {
+    if (QFileInfo(a).size() != QFileInfo(b).size()) return false;
+    const FileBytes other = readWindowFile(b, kSchemeMaxBytes);
+    return other.bytes && holdsBytes(a, *other.bytes);
+}
+
+QString ConditionsDocument::endsFolder() { return dataFolder() + QStringLiteral("/ends"); }
+
+std::vector<ConditionsDocument::SessionEnd> ConditionsDocument::sessionEnds() {
+    std::vector<SessionEnd> ends;
+    const QDir folder(endsFolder());
+    for (const QString& name : folder.entryList({kEndPrefix + QStringLiteral("*.tarnel")}, QDir::Files)) {
+        bool ok = false;
+        const qint64 ms = name.mid(kEndPrefix.size()).chopped(int(kSchemeExtension.size())).toLongLong(&ok);
+        if (!ok || ms < 0) continue;
+        ends.push_back({folder.filePath(name), QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC)});
+    }
+    std::sort(ends.begin(), ends.end(), [](const SessionEnd& a, const SessionEnd& b) { return a.time > b.time; });
+    return ends;
+}
+
+void ConditionsDocument::recordEnd() {
+    writeLastConditions();
+    const Scheme now = scheme();
+    // The session's earlier end (the desktop asked, then the player went on) gives way.
+    if (!endPath_.isEmpty()) QFile::remove(std::exchange(endPath_, QString()));
+    if (now == startupScheme_) return;  // nothing to bring back
+    const std::string bytes = writeScheme(now.main, now.twoStar ? &*now.twoStar : nullptr);
+    const QString folder = endsFolder();
+    if (!QDir().mkpath(folder)) return;
+    // The newest of the ends, even when the clock was set back.
+    qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    for (const SessionEnd& end : sessionEnds()) ms = std::max(ms, end.time.toMSecsSinceEpoch() + 1);
+    const QString path = folder + QStringLiteral("/%1%2.tarnel").arg(kEndPrefix).arg(ms);
+    if (!writeFileAtomically(path, QByteArrayView(bytes.data(), qsizetype(bytes.size()))).isEmpty()) return;
+    endPath_ = path;
+    // An older end with the same conditions is the same choice: the newer one stands for it.
+    int kept = 0;
+    for (const SessionEnd& end : sessionEnds()) {
+        if (end.path == path) {
+            ++kept;
+            continue;
+        }
+        if (kept >= kKeptEnds || holdsBytes(end.path, bytes))
+            QFile::remove(end.path);
+        else
+            ++kept;
+    }
 }
 
 }  // namespace tarnel

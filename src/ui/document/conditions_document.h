@@ -7,6 +7,7 @@
 // Windows show it and write the player's changes into it; none reaches into
 // another window for them.
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -160,6 +161,28 @@ public:
     // What the status bar says about last.tarnel now, empty when nothing.
     QString lastNote() const { return lastNote_; }
 
+    // ---- the conditions of the last five ends of the program (ends/ in the data folder)
+    struct SessionEnd {
+        QString path;
+        QDateTime time;  // when that session ended
+    };
+    static constexpr int kKeptEnds = 5;
+    static QString endsFolder();
+    // The ends kept, newest first.
+    static std::vector<SessionEnd> sessionEnds();
+    // An orderly end of the program (its window closed, the application
+    // told to quit, a termination signal, the desktop logging out, the end
+    // of a replay): last.tarnel is written now, and the conditions are kept
+    // as one of the last five ends, unless they are the start-up state. A
+    // session ends once: said again, its later end replaces its earlier one.
+    // A kept end with the same conditions gives way to this one.
+    void recordEnd();
+    // Whether two files hold the same bytes (a kept end and last.tarnel).
+    static bool sameConditionsFile(const QString& a, const QString& b);
+    // Opens a kept end like a scheme; no scheme file is open afterwards.
+    // On any fault one message and nothing changes.
+    bool restoreEnd(const QString& path);
+
 signals:
     // The conditions changed (a control of either window, a state shown, the
     // two-star window opened or closed).
@@ -207,6 +230,8 @@ private:
     void setLastNote(const QString& note);
     void releaseTwoStar(const TwoStarPart* part);
     void rulesEdited();
+    // Brings back conditions read from `path` (last.tarnel or a kept end).
+    bool restoreFrom(const QString& path);
 
     UiServices& services_;
     QWidget* dialogParent_ = nullptr;
@@ -240,6 +265,7 @@ private:
     bool lastRestorable_ = false;
     QString lastNote_;
     QString lastFileStamp_;         // size and time of last.tarnel when last looked at
+    QString endPath_;               // this session's kept end, once it has ended
 };
 
 }  // namespace tarnel

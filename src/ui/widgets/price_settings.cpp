@@ -1,6 +1,7 @@
 #include "ui/widgets/price_settings.h"
 
-#include <QRegularExpression>
+#include "core/analysis/money_amount.h"
+
 #include <QSettings>
 #include <cmath>
 
@@ -22,11 +23,12 @@ struct Bounds {
     qint64 maxFen;
 };
 
-// A bet costs at least a fen (the results view's price box starts there)
-// and at most 10,000 yuan; a prize may be nothing, and at most a million.
+// The ranges tarnel-cli reads too: a bet costs from a fen (the results
+// view's price box starts there) to 10,000 yuan; a prize may be nothing,
+// and at most a million.
 Bounds bounds(MoneyField field) {
-    if (field == MoneyField::Price) return {1, 1000000};
-    return {0, 100000000};
+    if (field == MoneyField::Price) return {kPriceMinFen, kPriceMaxFen};
+    return {kPrizeMinFen, kPrizeMaxFen};
 }
 
 qint64 readFen(const QSettings& settings, const QString& key, MoneyField field, double fallback) {
@@ -88,24 +90,19 @@ std::optional<double> PriceSettings::parse(MoneyField field, const QString& text
         return std::nullopt;
     };
     const QString t = text.trimmed();
-    if (t.isEmpty()) return refuse(QStringLiteral("%1不能为空，请输入 %2 之间的金额。").arg(name, range));
-    // Digits with at most one point and two decimals: no sign, no exponent, no "nan".
-    static const QRegularExpression plain(QStringLiteral("^[0-9]+(\\.[0-9]*)?$|^\\.[0-9]+$"));
-    if (t.startsWith(QLatin1Char('-')))
-        return refuse(QStringLiteral("%1不能是负数，请输入 %2 之间的金额。").arg(name, range));
-    if (!plain.match(t).hasMatch())
+    // Read as tarnel-cli reads --price and --prizes: the same exact decimal, the same range.
+    const Amount amount = readAmount(t.toStdString(), b.minFen, b.maxFen);
+    switch (amount.problem) {
+    case AmountProblem::None: return double(amount.fen) / 100;
+    case AmountProblem::Empty: return refuse(QStringLiteral("%1不能为空，请输入 %2 之间的金额。").arg(name, range));
+    case AmountProblem::Negative: return refuse(QStringLiteral("%1不能是负数，请输入 %2 之间的金额。").arg(name, range));
+    case AmountProblem::NotANumber:
         return refuse(QStringLiteral("“%1”不是金额：%2请只输入数字和小数点，如 2 或 2.5。").arg(t, name));
-    const qsizetype point = t.indexOf(QLatin1Char('.'));
-    if (point >= 0 && t.size() - point - 1 > 2)
-        return refuse(QStringLiteral("%1最多两位小数（精确到分）。").arg(name));
-    // Too many digits for a number at all is as much too large as any.
-    const QString whole = point >= 0 ? t.left(point) : t;
-    if (whole.size() > 12) return refuse(QStringLiteral("%1太大了，请输入 %2 之间的金额。").arg(name, range));
-    const double value = t.toDouble();
-    const qint64 fen = toFen(value);
-    if (fen > b.maxFen) return refuse(QStringLiteral("%1太大了，请输入 %2 之间的金额。").arg(name, range));
-    if (fen < b.minFen) return refuse(QStringLiteral("%1太小了，请输入 %2 之间的金额。").arg(name, range));
-    return double(fen) / 100;
+    case AmountProblem::TooManyDecimals: return refuse(QStringLiteral("%1最多两位小数（精确到分）。").arg(name));
+    case AmountProblem::TooLarge: return refuse(QStringLiteral("%1太大了，请输入 %2 之间的金额。").arg(name, range));
+    case AmountProblem::TooSmall: return refuse(QStringLiteral("%1太小了，请输入 %2 之间的金额。").arg(name, range));
+    }
+    return refuse(QString());
 }
 
 QString PriceSettings::amountText(double yuan) {

@@ -26,7 +26,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalBlocker>
@@ -41,6 +40,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/widgets/atomic_file.h"
 #include "ui/widgets/chart_axes.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/ui_services.h"
@@ -460,16 +460,7 @@ void ResultsView::exportNumbers() {
                                             QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
-    const QByteArray bytes = formattedText().toUtf8();
-    QSaveFile file(path);
-    QString error;
-    if (!file.open(QIODevice::WriteOnly))
-        error = file.errorString();
-    else if (file.write(bytes) != bytes.size()) {
-        error = file.errorString();
-        file.cancelWriting();
-    } else if (!file.commit())
-        error = file.errorString();
+    const QString error = writeFileAtomically(path, formattedText().toUtf8());
     if (!error.isEmpty())
         services_.showMessage(this, QStringLiteral("错误提示"),
                               QStringLiteral("号码没有导出到“%1”：%2").arg(path, error));
@@ -690,22 +681,8 @@ bool ResultsView::writeSlipsPdf(const QString& path, QString* error) {
         *error = QStringLiteral("PDF 没有生成");
         return false;
     }
-    const QByteArray bytes = drafted.readAll();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    *error = writeFileAtomically(path, drafted.readAll());
+    return error->isEmpty();
 }
 
 void ResultsView::exportSlipsPdf() {

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -110,6 +111,9 @@ bool endsBlock(QChar c) {
     return c == QChar::ParagraphSeparator || c == QChar(0xFDD0) || c == QChar(0xFDD1);
 }
 constexpr QChar kStandIn = QChar(0xFFFD);
+// The characters a multi-line box keeps as marks (a line break there is a line break).
+bool isFrameMark(QChar c) { return c == QChar(0xFDD0) || c == QChar(0xFDD1); }
+bool hasFrameMark(const QString& text) { return std::any_of(text.begin(), text.end(), isFrameMark); }
 // Blocks of a long line are cut after this many characters.
 constexpr qsizetype kLongLineBlockChars = 4096;
 }  // namespace
@@ -657,7 +661,10 @@ QString MultiLineBox::joinedText(int from, int to, QLatin1String lineBreak) cons
         for (int i = qMax(from, base); i < end;) {
             int j = i;
             while (j < end && !isBreak(view[j - base])) ++j;
-            out.append(view.sliced(i - base, j - i));
+            if (marks_.empty())
+                out.append(view.sliced(i - base, j - i));
+            else
+                appendWithMarks(out, view.sliced(i - base, j - i), i, j);
             if (j < end) {
                 out += lineBreak;
                 ++j;
@@ -671,6 +678,17 @@ QString MultiLineBox::joinedText(int from, int to, QLatin1String lineBreak) cons
     return out;
 }
 
+void MultiLineBox::appendWithMarks(QString& out, QStringView chars, int from, int to) const {
+    auto mark = std::lower_bound(marks_.begin(), marks_.end(), from, [](const Mark& m, int p) { return m.position < p; });
+    int i = from;
+    for (; mark != marks_.end() && mark->position < to; ++mark) {
+        out.append(chars.sliced(i - from, mark->position - i));
+        out += mark->original;
+        i = mark->position + 1;
+    }
+    out.append(chars.sliced(i - from, to - i));
+}
+
 int MultiLineBox::documentPosition(qsizetype index) const {
     qsizetype position = index;
     for (int join : joins_) {
@@ -682,8 +700,8 @@ int MultiLineBox::documentPosition(qsizetype index) const {
 
 QString MultiLineBox::text() const {
     if (!textKnown_) {
-        text_ = joins_.empty() ? toCrLf(document()->toRawText())
-                               : joinedText(0, std::numeric_limits<int>::max(), QLatin1String("\r\n"));
+        text_ = joins_.empty() && marks_.empty() ? toCrLf(document()->toRawText())
+                                                 : joinedText(0, std::numeric_limits<int>::max(), QLatin1String("\r\n"));
         textKnown_ = true;
     }
     return text_;
@@ -694,14 +712,24 @@ QString MultiLineBox::plainText() const {
 }
 
 void MultiLineBox::insertGrouped(QTextCursor& cursor, const QString& plain) {
-    const DocumentText grouped = toDocumentText(plain);
+    DocumentText grouped = toDocumentText(plain);
+    // Marks go in as stand-ins, remembered once the text is in.
+    std::vector<qsizetype> marked;
+    for (qsizetype k = 0; k < grouped.text.size(); ++k)
+        if (isFrameMark(grouped.text[k])) marked.push_back(k);
+    std::vector<QChar> originals;
+    originals.reserve(marked.size());
+    for (qsizetype k : marked) {
+        originals.push_back(grouped.text[k]);
+        grouped.text[k] = kStandIn;
+    }
     // A cut line cannot come back through undo: the document would restore
     // its block ends as line breaks. So a box holding one keeps no undo steps;
     // nor does a box the paste makes too long to keep them (the text it
     // replaces is then left for Qt to free).
     const qsizetype after = document()->characterCount() - (cursor.selectionEnd() - cursor.selectionStart()) +
                             grouped.text.size();
-    if (!grouped.joins.empty() || after >= kNoUndoChars) document()->setUndoRedoEnabled(false);
+    if (!grouped.joins.empty() || !marked.empty() || after >= kNoUndoChars) document()->setUndoRedoEnabled(false);
     cursor.beginEditBlock();
     cursor.removeSelectedText();
     const int at = cursor.position();
@@ -714,7 +742,18 @@ void MultiLineBox::insertGrouped(QTextCursor& cursor, const QString& plain) {
     merged.reserve(joins_.size() + added.size());
     std::merge(joins_.begin(), joins_.end(), added.begin(), added.end(), std::back_inserter(merged));
     joins_ = std::move(merged);
+    if (!marked.empty()) {
+        std::vector<Mark> addedMarks;
+        addedMarks.reserve(marked.size());
+        for (std::size_t k = 0; k < marked.size(); ++k) addedMarks.push_back({at + int(marked[k]), originals[k]});
+        std::vector<Mark> all;
+        all.reserve(marks_.size() + addedMarks.size());
+        std::merge(marks_.begin(), marks_.end(), addedMarks.begin(), addedMarks.end(), std::back_inserter(all),
+                   [](const Mark& x, const Mark& y) { return x.position < y.position; });
+        marks_ = std::move(all);
+    }
     textKnown_ = false;
+    text_ = QString();
 }
 
 // Whether `plain` has a line of more than `chars` characters, counting as a
@@ -732,7 +771,7 @@ static bool hasLineLongerThan(const QString& plain, qsizetype chars) {
 
 void MultiLineBox::setText(const QString& text) {
     const QString plain = fromLineBreaks(text);
-    if (plain.size() < kGroupedTextChars) {
+    if (plain.size() < kGroupedTextChars && !hasFrameMark(plain)) {
         // A line too long to wrap at words makes the box wrap anywhere
         // (contentsChanged), whatever it held before. Switched before the
         // text goes in (while the box holds little) and held through the
@@ -769,6 +808,18 @@ void MultiLineBox::contentsChanged(int from, int charsRemoved, int charsAdded) {
             if (doc->characterAt(moved) == QChar::ParagraphSeparator) kept.push_back(moved);
         }
         joins_ = std::move(kept);
+    }
+    if (!marks_.empty()) {
+        // Marks inside the changed range are gone; those after it move.
+        std::vector<Mark> kept;
+        kept.reserve(marks_.size());
+        const QTextDocument* doc = document();
+        for (Mark m : marks_) {
+            if (m.position >= from && m.position < from + charsRemoved) continue;
+            if (m.position >= from + charsRemoved) m.position += charsAdded - charsRemoved;
+            if (doc->characterAt(m.position) == kStandIn) kept.push_back(m);
+        }
+        marks_ = std::move(kept);
     }
     if (document()->isUndoRedoEnabled()) undoChars_ += charsAdded;
     if (!settleQueued_) {
@@ -809,7 +860,7 @@ void MultiLineBox::contentsChanged(int from, int charsRemoved, int charsAdded) {
 void MultiLineBox::settleUndo() {
     settleQueued_ = false;
     QTextDocument* doc = document();
-    const bool wanted = joins_.empty() && doc->characterCount() < kNoUndoChars;
+    const bool wanted = joins_.empty() && marks_.empty() && doc->characterCount() < kNoUndoChars;
     if (!wanted) {
         if (doc->isUndoRedoEnabled()) doc->setUndoRedoEnabled(false);
         undoChars_ = 0;
@@ -853,8 +904,9 @@ void MultiLineBox::rebuild() {
 
 void MultiLineBox::insertFromMimeData(const QMimeData* source) {
     if (!isReadOnly() && source && source->hasText() && insertCheck_ && !insertCheck_(source->text())) return;
-    // A long paste goes in grouped; a short one as Qt would put it.
-    if (isReadOnly() || !source || !source->hasText() || source->text().size() < kGroupedTextChars) {
+    // A long paste goes in grouped, as does one holding marks; a short one as Qt would put it.
+    if (isReadOnly() || !source || !source->hasText() ||
+        (source->text().size() < kGroupedTextChars && !hasFrameMark(source->text()))) {
         QPlainTextEdit::insertFromMimeData(source);
         return;
     }
@@ -867,7 +919,11 @@ void MultiLineBox::insertFromMimeData(const QMimeData* source) {
 QMimeData* MultiLineBox::createMimeDataFromSelection() const {
     const QTextCursor cursor = textCursor();
     const auto join = std::lower_bound(joins_.begin(), joins_.end(), cursor.selectionStart());
-    if (join == joins_.end() || *join >= cursor.selectionEnd()) return QPlainTextEdit::createMimeDataFromSelection();
+    const auto mark = std::lower_bound(marks_.begin(), marks_.end(), cursor.selectionStart(),
+                                       [](const Mark& m, int p) { return m.position < p; });
+    if ((join == joins_.end() || *join >= cursor.selectionEnd()) &&
+        (mark == marks_.end() || mark->position >= cursor.selectionEnd()))
+        return QPlainTextEdit::createMimeDataFromSelection();
     auto* data = new QMimeData;
     data->setText(joinedText(cursor.selectionStart(), cursor.selectionEnd(), QLatin1String("\n")));
     return data;
@@ -888,7 +944,29 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
             setTextCursor(cursor);
         }
     }
+    // A typed mark goes in as a stand-in.
+    const QString typed = event->text();
+    if (!isReadOnly() && !(event->modifiers() & Qt::ControlModifier) && hasFrameMark(typed)) {
+        QTextCursor at = textCursor();
+        insertGrouped(at, typed);
+        setTextCursor(at);
+        event->accept();
+        return;
+    }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
+    // A mark an input method commits goes in as a typed one does.
+    if (!isReadOnly() && event->preeditString().isEmpty() && event->replacementLength() == 0 &&
+        hasFrameMark(event->commitString())) {
+        QTextCursor at = textCursor();
+        insertGrouped(at, event->commitString());
+        setTextCursor(at);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
 }
 
 void MultiLineBox::clearUndoably() {

@@ -151,6 +151,7 @@ protected:
 
     QMimeData* createMimeDataFromSelection() const override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void contentsChanged(int from, int charsRemoved, int charsAdded);
@@ -169,6 +170,20 @@ private:
     mutable bool textKnown_ = false;
     // Document positions of the block ends that join a cut line, ascending.
     std::vector<int> joins_;
+    // U+FDD0 and U+FDD1 typed or pasted: a text document takes them for the
+    // edges of a frame and ends a block there. The document holds a stand-in
+    // (U+FFFD) in their place and the box remembers where each stands and
+    // what it stands for; a U+FFFD the player typed is no mark and stays.
+    // While the box holds one it keeps no undo steps (an undo would bring
+    // back a stand-in without its original), as with a cut line.
+    struct Mark {
+        int position;
+        QChar original;
+    };
+    std::vector<Mark> marks_;  // ascending positions
+    // The text's slice of the document from `from` to `to` (no block end
+    // inside), with the marks' originals in place of their stand-ins.
+    void appendWithMarks(QString& out, QStringView chars, int from, int to) const;
     std::function<bool(const QString&)> insertCheck_;
     qsizetype undoChars_ = 0;  // characters put in since the undo steps were last forgotten
     bool settleQueued_ = false;

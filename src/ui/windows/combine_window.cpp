@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include "ui/document/conditions_document.h"
+#include "ui/document/window_files.h"
 #include "ui/widgets/atomic_file.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/keyboard.h"
@@ -289,7 +290,7 @@ void CombineWindow::readEntry(Entry& e) {
         e.problem = QStringLiteral("找不到文件（已移动或删除）");
         return;
     }
-    const FileBytes file = readFileBytes(toStd(e.path), kSchemeMaxBytes);
+    const FileBytes file = readWindowFile(e.path, kSchemeMaxBytes);  // a regular file only: a pipe would wait for ever
     if (!file.bytes) {
         e.problem = fromStd(file.error);
         return;

@@ -41,6 +41,7 @@
 #include <cmath>
 
 #include "ui/widgets/atomic_file.h"
+#include "core/files/history_file.h"
 #include "ui/widgets/data_folder.h"
 #include "ui/widgets/chart_axes.h"
 #include "ui/widgets/controls.h"
@@ -1338,11 +1339,15 @@ bool HistoryWindow::openHistoryFile(const QString& path) {
         return false;
     }
     const std::string& bytes = *file.bytes;
-    if (bytes.find('\0') != std::string::npos) {
+    // Read as tarnel-cli reads a history: a file that is no text, or a scheme, is refused.
+    if (const HistoryFileKind kind = historyFileKind(bytes); kind != HistoryFileKind::Text) {
         restoreCursor();
-        services_.showMessage(this, kErrorTitle,
-                              QStringLiteral("“%1”不是文本文件，没有打开。\r\n请选择每行一期开奖号码的文本文件。")
-                                  .arg(info.fileName()));
+        services_.showMessage(
+            this, kErrorTitle,
+            kind == HistoryFileKind::Scheme
+                ? QStringLiteral("“%1”是方案文件，不是开奖历史，没有打开。\r\n要使用这个方案，请在主窗口用“文件 → 打开方案”打开它。")
+                      .arg(info.fileName())
+                : QStringLiteral("“%1”不是文本文件，没有打开。\r\n请选择每行一期开奖号码的文本文件。").arg(info.fileName()));
         return false;
     }
     bool converted = false;

@@ -439,7 +439,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    writeLastConditions();  // with the two-star window's part while it is still open
+    // The program ends: last.tarnel and the conditions of this end are kept,
+    // with the two-star window's part while it is still open.
+    document_.recordEnd();
     const QList<QPointer<QWidget>> windows = otherWindows();
     for (const QPointer<QWidget>& window : windows)
         if (window) window->close();
@@ -544,6 +546,35 @@ void MainWindow::updateTitle() {
     setWindowModified(document_.schemeModified());
 }
 
+void MainWindow::rebuildRestoreMenu() {
+    const QList<QAction*> old = restoreMenu_->actions();
+    for (QAction* action : old)
+        if (action != restoreLast_) {
+            restoreMenu_->removeAction(action);
+            action->deleteLater();
+        }
+    restoreLast_->setEnabled(document_.lastConditionsRestorable());
+    const auto when = [](const QDateTime& time) { return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); };
+    const QFileInfo last(lastConditionsPath());
+    std::vector<ConditionsDocument::SessionEnd> ends = ConditionsDocument::sessionEnds();
+    // At an orderly end last.tarnel holds that end's conditions: one line for both.
+    if (!ends.empty() && last.exists() && ConditionsDocument::sameConditionsFile(ends.front().path, last.filePath())) {
+        restoreLast_->setText(QStringLiteral("%1 结束时的条件").arg(when(ends.front().time)));
+        ends.erase(ends.begin());
+    } else {
+        restoreLast_->setText(last.exists() ? QStringLiteral("最后保存的条件（%1）").arg(when(last.lastModified()))
+                                            : QStringLiteral("最后保存的条件"));
+    }
+    if (ends.empty()) return;
+    restoreMenu_->addSeparator();
+    int index = 0;
+    for (const ConditionsDocument::SessionEnd& end : ends) {
+        QAction* action = restoreMenu_->addAction(QStringLiteral("%1 结束时的条件").arg(when(end.time)), this,
+                                                  [this, path = end.path] { document_.restoreEnd(path); });
+        action->setObjectName(indexedName(QStringLiteral("Action_huifu_jieshu"), index++));
+    }
+}
+
 void MainWindow::buildMenus() {
     menuBar_ = new QMenuBar(this);
     menuBar_->setObjectName(QStringLiteral("MainMenu"));
@@ -558,11 +589,16 @@ void MainWindow::buildMenus() {
     recentMenu_ = file->addMenu(QStringLiteral("最近打开的方案"));
     connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::rebuildRecentMenu);
     rebuildRecentMenu();
-    restoreLast_ = file->addAction(QStringLiteral("恢复上次的条件"), this, &MainWindow::restoreLastConditions);
+    // 恢复上次的条件: the conditions last kept (last.tarnel), then those of
+    // the last five ends of the program, newest first, each with its time.
+    restoreMenu_ = file->addMenu(QStringLiteral("恢复上次的条件"));
+    restoreMenu_->setObjectName(QStringLiteral("Menu_huifu_shangci"));
+    restoreLast_ = restoreMenu_->addAction(QStringLiteral("最后保存的条件"), this, &MainWindow::restoreLastConditions);
     restoreLast_->setObjectName(QStringLiteral("Action_huifu_shangci"));
     restoreLast_->setEnabled(false);
     connect(&document_, &ConditionsDocument::lastRestorableChanged, restoreLast_, &QAction::setEnabled);
     connect(file, &QMenu::aboutToShow, this, [this] { restoreLast_->setEnabled(document_.lastConditionsRestorable()); });
+    connect(restoreMenu_, &QMenu::aboutToShow, this, &MainWindow::rebuildRestoreMenu);
     file->addSeparator();
     file->addAction(QStringLiteral("导出结果…"), this, &MainWindow::exportResult);
     file->addSeparator();

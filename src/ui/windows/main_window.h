@@ -133,6 +133,8 @@ public:
     // holds no scheme file. On any fault one message and nothing changes.
     bool restoreLastConditions() { return document_.restoreLastConditions(); }
     QAction* restoreLastAction() const { return restoreLast_; }
+    // The submenu 恢复上次的条件, listed anew each time it opens.
+    QMenu* restoreMenu() const { return restoreMenu_; }
     QStatusBar* statusBar() const { return status_; }
 
     // 帮助 menu: 使用说明 (the guide, one window) and 关于 Tarnel.
@@ -212,6 +214,8 @@ private:
     void setupStatusBar();
     QStatusBar* status_ = nullptr;
     QAction* restoreLast_ = nullptr;
+    QMenu* restoreMenu_ = nullptr;  // 恢复上次的条件: last.tarnel and the last ends
+    void rebuildRestoreMenu();
 
     // 帮助 menu (help_menu.cpp)
     void buildHelpMenu();
