@@ -21,6 +21,7 @@
 #include "core/analysis/backtest_money.h"
 #include "core/analysis/combine.h"
 #include "core/analysis/money_amount.h"
+#include "core/analysis/rule_search.h"
 #include "core/analysis/walk_forward.h"
 #include "core/files/history_file.h"
 #include "core/files/history_order.h"
@@ -44,7 +45,8 @@ constexpr const char* kUsage =
     "tarnel-cli explain SCHEME NUMBER... [--tolerance K] [--history FILE] | "
     "tarnel-cli backtest SCHEME HISTORY [--window Fmain|F2d] [--tolerance K] [--bet direct|group] [--price P] "
     "[--prizes D,G3,G6 | --prizes T] | tarnel-cli rows [SCHEME] | tarnel-cli tickets FILE | "
-    "tarnel-cli combine SCHEME SCHEME... [--tolerance K] [--history FILE]"
+    "tarnel-cli combine SCHEME SCHEME... [--tolerance K] [--history FILE] | "
+    "tarnel-cli search HISTORY [--holdout f] [--max-rules m] [--null B] [--seed S]"
     "（SCHEME 为方案文件，- 表示标准输入；tarnel-cli --help 显示详细用法）";
 
 // What --help prints: several lines on standard output. Errors keep to one line.
@@ -89,6 +91,12 @@ const CommandHelp kCommands[] = {
      "多方案组合：保留 n 个方案中至少 n − K 个方案都保留的号码",
      "K 默认 0，即所有方案结果的交集；每个方案用它自己的容错。\n"
      "方案中的动态条件看 --history FILE 的开奖历史（有动态条件时必须给出）。"},
+    {"search", "search HISTORY [--holdout f] [--max-rules m] [--null B] [--seed S]",
+     "条件寻优：在开奖历史上找出最好的几条动态条件，并如实说明它们是否胜过碰运气",
+     "HISTORY 为开奖历史文件（- 表示标准输入）。最新的 f 份（默认 0.3，0 到 1 之间）开奖留作检验，\n"
+     "不参与寻优；在其余开奖上逐条加入最能提高命中的动态条件，至多 m 条（默认 2，1 到 5）。\n"
+     "再在 B 段（默认 99，0 到 9999）纯随机的开奖上重复同样的寻优（随机数种子 S，默认 1），\n"
+     "p_training、p_holdout 为随机开奖上不比这次差的比例：p 大说明找到的条件与碰运气无异。"},
 };
 
 constexpr const char* kHelpTail =
@@ -710,6 +718,66 @@ OrderedJson combineCommand(const std::vector<std::string>& args) {
     return out;
 }
 
+// search HISTORY [--holdout f] [--max-rules m] [--null B] [--seed S]: the
+// rule search with its null runs, one JSON line.
+std::string searchCommand(const std::vector<std::string>& args) {
+    std::optional<std::string> path;
+    SearchSettings settings;
+    const auto wholeNumber = [](const std::string& text) -> std::optional<std::uint64_t> {
+        std::uint64_t v = 0;
+        if (text.empty() || !std::all_of(text.begin(), text.end(), isAsciiDigit)) return std::nullopt;
+        const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return std::nullopt;
+        return v;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--holdout" || a == "--max-rules" || a == "--null" || a == "--seed") {
+            if (i + 1 >= args.size()) fail(a + " 后面缺少数值");
+            const std::string& v = args[++i];
+            if (a == "--holdout") {
+                const std::optional<double> f = moneyValue(v);
+                if (!f || !(*f > 0 && *f < 1)) fail("检验份额 \"" + shown(v) + "\" 不正确，应为 0 到 1 之间的小数（如 0.3）");
+                settings.holdout = *f;
+            } else if (a == "--max-rules") {
+                const std::optional<std::uint64_t> m = wholeNumber(v);
+                if (!m || *m < 1 || *m > std::uint64_t(kSearchMaxRules))
+                    fail("条件条数 \"" + shown(v) + "\" 不正确，应为 1 到 " + std::to_string(kSearchMaxRules) + " 的整数");
+                settings.maxRules = int(*m);
+            } else if (a == "--null") {
+                const std::optional<std::uint64_t> b = wholeNumber(v);
+                if (!b || *b > std::uint64_t(kSearchMaxNullRuns))
+                    fail("随机重复次数 \"" + shown(v) + "\" 不正确，应为 0 到 " + std::to_string(kSearchMaxNullRuns) + " 的整数");
+                settings.nullRuns = int(*b);
+            } else {
+                const std::optional<std::uint64_t> seed = wholeNumber(v);
+                if (!seed) fail("随机数种子 \"" + shown(v) + "\" 不正确，应为 0 到 18446744073709551615 的整数");
+                settings.seed = *seed;
+            }
+        } else if (a.size() > 1 && a.rfind("--", 0) == 0) {
+            fail("未知选项 " + shown(a));
+        } else if (path) {
+            fail("search 只读一个开奖历史文件；用法：tarnel-cli search HISTORY [--holdout f] [--max-rules m] [--null B] [--seed S]");
+        } else {
+            path = a;
+        }
+    }
+    if (!path) fail("search 需要一个开奖历史文件；用法：tarnel-cli search HISTORY [--holdout f] [--max-rules m] [--null B] [--seed S]");
+    const std::vector<int> draws = loadPastDraws(*path);
+    const SearchResult r = searchRules(draws, settings);
+    // Numbers as backtest writes them: whole ones without a fraction.
+    const auto score = [](const SearchScore& s) {
+        return "{\"scored\":" + std::to_string(s.scored) + ",\"hits\":" + std::to_string(s.hits) +
+               ",\"expected_hits\":" + jsonNumber(s.expectedHits()) + ",\"sd_hits\":" + jsonNumber(s.sdHits()) +
+               ",\"z\":" + jsonNumber(s.z()) + "}";
+    };
+    return "{\"draws\":" + std::to_string(r.draws) + ",\"training_draws\":" + std::to_string(r.trainingDraws) +
+           ",\"holdout_draws\":" + std::to_string(r.holdoutDraws) + ",\"rules\":" + rulesJson(r.rules) +
+           ",\"training\":" + score(r.training) + ",\"holdout\":" + score(r.holdout) +
+           ",\"null\":" + std::to_string(r.nullRuns) + ",\"p_training\":" + jsonNumber(r.pTraining) +
+           ",\"p_holdout\":" + jsonNumber(r.pHoldout) + "}\n";
+}
+
 // A memory failure, wherever it comes from (the handlers below build their
 // lines too), ends in one fixed line that needs no memory.
 int outOfMemory() {
@@ -737,6 +805,11 @@ int cli(const std::vector<std::string>& args) {
         }
         if (args.empty()) fail(kUsage);
         const std::string command = args[0];
+        if (command == "search") {
+            writeOut(searchCommand({args.begin() + 1, args.end()}));
+            finishOut();
+            return 0;
+        }
         if (command == "combine") {
             writeOut(combineCommand({args.begin() + 1, args.end()}).dump(-1, ' ', false,
                                                                          nlohmann::json::error_handler_t::replace) +

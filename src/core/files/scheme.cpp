@@ -189,6 +189,8 @@ OrderedJson rulesArray(const std::vector<PastDrawRule>& rules) {
 
 }  // namespace
 
+std::string rulesJson(const std::vector<PastDrawRule>& rules) { return rulesArray(rules).dump(); }
+
 std::string writeScheme(const MainConditions& main, const TwoStarConditions* twoStar) {
     OrderedJson doc = OrderedJson::object();
     doc["format"] = kSchemeFormat;

@@ -65,6 +65,9 @@ SchemeReading readScheme(std::string_view bytes);
 // The file text of a state; `twoStar` null when that window is closed.
 std::string writeScheme(const MainConditions& main, const TwoStarConditions* twoStar);
 
+// The rules as a scheme file holds them: a JSON array on one line.
+std::string rulesJson(const std::vector<PastDrawRule>& rules);
+
 // The message listing ignored keys ("温情提示" after opening), or "" when none.
 // It names at most a screenful of keys, each on one line and cut to a
 // readable length, then says how many more there are.

@@ -50,6 +50,7 @@
 #include "ui/document/conditions_document.h"
 #include "ui/document/window_files.h"
 #include "core/analysis/walk_forward.h"
+#include "ui/windows/search_tab.h"
 #include "ui/windows/trend_view.h"
 #include "core/files/scheme.h"
 #include "core/rules/pair_step_kills.h"
@@ -922,6 +923,7 @@ HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
     tabs_->addTab(twoStarView_, QStringLiteral("二星验证"));
     trendView_ = new TrendView(document_, tabs_);
     tabs_->addTab(trendView_, QStringLiteral("走势统计"));
+    tabs_->addTab(new SearchTab(document_, tabs_), QStringLiteral("条件寻优"));
     connect(trendView_, &TrendView::itemChosen, this, &HistoryWindow::refreshTrend);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
