@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks that every #include "..." in src/ points down the layers:
-core/rules <- core/state <- core/files <- core/analysis <- ui/widgets <-
+core/rules <- core/state <- core/files <- core/analysis <- data <- ui/widgets <-
 ui/panels <- ui/document <- ui/windows <- app. A file may include its own
 layer and any lower one, never a higher one; and no other window includes
 the main window (they all take the conditions document); and no control
@@ -11,7 +11,7 @@ import pathlib
 import re
 import sys
 
-LAYERS = ["core/rules", "core/state", "core/files", "core/analysis",
+LAYERS = ["core/rules", "core/state", "core/files", "core/analysis", "data",
           "ui/widgets", "ui/panels", "ui/document", "ui/windows", "app"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 MAIN_WINDOW = "ui/windows/main_window.h"

@@ -5,7 +5,7 @@
 # GoogleTest's sources.
 set -euo pipefail
 
-packages=(cmake ninja-build ccache g++ pkg-config qt6-base-dev libgl-dev fonts-noto-cjk
+packages=(cmake ninja-build ccache g++ pkg-config qt6-base-dev libqt6sql6-sqlite libgl-dev fonts-noto-cjk
           libgtest-dev libbenchmark-dev nlohmann-json3-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n
           desktop-file-utils appstream shared-mime-info dpkg-dev file
           clang libclang-rt-14-dev)

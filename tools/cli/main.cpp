@@ -29,6 +29,10 @@
 #include "core/state/past_draw_rules.h"
 #include "core/state/shrink.h"
 #include "core/rules/two_star_run.h"
+#include "core/files/draw_sources.h"
+#ifdef TARNEL_CLI_DRAWS
+#include "draws_command.h"
+#endif
 
 using namespace tarnel;
 
@@ -46,7 +50,8 @@ constexpr const char* kUsage =
     "tarnel-cli backtest SCHEME HISTORY [--window Fmain|F2d] [--tolerance K] [--bet direct|group] [--price P] "
     "[--prizes D,G3,G6 | --prizes T] | tarnel-cli rows [SCHEME] | tarnel-cli tickets FILE | "
     "tarnel-cli combine SCHEME SCHEME... [--tolerance K] [--history FILE] | "
-    "tarnel-cli search HISTORY [--holdout f] [--max-rules m] [--null B] [--seed S]"
+    "tarnel-cli search HISTORY [--holdout f] [--max-rules m] [--null B] [--seed S] | "
+    "tarnel-cli draws import|export|update --db FILE --lottery 3d|p3 …"
     "（SCHEME 为方案文件，- 表示标准输入；tarnel-cli --help 显示详细用法）";
 
 // What --help prints: several lines on standard output. Errors keep to one line.
@@ -97,6 +102,24 @@ const CommandHelp kCommands[] = {
      "不参与寻优；在其余开奖上逐条加入最能提高命中的动态条件，至多 m 条（默认 2，1 到 5）。\n"
      "再在 B 段（默认 99，0 到 9999）纯随机的开奖上重复同样的寻优（随机数种子 S，默认 1），\n"
      "p_training、p_holdout 为随机开奖上不比这次差的比例：p 大说明找到的条件与碰运气无异。"},
+    {"draws",
+     "draws import --db FILE --lottery 3d|p3 HISTORY\n"
+     "           draws export --db FILE --lottery 3d|p3\n"
+     "           draws update --db FILE --lottery 3d|p3 [--url BASE] [--pages N]",
+#ifdef TARNEL_CLI_DRAWS
+     "开奖库：按彩种保存的开奖号码（3d 福彩3D，期号 7 位；p3 排列三，期号 5 位）",
+     "--db FILE 为开奖库（SQLite，没有时新建）。\n"
+     "import 把开奖历史（- 表示标准输入）中的开奖按期号并入：新期号添加，号码相同的不变，\n"
+     "号码不同则整次导入被拒绝；没有期号或期号位数不符的开奖不保存，计入 unstored。\n"
+     "export 按期号从小到大打印每期一行：期号 日期 号码（日期不明时为 -）。\n"
+     "update 向该彩种的开奖来源逐页取最新开奖（最多 N 页，默认 20），取到库中已有的一期为止，\n"
+     "再按 import 的规则并入；--url BASE 替换来源的协议和主机（如 http://127.0.0.1:8080）。\n"
+     "来源无法连接、回答出错、给出的数据不符或与库中不同时，整次更新被拒绝。\n"
+     "被拒绝时开奖库不会改动。"},
+#else
+     "开奖库（本版本不含此命令）",
+     "这个版本的 tarnel-cli 不用 Qt 构建（Windows 的无 Qt 版），不含开奖库，draws 命令不可用。"},
+#endif
 };
 
 constexpr const char* kHelpTail =
@@ -778,6 +801,66 @@ std::string searchCommand(const std::vector<std::string>& args) {
            ",\"p_holdout\":" + jsonNumber(r.pHoldout) + "}\n";
 }
 
+// draws import|export|update: what it prints, or a refusal (then the store
+// is as it was).
+std::string drawsCommand(const std::vector<std::string>& args) {
+#ifndef TARNEL_CLI_DRAWS
+    (void)args;
+    fail("这个版本的 tarnel-cli 不含 draws 命令（开奖库需要 Qt，Windows 的无 Qt 版没有）");
+#else
+    constexpr const char* kDrawsUsage =
+        "用法：tarnel-cli draws import --db FILE --lottery 3d|p3 HISTORY | draws export --db FILE --lottery 3d|p3 | "
+        "draws update --db FILE --lottery 3d|p3 [--url BASE] [--pages N]";
+    if (args.empty() || (args[0] != "import" && args[0] != "export" && args[0] != "update")) fail(kDrawsUsage);
+    DrawsRequest request;
+    request.action = args[0];
+    std::vector<std::string> positional;
+    bool pagesGiven = false, urlGiven = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--db" || a == "--lottery" || a == "--url" || a == "--pages") {
+            if (i + 1 >= args.size()) fail(a + " 后面缺少值；" + kDrawsUsage);
+            const std::string& value = args[++i];
+            if (a == "--db") {
+                request.db = value;
+            } else if (a == "--lottery") {
+                if (!lotteryFromKey(value)) fail("未知彩种 \"" + shown(value) + "\"（应为 3d 或 p3）");
+                request.lottery = value;
+            } else if (a == "--url") {
+                request.url = value;
+                urlGiven = true;
+                if (value.empty() || value.find_first_of(" \t\r\n") != std::string::npos ||
+                    (value.rfind("http://", 0) != 0 && value.rfind("https://", 0) != 0))
+                    fail("来源地址 \"" + shown(value) + "\" 不是 http:// 或 https:// 开头的网址");
+            } else {
+                const bool digits = !value.empty() && value.size() <= 4 && std::all_of(value.begin(), value.end(), isAsciiDigit);
+                request.pages = digits ? std::stoi(value) : 0;
+                if (request.pages < 1 || request.pages > 1000) fail("页数 \"" + shown(value) + "\" 不正确，应为 1 到 1000 的整数");
+                pagesGiven = true;
+            }
+        } else if (a.size() > 1 && a.rfind("--", 0) == 0) {
+            fail("未知选项 " + shown(a));
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (request.db.empty()) fail("缺少 --db FILE（开奖库文件）");
+    if (request.lottery.empty()) fail("缺少 --lottery 3d|p3（彩种）");
+    if (request.action != "update" && (pagesGiven || urlGiven)) fail("--url 和 --pages 只用于 draws update");
+    if (request.action == "import") {
+        if (positional.size() != 1) fail("用法：tarnel-cli draws import --db FILE --lottery 3d|p3 HISTORY（- 表示标准输入）");
+        request.input = readInput(positional[0], kHistoryMaxBytes, "开奖历史");
+        if (request.input.find('\0') != std::string::npos)
+            fail("开奖历史 \"" + echoedText(positional[0], 200) + "\" 不是文本文件");
+    } else if (!positional.empty()) {
+        fail("多余的参数 \"" + shown(positional[0]) + "\"；" + kDrawsUsage);
+    }
+    DrawsAnswer answer = runDraws(request);
+    if (!answer.error.empty()) fail(answer.error);
+    return std::move(answer.out);
+#endif
+}
+
 // A memory failure, wherever it comes from (the handlers below build their
 // lines too), ends in one fixed line that needs no memory.
 int outOfMemory() {
@@ -805,8 +888,9 @@ int cli(const std::vector<std::string>& args) {
         }
         if (args.empty()) fail(kUsage);
         const std::string command = args[0];
-        if (command == "search") {
-            writeOut(searchCommand({args.begin() + 1, args.end()}));
+        if (command == "search" || command == "draws") {
+            writeOut(command == "search" ? searchCommand({args.begin() + 1, args.end()})
+                                         : drawsCommand({args.begin() + 1, args.end()}));
             finishOut();
             return 0;
         }

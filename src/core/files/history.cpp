@@ -301,6 +301,34 @@ std::string_view historyText(std::string_view bytes, std::string& converted) {
     return withoutByteOrderMark(converted);
 }
 
+std::string historyLineDate(std::string_view line) {
+    // A date opens with the last four digits of a stretch of digits (its
+    // year is followed by a separator), so only those starts are tried.
+    for (std::size_t i = 0; i < line.size();) {
+        if (!isAsciiDigit(line[i])) {
+            ++i;
+            continue;
+        }
+        const std::size_t end = digitsEnd(line, i);
+        if (end - i >= 4 && dateMatchAt(line, end - 4) > 0) {
+            std::size_t p = end - 4;
+            std::string date(line.substr(p, 4));
+            p += 4;
+            for (std::string_view word : {kYear, kMonth}) {
+                dateSeparator(line, p, word);
+                const std::size_t from = p;
+                oneOrTwoDigits(line, p);
+                date += '-';
+                if (p - from == 1) date += '0';
+                date.append(line.substr(from, p - from));
+            }
+            return date;
+        }
+        i = end;
+    }
+    return {};
+}
+
 std::string twoStarDraw(const Draw& draw) {
     return draw.number.size() >= 2 ? draw.number.substr(draw.number.size() - 2) : std::string();
 }

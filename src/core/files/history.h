@@ -82,6 +82,10 @@ private:
     char number_[3] = {'0', '0', '0'};
 };
 
+// The first date of a line, as the date rule above finds it, written
+// YYYY-MM-DD (month and day with two digits); empty when the line has none.
+std::string historyLineDate(std::string_view line);
+
 // The draw as the two-star window takes it: its last two digits.
 std::string twoStarDraw(const Draw& draw);
 
