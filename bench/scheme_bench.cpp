@@ -129,3 +129,27 @@ void BM_Backtest10kDrawsWithMoney(benchmark::State& state) {
 BENCHMARK(BM_Backtest10kDrawsWithMoney)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// A scheme of `bytes` bytes that is mostly one array of empty objects under
+// an unknown key: read (arg 1 = 0), or refused for a key repeated at its end
+// (arg 1 = 1). The time should grow in step with the size.
+void BM_SchemeReadManyObjects(benchmark::State& state) {
+    const std::size_t bytes = std::size_t(state.range(0)) << 10;
+    std::string text = R"({"format":"tarnel-scheme","version":1,"many":[{})";
+    text.reserve(bytes + 64);
+    while (text.size() < bytes) text += ",{}";
+    text += state.range(1) ? R"(],"many":1})" : "]}\n";
+    for (auto _ : state) {
+        const tarnel::SchemeReading reading = tarnel::readScheme(text);
+        if (bool(reading.scheme) == bool(state.range(1))) state.SkipWithError("unexpected outcome");
+        benchmark::DoNotOptimize(reading);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(BM_SchemeReadManyObjects)
+    ->Args({480, 0})->Args({4 << 10, 0})->Args({64 << 10, 0})->Args({64 << 10, 1})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -7,10 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
 
 #include "core/files/scheme.h"
 #include "core/state/shrink.h"
 #include "core/rules/pair_pool.h"
+#include "core/rules/text.h"
 #include "core/rules/two_star_run.h"
 #include "support/random_state.h"
 
@@ -279,6 +282,167 @@ TEST(RestoreState, KeepsSourcesRepeatOptionAndSetLists) {
             EXPECT_EQ(runMain(pool, r).result.count, 1000);  // nothing left to filter
         }
     }
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+// What the parser's callback mode, checking keys and depth at each event,
+// makes of some bytes: the plain (but quadratic) way to read them, kept
+// here as the reference for the reader's own event handler.
+struct ReferenceParse {
+    std::optional<nlohmann::json> doc;
+    std::string refusal;  // the reason's fixed part, or the repeated key
+    std::size_t errorByte = 0;
+    enum { Accepted, RepeatedKey, TooDeep, BadJson, HugeNumber } outcome = Accepted;
+};
+
+ReferenceParse referenceParse(std::string_view bytes) {
+    using Json = nlohmann::json;
+    ReferenceParse out;
+    std::vector<std::set<std::string>> keys;
+    struct Stop {};
+    const Json::parser_callback_t check = [&](int depth, Json::parse_event_t event, Json& parsed) {
+        if (event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start) {
+            if (depth >= 64) {
+                out.outcome = ReferenceParse::TooDeep;
+                throw Stop{};
+            }
+            if (event == Json::parse_event_t::object_start) keys.emplace_back();
+        } else if (event == Json::parse_event_t::object_end) {
+            keys.pop_back();
+        } else if (event == Json::parse_event_t::key) {
+            if (!keys.back().insert(parsed.get<std::string>()).second) {
+                out.outcome = ReferenceParse::RepeatedKey;
+                out.refusal = parsed.get<std::string>();
+                throw Stop{};
+            }
+        }
+        return true;
+    };
+    const std::size_t nul = std::min(bytes.find('\0'), bytes.size());
+    try {
+        out.doc = Json::parse(bytes.begin(), bytes.begin() + std::ptrdiff_t(nul), check);
+        if (nul < bytes.size()) {
+            out.doc.reset();
+            out.outcome = ReferenceParse::BadJson;
+            out.errorByte = nul + 1;
+        }
+    } catch (const Stop&) {
+    } catch (const Json::parse_error& e) {
+        out.outcome = ReferenceParse::BadJson;
+        out.errorByte = e.byte;
+    } catch (const Json::out_of_range&) {
+        out.outcome = ReferenceParse::HugeNumber;
+    }
+    return out;
+}
+
+std::string place(std::string_view bytes, std::size_t position) {
+    std::size_t line = 1, column = 1;
+    for (std::size_t i = 0; i + 1 < position && i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') line = 1 + line, column = 1;
+        else if ((static_cast<unsigned char>(bytes[i]) & 0xC0) != 0x80) ++column;
+    }
+    return "第 " + std::to_string(line) + " 行第 " + std::to_string(column) + " 列";
+}
+
+// Random JSON-like text: scheme keys and stray ones (often repeated), deep
+// nesting now and then, numbers beyond a double, and cuts, stray bytes and
+// NULs in the text.
+class JsonMaker {
+public:
+    explicit JsonMaker(unsigned seed) : make_(seed) {}
+
+    std::string document() {
+        std::string text = make_.chance(0.7) ? R"({"format":"tarnel-scheme","version":)" +
+                                                    std::string(make_.chance(0.8) ? "2" : "1") + R"(,"Fmain":)" + value(0) + "}"
+                                              : value(0);
+        for (int k = make_.below(3); k > 0 && !text.empty(); --k) {
+            const std::size_t at = std::size_t(make_.below(int(text.size())));
+            static const char* const stray[] = {"", "\"", "{", "]", ",", "", "\xC3", "x"};  // [5]: a NUL
+            const int which = make_.below(8);
+            if (which == 0) text.resize(at);
+            else text.insert(at, which == 5 ? std::string(1, '\0') : std::string(stray[which]));
+        }
+        return text;
+    }
+
+private:
+    std::string value(int depth) {
+        static const char* const keys[] = {"T_jichu_dadi", "Check_hewei_sha[3]", "L_wz_pp", "x", "y", "rules", "é\\n"};
+        const int kind = depth > 6 ? 3 : make_.below(depth < 3 ? 3 : 9);
+        if (kind == 0) {
+            std::string text = "{";
+            for (int n = make_.below(5); n > 0; --n)
+                text += "\"" + std::string(keys[make_.below(7)]) + "\":" + value(depth + 1) + (n > 1 ? "," : "");
+            return text + "}";
+        }
+        if (kind == 1 || (kind == 2 && make_.chance(0.3))) {
+            std::string text = "[";
+            const bool many = make_.chance(0.05);  // many empty objects
+            const int n = many ? 300 : make_.below(4);
+            for (int i = 0; i < n; ++i) text += (i ? "," : "") + (many ? std::string("{}") : value(depth + 1));
+            return text + "]";
+        }
+        if (kind == 2 && make_.chance(0.1)) return std::string(70, '[') + std::string(70, ']');
+        static const char* const scalars[] = {"\"12 34\"", "1", "0", "true", "null", "-2.5", "1e400", "\"\\u00e9\"", "\"a"};
+        return scalars[make_.below(9)];
+    }
+
+    testing::StateMaker make_;
+};
+
+// The reader's event handler refuses and accepts exactly what the callback
+// mode did, with the same reasons, and builds the same document.
+TEST(Scheme, ReadsAndRefusesAsTheCallbackParserDid) {
+    JsonMaker make(5);
+    int counts[5] = {};
+    for (int round = 0; round < 4000; ++round) {
+        const std::string bytes = make.document();
+        const ReferenceParse ref = referenceParse(bytes);
+        const SchemeReading got = readScheme(bytes);
+        ++counts[ref.outcome];
+        SCOPED_TRACE(bytes.substr(0, 300));
+        switch (ref.outcome) {
+            case ReferenceParse::Accepted: {
+                const SchemeReading again = readScheme(ref.doc->dump());
+                EXPECT_EQ(got.error, again.error);
+                EXPECT_EQ(got.unknownKeys, again.unknownKeys);
+                EXPECT_EQ(bool(got.scheme), bool(again.scheme));
+                if (got.scheme && again.scheme) {
+                    EXPECT_TRUE(*got.scheme == *again.scheme);
+                }
+                break;
+            }
+            case ReferenceParse::RepeatedKey:
+                EXPECT_EQ(got.error, "方案文件中的键 \u201C" + echoedText(ref.refusal) + "\u201D 重复出现，无法确定用哪一个值。");
+                break;
+            case ReferenceParse::TooDeep:
+                EXPECT_EQ(got.error, "方案文件的嵌套层数过多（超过 64 层），不是方案文件。");
+                break;
+            case ReferenceParse::BadJson:
+                EXPECT_EQ(got.error, "方案文件不是有效的 JSON：" + place(bytes, ref.errorByte) + "有错误。");
+                break;
+            case ReferenceParse::HugeNumber:
+                EXPECT_NE(got.error.find("的数超出范围。"), std::string::npos) << got.error;
+                break;
+        }
+    }
+    for (int outcome = 0; outcome < 5; ++outcome) EXPECT_GT(counts[outcome], 40) << "outcome " << outcome;
+}
+
+// Many objects in one array (an unknown key's value) are read, and the key
+// is listed as ignored.
+TEST(Scheme, ManyObjectsInOneArrayAreRead) {
+    std::string list = "[";
+    for (int i = 0; i < 50000; ++i) list += i ? ",{}" : "{}";
+    const SchemeReading r = readScheme(R"({"format":"tarnel-scheme","version":1,"many":)" + list + "]}");
+    ASSERT_TRUE(r.scheme) << r.error;
+    EXPECT_EQ(r.unknownKeys, std::vector<std::string>{"many"});
 }
 
 }  // namespace

@@ -386,29 +386,84 @@ std::size_t firstHugeNumber(std::string_view bytes) {
     return bytes.size();
 }
 
-Json parseChecked(std::string_view bytes) {
-    // Duplicate keys would silently hide one value; deep nesting only costs.
-    std::vector<std::set<std::string>> keys;
-    const Json::parser_callback_t check = [&keys](int depth, Json::parse_event_t event, Json& parsed) {
-        switch (event) {
-            case Json::parse_event_t::object_start:
-            case Json::parse_event_t::array_start:
-                if (depth >= kMaxDepth) throw Refusal{"方案文件的嵌套层数过多（超过 64 层），不是方案文件。"};
-                if (event == Json::parse_event_t::object_start) keys.emplace_back();
-                break;
-            case Json::parse_event_t::object_end:
-                if (!keys.empty()) keys.pop_back();
-                break;
-            case Json::parse_event_t::key: {
-                const std::string& key = parsed.get_ref<const std::string&>();
-                if (!keys.empty() && !keys.back().insert(key).second)
-                    throw Refusal{"方案文件中的键 " + inQuotes(key) + " 重复出现，无法确定用哪一个值。"};
-                break;
-            }
-            default: break;
-        }
+// Builds the document from the parser's events, refusing repeated keys
+// (they would silently hide one value) and deep nesting (it only costs) as
+// they come. Each event is constant work: the parser's own callback mode
+// looks through the whole parent array after every value it keeps, which
+// made a file of many objects in one array take minutes.
+class CheckedBuilder {
+public:
+    using Int = Json::number_integer_t;
+    using Unsigned = Json::number_unsigned_t;
+    using Float = Json::number_float_t;
+
+    explicit CheckedBuilder(Json& root) : root_(root) {}
+
+    bool null() { return add(nullptr); }
+    bool boolean(bool value) { return add(value); }
+    bool number_integer(Int value) { return add(value); }
+    bool number_unsigned(Unsigned value) { return add(value); }
+    bool number_float(Float value, const std::string&) { return add(value); }
+    bool string(std::string& value) { return add(std::move(value)); }
+    bool binary(Json::binary_t& value) { return add(std::move(value)); }
+
+    bool start_object(std::size_t) { return open(Json::value_t::object); }
+    bool start_array(std::size_t) { return open(Json::value_t::array); }
+    bool end_object() {
+        open_.pop_back();
+        keys_.pop_back();
         return true;
-    };
+    }
+    bool end_array() {
+        open_.pop_back();
+        return true;
+    }
+    bool key(std::string& key) {
+        if (!keys_.back().insert(key).second)
+            throw Refusal{"方案文件中的键 " + inQuotes(key) + " 重复出现，无法确定用哪一个值。"};
+        slot_ = &(*open_.back())[key];
+        return true;
+    }
+
+    template <class Exception>
+    bool parse_error(std::size_t, const std::string&, const Exception& error) {
+        throw error;
+    }
+
+private:
+    // Places a value where the parser is: the whole document, the next
+    // element of the open array, or the value of the key just read.
+    Json* place(Json&& value) {
+        if (open_.empty()) {
+            root_ = std::move(value);
+            return &root_;
+        }
+        if (open_.back()->is_array()) {
+            open_.back()->get_ref<Json::array_t&>().push_back(std::move(value));
+            return &open_.back()->get_ref<Json::array_t&>().back();
+        }
+        *slot_ = std::move(value);
+        return slot_;
+    }
+    template <class T>
+    bool add(T&& value) {
+        place(Json(std::forward<T>(value)));
+        return true;
+    }
+    bool open(Json::value_t type) {
+        if (open_.size() >= std::size_t(kMaxDepth)) throw Refusal{"方案文件的嵌套层数过多（超过 64 层），不是方案文件。"};
+        open_.push_back(place(Json(type)));
+        if (type == Json::value_t::object) keys_.emplace_back();
+        return true;
+    }
+
+    Json& root_;
+    std::vector<Json*> open_;  // the arrays and objects being filled, outermost first
+    std::vector<std::set<std::string>> keys_;  // the keys read so far in each open object
+    Json* slot_ = nullptr;
+};
+
+Json parseChecked(std::string_view bytes) {
     const auto at = [bytes](std::size_t position) {
         const auto [line, column] = lineAndColumn(bytes, position);
         return "第 " + std::to_string(line) + " 行第 " + std::to_string(column) + " 列";
@@ -420,7 +475,9 @@ Json parseChecked(std::string_view bytes) {
     // the error.
     const std::size_t nul = bytes.find('\0');
     try {
-        Json doc = Json::parse(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min(nul, bytes.size())), check);
+        Json doc;
+        CheckedBuilder builder(doc);
+        Json::sax_parse(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min(nul, bytes.size())), &builder);
         if (nul != std::string_view::npos) throw Refusal{"方案文件不是有效的 JSON：" + at(nul + 1) + "有错误。"};
         return doc;
     } catch (const Json::parse_error& e) {
