@@ -8,6 +8,7 @@
 #include "ui/document/session_end.h"
 #include "ui/widgets/appearance.h"
 #include "ui/widgets/display_scale.h"
+#include "ui/widgets/guarded_application.h"
 #include "ui/widgets/keyboard.h"
 #include "ui/widgets/window_fit.h"
 #include "ui/widgets/ui_services.h"
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    QApplication app(argc, argv);
+    tarnel::GuardedApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));

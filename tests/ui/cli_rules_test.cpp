@@ -177,6 +177,47 @@ TEST_F(CliRules, BacktestWalksForwardWithWarmUpDraws) {
     }
 }
 
+// A long history is written a block at a time, each block walked again from
+// the draws its rules look back on: the answer is the one walk all the same,
+// oldest or newest first, across the blocks' edges.
+TEST_F(CliRules, ALongBacktestIsWrittenAsOneWalk) {
+    StateMaker make(6203);
+    for (int round = 0; round < 4; ++round) {
+        MainConditions state = make.main(0.03);
+        state.tolerance = make.below(2);
+        for (int i = 2 + make.below(3); i > 0; --i) state.rules.push_back(randomRule(make, round < 2 ? 1000 : 40));
+        write(path("s.tarnel"), writeScheme(state, nullptr));
+        // Issues falling then rising, so that both orders are written.
+        std::string historyText;
+        const int lines = 2500 + make.below(1500);
+        for (int i = 0; i < lines; ++i) {
+            historyText += std::to_string(round % 2 == 0 ? 2026000 + lines - i : 2026000 + i) + " " +
+                           numberText(make.below(1000), 3) + "\n";
+            if (make.chance(0.01)) historyText += "junk 12\n";
+        }
+        write(path("h.txt"), historyText);
+        const CliRun r = cli({QStringLiteral("backtest"), path("s.tarnel"), path("h.txt")});
+        ASSERT_EQ(r.code, 0) << r.err;
+        const auto doc = nlohmann::ordered_json::parse(r.out);
+        const History history = readHistory(historyText);
+        const WalkForwardBacktest b = backtestWalkForward(state, history);
+        EXPECT_EQ(doc["total"], b.total);
+        EXPECT_EQ(doc["warmup"], b.warmup);
+        ASSERT_EQ(doc["draws"].size(), history.draws.size());
+        int mismatches = 0;
+        for (std::size_t i = 0; i < history.draws.size(); ++i) {
+            const auto& d = doc["draws"][i];
+            const WalkForwardDraw& w = b.draws[i];
+            const bool same = d["number"] == history.draws[i].number && d.contains("warmup") == w.warmup &&
+                              (w.warmup || (d["survives"] == w.survives && d["bets"] == w.money.bets &&
+                                            d["killed_by"].get<std::vector<int>>() == w.killedBy));
+            if (!same && ++mismatches < 5) ADD_FAILURE() << "round " << round << " draw " << i << ": " << d.dump();
+        }
+        EXPECT_EQ(mismatches, 0) << "round " << round;
+        EXPECT_EQ(doc["money"]["current_miss"], b.money.currentMiss);
+    }
+}
+
 TEST_F(CliRules, RowsNameTheRulesAndCombineAppliesThem) {
     MainConditions a;
     a.rules = {{RuleMeasure::SumTail, RuleSource::Recent, 2, 0, 0, RuleAction::Kill},

@@ -18,11 +18,15 @@
 #include <QUrl>
 
 #include "ui/widgets/controls.h"
+#include "ui/widgets/price_settings.h"
 #include "ui/widgets/results_view.h"
 #include "core/rules/text.h"
 #include "main_window_fixture.h"
 #include "ui/windows/combine_window.h"
 #include "ui/windows/history_window.h"
+#include "core/analysis/walk_forward.h"
+#include "core/files/history_order.h"
+#include "support/cli_run.h"
 #include "support/random_state.h"
 
 namespace tarnel {
@@ -294,6 +298,113 @@ TEST_F(CombineWindowTest, BacktestOfTheCombinationFollowsTheHistory) {
         c->resize(900, 760);
         c->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/combine-window.png"));
     }
+}
+
+// Schemes with rules (动态条件) run as the start button runs them, the rules
+// looking back on the draws of 开奖历史, and the backtest walks forward: over
+// random schemes and histories each count is the core's run (and
+// tarnel-cli combine --history gives the same combination), and every row
+// is what plain reckoning with each scheme's run for that draw gives.
+TEST_F(CombineWindowTest, SchemesWithRulesLookBackAndTheBacktestWalksForward) {
+    StateMaker make(3535);
+    CombineWindow* c = openCombineWindow(w, services);
+    HistoryWindow* h = w.openHistory();
+    const MoneyPrices prices = PriceSettings::prices();
+    int differ = 0, warmups = 0, scored = 0;
+    for (int round = 0; round < 8; ++round) {
+        while (!c->entries().empty()) c->removeRow(0);
+        const int n = 2 + make.below(3);
+        std::vector<MainConditions> states;
+        QStringList paths;
+        std::size_t lookBack = 0;
+        for (int i = 0; i < n; ++i) {
+            MainConditions s = make.main(0.01);
+            for (int r = make.below(3) + (i == 0 ? 1 : 0); r > 0; --r) {
+                s.rules.push_back(testing::randomRule(make, 12));
+                lookBack = std::max(lookBack, std::size_t(s.rules.back().draws));
+            }
+            states.push_back(s);
+            paths << writeFile(QStringLiteral("规则%1_%2.tarnel").arg(round).arg(i), writeScheme(s, nullptr));
+        }
+        const bool falling = make.chance(0.5);
+        std::string text;
+        const int draws = 5 + make.below(60);
+        for (int i = 0; i < draws; ++i)
+            text += std::to_string(falling ? 2026500 - i : 2026000 + i) + " " + numberText(make.below(1000), 3) + "\n";
+        const QString historyPath = writeFile(QStringLiteral("历史%1.txt").arg(round), text);
+        h->setHistoryText(fromStd(text));
+        h->rereadNow();
+        c->addSchemeFiles(paths);
+        const int k = make.below(n);
+        c->setTolerance(k);
+
+        // The counts: each scheme as the start button runs it now.
+        const History history = readHistoryText(text);
+        const std::vector<int> past = drawsInTimeOrder(history);
+        std::vector<NumberSet> now;
+        for (std::size_t i = 0; i < states.size(); ++i) {
+            now.push_back(mainSurvivors(states[i], past));
+            ASSERT_TRUE(c->entries()[i].survivors) << toStd(c->entries()[i].problem);
+            EXPECT_EQ(*c->entries()[i].survivors, now.back()) << "round " << round << " scheme " << i;
+            EXPECT_EQ(cell(c, int(i), 1), QString::number(now.back().count()));
+            differ += now.back() != mainSurvivors(states[i]) ? 1 : 0;
+        }
+        ASSERT_TRUE(c->combined());
+        EXPECT_EQ(*c->combined(), combineResults(now, k));
+        if (round < 3) {
+            QStringList args{QStringLiteral("combine")};
+            args << paths << QStringLiteral("--tolerance") << QString::number(k) << QStringLiteral("--history")
+                 << historyPath;
+            const testing::CliRun run = testing::cli(QStringLiteral(TARNEL_CLI), args);
+            ASSERT_EQ(run.code, 0) << run.err;
+            EXPECT_EQ(run.out.substr(0, run.out.find(',')),
+                      "{\"count\":" + std::to_string(c->combined()->count()));
+            if (c->combined()->any()) {
+                EXPECT_NE(run.out.find(numberSetText(*c->combined()).substr(0, 3)), std::string::npos);
+            }
+        }
+
+        // The rows, draw by draw in time order.
+        const CombinationBacktestModel& m = c->backtestModel();
+        ASSERT_EQ(m.rowCount(), draws);
+        const std::vector<std::size_t> order = timeOrder(history);
+        int hits = 0, warm = 0;
+        for (std::size_t t = 0; t < order.size(); ++t) {
+            const int row = int(order[t]);
+            auto shown = [&](int column) { return m.data(m.index(row, column), Qt::DisplayRole).toString(); };
+            if (t < lookBack) {
+                EXPECT_EQ(shown(CombinationBacktestModel::Result), QStringLiteral("预热")) << "round " << round;
+                ++warm;
+                continue;
+            }
+            std::vector<NumberSet> then;
+            for (const MainConditions& s : states) then.push_back(mainSurvivors(s, std::span<const int>(past).first(t)));
+            const NumberSet combined = combineResults(then, k);
+            const auto drawn = std::size_t(past[t]);
+            int holders = 0;
+            for (const NumberSet& r : then) holders += r[drawn] ? 1 : 0;
+            EXPECT_EQ(shown(CombinationBacktestModel::Result),
+                      combined[drawn] ? QStringLiteral("保留") : QStringLiteral("排除"))
+                << "round " << round << " draw " << t;
+            EXPECT_EQ(shown(CombinationBacktestModel::Holders), QStringLiteral("%1 / %2").arg(holders).arg(n));
+            EXPECT_NEAR(shown(CombinationBacktestModel::Win).toDouble(), combined[drawn] ? prices.direct : 0, 0.005);
+            hits += combined[drawn] ? 1 : 0;
+            ++scored;
+        }
+        warmups += warm;
+        const QString summary = c->backtestSummary();
+        if (warm > 0) {
+            EXPECT_TRUE(summary.startsWith(QStringLiteral("共 %1 期，其中 %2 期为预热期").arg(draws).arg(warm)))
+                << summary.toStdString();
+        }
+        if (warm < draws) {
+            EXPECT_TRUE(summary.contains(QStringLiteral("中奖 %1 期").arg(hits))) << summary.toStdString();
+        }
+    }
+    // The random cases met rules at work, warm-up draws and scored draws.
+    EXPECT_GT(differ, 0);
+    EXPECT_GT(warmups, 0);
+    EXPECT_GT(scored, 100);
 }
 
 TEST_F(CombineWindowTest, ToolsMenuOpensTheOneWindow) {

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <map>
 
+#include "core/analysis/combine.h"
 #include "core/analysis/walk_forward.h"
 #include "core/files/history_order.h"
 #include "core/state/past_draw_rules.h"
@@ -94,7 +95,7 @@ protected:
 TEST_F(HistoryWalkForwardTest, FiguresMatchTheWalkForwardBacktest) {
     HistoryWindow* h = w.openHistory();
     StateMaker make(2026);
-    int warmupSeen = 0, scoredSeen = 0, ruleKillsSeen = 0;
+    int warmupSeen = 0, scoredSeen = 0, ruleKillsSeen = 0, nextDiffers = 0;
     for (int round = 0; round < 24; ++round) {
         MainConditions state = make.main(0.03);
         state.tolerance = make.below(3);
@@ -137,7 +138,10 @@ TEST_F(HistoryWalkForwardTest, FiguresMatchTheWalkForwardBacktest) {
                     EXPECT_TRUE(cell(c).toString().isEmpty()) << c;
                 continue;
             }
-            EXPECT_EQ(cell(BacktestModel::Result).toString(), d.survives ? QStringLiteral("保留") : QStringLiteral("排除"));
+            // With 组选 bets a row speaks of hits: a group bet may hit a draw the conditions ruled out.
+            const QString result = group ? (d.money.hit ? QStringLiteral("中") : QStringLiteral("未中"))
+                                         : (d.survives ? QStringLiteral("保留") : QStringLiteral("排除"));
+            EXPECT_EQ(cell(BacktestModel::Result).toString(), result);
             EXPECT_EQ(cell(BacktestModel::Bets).toInt(), d.money.bets);
             EXPECT_NEAR(cell(BacktestModel::Cost).toString().toDouble(), d.money.cost, 0.006);
             EXPECT_NEAR(cell(BacktestModel::Win).toString().toDouble(), d.money.win, 0.006);
@@ -176,9 +180,22 @@ TEST_F(HistoryWalkForwardTest, FiguresMatchTheWalkForwardBacktest) {
             run = ref.draws[i].survives ? 0 : run + 1;
             longest = std::max(longest, run);
         }
-        EXPECT_TRUE(summary.contains(QStringLiteral("其余 %1 期，保留 %2 期").arg(total).arg(ref.kept)));
-        EXPECT_TRUE(summary.contains(QStringLiteral("排除 %1 期；最长连续排除 %2 期；").arg(total - ref.kept).arg(longest)))
-            << summary.toStdString();
+        if (group) {
+            // One language with the money sentence: hits, and runs without one.
+            EXPECT_TRUE(summary.contains(QStringLiteral("其余 %1 期，中 %2 期").arg(total).arg(ref.money.hits)))
+                << summary.toStdString();
+            EXPECT_TRUE(summary.contains(QStringLiteral("未中 %1 期；最长连续未中 %2 期；")
+                                             .arg(total - ref.money.hits)
+                                             .arg(ref.money.longestMiss)))
+                << summary.toStdString();
+            EXPECT_FALSE(summary.contains(QStringLiteral("保留")) || summary.contains(QStringLiteral("排除")))
+                << summary.toStdString();
+            EXPECT_FALSE(view->headerText().contains(QStringLiteral("保留"))) << view->headerText().toStdString();
+        } else {
+            EXPECT_TRUE(summary.contains(QStringLiteral("其余 %1 期，保留 %2 期").arg(total).arg(ref.kept)));
+            EXPECT_TRUE(summary.contains(QStringLiteral("排除 %1 期；最长连续排除 %2 期；").arg(total - ref.kept).arg(longest)))
+                << summary.toStdString();
+        }
 
         // Money beside random bets of the same sizes, over the scored draws only.
         const MoneyTotals& t = ref.money;
@@ -199,13 +216,15 @@ TEST_F(HistoryWalkForwardTest, FiguresMatchTheWalkForwardBacktest) {
             EXPECT_EQ(actual->points().back().x(), double(total));
             EXPECT_NEAR(actual->points().back().y(), t.net, 1e-6);
             EXPECT_NEAR(mean->points().back().y(), t.expectedWin - t.cost, 1e-6);
-            // Droughts go by the bets of the newest scored draw.
-            const DrawMoney& last = ref.draws[timeOrder(history).back()].money;
+            // Droughts go by the bets about to be made: the run for the draw after the newest.
+            const Bets next = Bets::main(mainSurvivors(shown, drawsInTimeOrder(history)),
+                                         group ? BetKind::Group : BetKind::Direct);
             QTableWidget* drought = view->droughtTable();
             ASSERT_GT(drought->rowCount(), 0);
-            if (last.bets > 0) {
-                EXPECT_TRUE(drought->item(0, 0)->text().startsWith(QStringLiteral("每期 %1 注").arg(last.bets)))
+            if (next.count() > 0) {
+                EXPECT_TRUE(drought->item(0, 0)->text().startsWith(QStringLiteral("每期 %1 注").arg(next.count())))
                     << drought->item(0, 0)->text().toStdString();
+                nextDiffers += next.count() != ref.draws[timeOrder(history).back()].money.bets ? 1 : 0;
             }
         }
         // The bars: how many scored draws each condition, rules included, ruled out.
@@ -215,6 +234,46 @@ TEST_F(HistoryWalkForwardTest, FiguresMatchTheWalkForwardBacktest) {
     EXPECT_GT(warmupSeen, 0);
     EXPECT_GT(scoredSeen, 1000);
     EXPECT_GT(ruleKillsSeen, 0);
+    EXPECT_GT(nextDiffers, 0);
+}
+
+// With 组选 bets the fixed conditions' backtest speaks of hits too: a row
+// says 中 or 未中 by whether a bet hit its draw, whatever the prize, and
+// the summary counts what the money sentence counts.
+TEST_F(HistoryWalkForwardTest, GroupBetsSpeakOfHitsWithFixedConditionsToo) {
+    HistoryWindow* h = w.openHistory();
+    StateMaker make(1313);
+    int hitButRuledOut = 0;
+    for (int round = 0; round < 8; ++round) {
+        PriceSettings::setPrices(MoneyPrices{2, 1040, 346, 173, 100, true});
+        h->setHistoryText(historyText(make, 60 + make.below(200), round % 2 == 0));
+        h->rereadNow();
+        w.applyConditions(make.main(0.06));
+        h->refreshBacktests();
+        const NumberSet kept = mainSurvivors(w.conditions());
+        const Bets bets = Bets::main(kept, BetKind::Group);
+        const History& history = h->history();
+        const BacktestModel& m = h->mainBacktest()->model();
+        ASSERT_EQ(m.rowCount(), int(history.draws.size()));
+        long long hits = 0;
+        for (int r = 0; r < m.rowCount(); ++r) {
+            const int n = std::stoi(history.draws[std::size_t(r)].number);
+            const bool hit = bets.hits(n);
+            hits += hit ? 1 : 0;
+            hitButRuledOut += hit && !kept[std::size_t(n)] ? 1 : 0;
+            EXPECT_EQ(m.data(m.index(r, BacktestModel::Result), Qt::DisplayRole).toString(),
+                      hit ? QStringLiteral("中") : QStringLiteral("未中"))
+                << "round " << round << " row " << r;
+        }
+        const QString summary = h->mainBacktest()->summaryText();
+        EXPECT_TRUE(summary.startsWith(QStringLiteral("共 %1 期，中 %2 期（").arg(history.draws.size()).arg(hits)))
+            << summary.toStdString();
+        if (bets.count() > 0) {
+            EXPECT_TRUE(h->mainBacktest()->moneyText().startsWith(
+                QStringLiteral("共 %1 期，中 %2 期，").arg(history.draws.size()).arg(hits)));
+        }
+    }
+    EXPECT_GT(hitButRuledOut, 0) << "no draw that a group bet hit though its number was ruled out";
 }
 
 // Which rows are warm-up draws, exactly: the first `draws` of the rule that

@@ -6,10 +6,12 @@
 
 #include "ui/widgets/appearance.h"
 #include "ui/widgets/data_folder.h"
+#include "ui/widgets/guarded_application.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
+    // The program's own application object: memory that runs out in an event is said, not fatal.
+    tarnel::GuardedApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
     QStandardPaths::setTestModeEnabled(true);  // recent schemes and the like stay out of the user's settings

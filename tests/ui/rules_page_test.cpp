@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QTextDocument>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -123,6 +125,15 @@ protected:
         choose(e, rule);
         ASSERT_EQ(e->rule(), rule);
         e->accept();
+    }
+    static QPushButton* okButton(RuleEditor* e) {
+        auto* box = e->findChild<QDialogButtonBox*>();
+        return box ? box->button(QDialogButtonBox::Ok) : nullptr;
+    }
+    // What the editor says above its controls (nothing when it is hidden).
+    static QString noticeOf(RuleEditor* e) {
+        auto* label = e->findChild<QLabel*>(QStringLiteral("L_dt_tishi"));
+        return label && !label->isHidden() ? label->text() : QString();
     }
     std::vector<QString> sentencesShown() {
         std::vector<QString> shown;
@@ -258,12 +269,25 @@ TEST_F(RulesPageTest, TheEditorNeverHoldsAnInvalidRule) {
             e->setRule(randomRule(make, 1000));
         }
         const PastDrawRule r = e->rule();
+        // Bounds that make no rule stay as typed and are said, and 确定
+        // waits; otherwise the controls hold a valid rule and read it out.
+        if (!okButton(e)->isEnabled()) {
+            ASSERT_NE(toStd(e->sentence()), ruleSentence(r)) << "step " << step;
+            ASSERT_FALSE(ruleIsValid(r) && draws->cleanText() == QString::number(r.draws) &&
+                         min->cleanText() == QString::number(min->value()) &&
+                         max->cleanText() == QString::number(max->value()))
+                << "step " << step << ": a valid rule refused";
+            // Put right at once, so the walk goes on from a valid rule.
+            if (make.chance(0.5)) e->setRule(randomRule(make, 1000));
+            continue;
+        }
         ASSERT_TRUE(ruleIsValid(r)) << "step " << step << ": draws " << r.draws << " min " << r.min << " max "
                                     << r.max;
-        // Whatever the kind, the omission bounds shown stay in range too.
-        ASSERT_LE(0, min->value());
-        ASSERT_LE(min->value(), max->value());
-        ASSERT_LE(max->value(), draws->value());
+        if (r.from == RuleSource::Omission) {
+            ASSERT_LE(0, min->value());
+            ASSERT_LE(min->value(), max->value());
+            ASSERT_LE(max->value(), draws->value());
+        }
         ASSERT_EQ(toStd(e->sentence()), ruleSentence(r));
         ASSERT_EQ(min->isEnabled(), r.from == RuleSource::Omission);
     }
@@ -272,8 +296,147 @@ TEST_F(RulesPageTest, TheEditorNeverHoldsAnInvalidRule) {
         const PastDrawRule r = randomRule(make, 1000);
         e->setRule(r);
         ASSERT_EQ(e->rule(), r);
+        ASSERT_TRUE(okButton(e)->isEnabled());
     }
     e->reject();
+}
+
+// The sentence follows every keystroke, and bounds that make no rule are
+// said as typed, never pushed into order behind the player's back.
+TEST_F(RulesPageTest, TheSentenceFollowsEveryKeystrokeAndBadBoundsAreSaid) {
+    click("C_dt_tianjia");
+    RuleEditor* e = editor();
+    ASSERT_TRUE(e);
+    auto* draws = in<QSpinBox>(e, "Spin_dt_qishu");
+    auto* min = in<QSpinBox>(e, "Spin_dt_zuishao");
+    auto* max = in<QSpinBox>(e, "Spin_dt_zuiduo");
+    in<QComboBox>(e, "Combo_dt_laiyuan")->setCurrentIndex(1);
+    auto typeInto = [](QSpinBox* spin, const QString& keys) {
+        spin->setFocus();
+        spin->selectAll();
+        QTest::keyClicks(spin, keys);
+    };
+    // "30" typed into 看最近, a key at a time: the sentence reads 3, then 30.
+    draws->setFocus();
+    draws->selectAll();
+    QTest::keyClick(draws, Qt::Key_3);
+    EXPECT_EQ(e->rule().draws, 3);
+    EXPECT_EQ(toStd(e->sentence()), ruleSentence(e->rule()));
+    QTest::keyClick(draws, Qt::Key_0);
+    EXPECT_EQ(e->rule().draws, 30);
+    EXPECT_EQ(toStd(e->sentence()), ruleSentence(e->rule()));
+    EXPECT_TRUE(e->sentence().contains(QStringLiteral("30"))) << e->sentence().toStdString();
+    // A box emptied says what is missing.
+    typeInto(max, QString());
+    QTest::keyClick(max, Qt::Key_Backspace);
+    EXPECT_FALSE(okButton(e)->isEnabled());
+    EXPECT_TRUE(e->sentence().contains(QStringLiteral("最多"))) << e->sentence().toStdString();
+
+    // Maximum 10, then a minimum of 20: both stay as typed, and the editor says so.
+    typeInto(max, QStringLiteral("10"));
+    EXPECT_EQ(toStd(e->sentence()), ruleSentence(e->rule()));
+    typeInto(min, QStringLiteral("20"));
+    EXPECT_EQ(max->value(), 10) << "the maximum was pushed";
+    EXPECT_EQ(min->value(), 20);
+    EXPECT_TRUE(e->sentence().contains(QStringLiteral("最少值 20 大于最多值 10"))) << e->sentence().toStdString();
+    EXPECT_FALSE(okButton(e)->isEnabled());
+    e->accept();
+    EXPECT_TRUE(e->isVisible()) << "a rule that cannot be was taken";
+    EXPECT_TRUE(w.document().rules().empty());
+    // A maximum beyond the draws looked at is said too.
+    typeInto(min, QStringLiteral("5"));
+    typeInto(max, QStringLiteral("40"));
+    EXPECT_TRUE(e->sentence().contains(QStringLiteral("超过了看的 30 期"))) << e->sentence().toStdString();
+    // Put right: the sentence is back and 确定 adds the rule as shown.
+    typeInto(max, QStringLiteral("12"));
+    const PastDrawRule want = omission(RuleMeasure::SumTail, 30, 5, 12, RuleAction::Kill);
+    EXPECT_EQ(e->rule(), want);
+    EXPECT_EQ(toStd(e->sentence()), ruleSentence(want));
+    EXPECT_TRUE(okButton(e)->isEnabled());
+    e->accept();
+    QApplication::processEvents();
+    EXPECT_EQ(w.document().rules(), std::vector<PastDrawRule>{want});
+}
+
+// An edit whose rule changed or went while the editor was open (清空所有条件,
+// another window) is neither dropped nor written over the other change:
+// the editor says so, keeps what was typed, and 确定 adds it as a new rule.
+TEST_F(RulesPageTest, AnEditWhoseRuleWentMeanwhileIsKeptAndSaid) {
+    const PastDrawRule a = recent(RuleMeasure::SumTail, 2);
+    const PastDrawRule b = omission(RuleMeasure::Span, 30, 5, 30, RuleAction::Keep);
+    const PastDrawRule c = recent(RuleMeasure::Digits, 1);
+    const PastDrawRule typed = omission(RuleMeasure::Road, 50, 10, 50, RuleAction::Kill);
+    auto editRow = [&](int row) {
+        list()->selectRow(row);
+        click("C_dt_xiugai");
+        RuleEditor* e = editor();
+        if (e) choose(e, typed);
+        return e;
+    };
+
+    // Cleared away: 清空所有条件 while the editor is open.
+    w.document().setRules({a, b});
+    RuleEditor* e = editRow(1);
+    ASSERT_TRUE(e);
+    EXPECT_TRUE(noticeOf(e).isEmpty());
+    w.document().clearAll();
+    QApplication::processEvents();
+    ASSERT_TRUE(w.document().rules().empty());
+    EXPECT_TRUE(e->isVisible());
+    EXPECT_TRUE(noticeOf(e).contains(QStringLiteral("已在别处被改动或删除"))) << noticeOf(e).toStdString();
+    EXPECT_EQ(e->rule(), typed) << "what was typed is kept";
+    e->accept();
+    QApplication::processEvents();
+    EXPECT_EQ(w.document().rules(), std::vector<PastDrawRule>{typed});
+
+    // Changed elsewhere: the other change stands, the edit joins the list.
+    w.document().setRules({a, b});
+    e = editRow(0);
+    ASSERT_TRUE(e);
+    w.document().setRules({c, b});
+    QApplication::processEvents();
+    EXPECT_FALSE(noticeOf(e).isEmpty());
+    e->accept();
+    QApplication::processEvents();
+    EXPECT_EQ(w.document().rules(), (std::vector<PastDrawRule>{c, b, typed}));
+
+    // Still there though the list grew: the edit goes to its rule, unsaid.
+    w.document().setRules({a, b});
+    e = editRow(1);
+    ASSERT_TRUE(e);
+    w.document().setRules({a, b, c});
+    QApplication::processEvents();
+    EXPECT_TRUE(noticeOf(e).isEmpty());
+    e->accept();
+    QApplication::processEvents();
+    EXPECT_EQ(w.document().rules(), (std::vector<PastDrawRule>{a, typed, c}));
+}
+
+// 已设条件 names every set condition and every rule, wrapped onto as many
+// lines as it takes within the window, never cut to "…".
+TEST_F(RulesPageTest, TheSummaryNamesEveryConditionAndRuleAndWraps) {
+    StateMaker make(16);
+    for (const int width : {1024, 1366}) {
+        w.resize(width, 768);
+        MainConditions state = make.main(0.35);
+        state.rules = {recent(RuleMeasure::SumTail, 2), omission(RuleMeasure::Span, 30, 5, 30, RuleAction::Keep),
+                       recent(RuleMeasure::Hundreds, 1), omission(RuleMeasure::Sum, 150, 60, 150, RuleAction::Kill)};
+        w.applyConditions(state);
+        w.conditionsSettled();
+        QApplication::processEvents();
+        auto* summary = get<ConditionSummary>("L_yishe_tiaojian");
+        QTextDocument html;
+        html.setHtml(summary->text());
+        const QString shown = html.toPlainText();
+        EXPECT_FALSE(shown.contains(QStringLiteral("…"))) << shown.toStdString();
+        const std::vector<SetCondition> set = setConditions(w.conditions(), w.document().ruleRows());
+        ASSERT_GT(set.size(), 8u);
+        for (const SetCondition& c : set) EXPECT_TRUE(shown.contains(fromStd(c.name))) << c.name;
+        for (const PastDrawRule& r : state.rules) EXPECT_TRUE(shown.contains(fromStd(ruleSentence(r)))) << ruleSentence(r);
+        // Wrapped, and given the height its lines take.
+        EXPECT_GT(summary->height(), summary->fontMetrics().height() * 3 / 2) << "width " << width;
+        EXPECT_GE(summary->height() + 1, summary->heightForWidth(summary->width())) << "width " << width;
+    }
 }
 
 // ---- rules in every figure ----------------------------------------------------------

@@ -480,8 +480,12 @@ private:
 
 // A backtest with rules walks forward: each draw is bet on with the rules
 // looking back from it in time order, so the bets change from draw to draw.
-// The draws are kept as numbers, each draw's outcome as a few bytes, and
-// the answer is written in the history's order as it goes.
+// The draws are kept as numbers and nothing else grows with the history: a
+// first walk adds up what the answer opens with; then the draws are written
+// in the history's order a block at a time, each block walked again from
+// the draws its rules look back on (a newest-first history is written
+// against time order), so the rows that ruled out each draw are held for
+// one block only, however many rules there are.
 void walkForwardCommand(const MainConditions& conditions, std::string_view text, BetKind kind, const MoneySettings& money) {
     std::vector<std::uint16_t> numbers;
     NewestFirstCheck order;
@@ -491,58 +495,89 @@ void walkForwardCommand(const MainConditions& conditions, std::string_view text,
         order.add(scan.issue());
     }
     const bool newestFirst = order.newestFirst();
+    const std::size_t n = numbers.size();
+    const auto inTime = [&](std::size_t t) { return static_cast<int>(numbers[newestFirst ? n - 1 - t : t]); };
+
+    MoneyTally tally;
+    long long total = 0, kept = 0, warmup = 0;
+    std::vector<std::string> fixedRows(NumberPool::kSize);
+    {
+        WalkForward walk(conditions, kind, money);
+        for (std::size_t t = 0; t < n; ++t) {
+            const WalkForward::Step step = walk.next(inTime(t));
+            if (step.warmup) {
+                ++warmup;
+                continue;
+            }
+            ++total;
+            kept += step.survives ? 1 : 0;
+            tally.add(step.money);
+        }
+        // The fixed rows that rule out each number, as the inside of killed_by.
+        for (int x = 0; x < NumberPool::kSize; ++x) {
+            const std::string list = OrderedJson(walk.fixedKills().killedBy(x)).dump();
+            fixedRows[static_cast<std::size_t>(x)] = list.substr(1, list.size() - 2);
+        }
+    }
+
     struct Outcome {
         double win = 0;
         std::uint32_t rulesBegin = 0, rulesCount = 0;
-        std::uint16_t bets = 0;
+        int bets = 0;
         bool warmup = false, survives = false, hit = false;
     };
-    std::vector<Outcome> outcomes(numbers.size());
+    constexpr std::size_t kBlock = 1024;
+    std::vector<Outcome> block;
     std::vector<std::uint32_t> ruleRows;
-    WalkForward walk(conditions, kind, money);
-    MoneyTally tally;
-    long long total = 0, kept = 0, warmup = 0;
-    for (std::size_t t = 0; t < numbers.size(); ++t) {
-        const std::size_t i = newestFirst ? numbers.size() - 1 - t : t;
-        const WalkForward::Step step = walk.next(numbers[i]);
-        Outcome& out = outcomes[i];
-        out.warmup = step.warmup;
-        if (step.warmup) {
-            ++warmup;
-            continue;
+    std::optional<WalkForward> walk;
+    std::size_t walked = 0;  // the draws `walk` has seen, in time order
+    std::size_t blockBegin = 0;
+    // The steps of draws [begin, end) of time order into `block`.
+    const auto walkBlock = [&](std::size_t begin, std::size_t end) {
+        if (!walk || walked != begin) {
+            walk.emplace(conditions, kind, money);
+            const std::size_t from = begin > walk->lookBack() ? begin - walk->lookBack() : 0;
+            for (std::size_t t = from; t < begin; ++t) walk->skip(inTime(t));
         }
-        out.survives = step.survives;
-        out.hit = step.money.hit;
-        out.win = step.money.win;
-        out.bets = static_cast<std::uint16_t>(step.money.bets);
-        out.rulesBegin = static_cast<std::uint32_t>(ruleRows.size());
-        out.rulesCount = static_cast<std::uint32_t>(step.ruleRows.size());
-        ruleRows.insert(ruleRows.end(), step.ruleRows.begin(), step.ruleRows.end());
-        ++total;
-        kept += step.survives ? 1 : 0;
-        tally.add(step.money);
-    }
-    // The fixed rows that rule out each number, as the inside of killed_by.
-    std::vector<std::string> fixedRows(NumberPool::kSize);
-    for (int n = 0; n < NumberPool::kSize; ++n) {
-        const std::string list = OrderedJson(walk.fixedKills().killedBy(n)).dump();
-        fixedRows[static_cast<std::size_t>(n)] = list.substr(1, list.size() - 2);
-    }
+        block.assign(end - begin, Outcome{});
+        ruleRows.clear();
+        for (std::size_t t = begin; t < end; ++t) {
+            const WalkForward::Step step = walk->next(inTime(t));
+            Outcome& o = block[t - begin];
+            o.warmup = step.warmup;
+            if (step.warmup) continue;
+            o.survives = step.survives;
+            o.hit = step.money.hit;
+            o.win = step.money.win;
+            o.bets = step.money.bets;
+            o.rulesBegin = static_cast<std::uint32_t>(ruleRows.size());
+            o.rulesCount = static_cast<std::uint32_t>(step.ruleRows.size());
+            ruleRows.insert(ruleRows.end(), step.ruleRows.begin(), step.ruleRows.end());
+        }
+        walked = end;
+        blockBegin = begin;
+    };
 
     AnswerWriter out;
     out << "{\"total\":" << total << ",\"kept\":" << kept << ",\"warmup\":" << warmup << ",\"draws\":[";
-    std::size_t k = 0;
+    std::size_t k = 0;  // the draw's place in the history's order
     for (HistoryScanner scan(text); scan.next();) {
         if (!scan.hasDraw()) continue;
-        const Outcome& o = outcomes[k];
-        const int n = numbers[k++];
-        out << (k == 1 ? "{\"line\":" : ",{\"line\":") << scan.line() << ",\"issue\":\"" << scan.issue()
+        if (k % kBlock == 0) {
+            const std::size_t size = std::min(kBlock, n - k);
+            walkBlock(newestFirst ? n - k - size : k, newestFirst ? n - k : k + size);
+        }
+        const std::size_t t = newestFirst ? n - 1 - k : k;
+        const Outcome& o = block[t - blockBegin];
+        const int number = inTime(t);
+        out << (k == 0 ? "{\"line\":" : ",{\"line\":") << scan.line() << ",\"issue\":\"" << scan.issue()
             << "\",\"number\":\"" << scan.numberText() << "\",";
+        ++k;
         if (o.warmup) {
             out << "\"warmup\":true}";
             continue;
         }
-        const std::string& fixed = fixedRows[static_cast<std::size_t>(n)];
+        const std::string& fixed = fixedRows[static_cast<std::size_t>(number)];
         out << "\"survives\":" << (o.survives ? "true" : "false") << ",\"killed_by\":[" << fixed;
         for (std::uint32_t r = 0; r < o.rulesCount; ++r)
             out << (r == 0 && fixed.empty() ? "" : ",") << static_cast<long long>(ruleRows[o.rulesBegin + r]);

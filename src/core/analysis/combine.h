@@ -48,24 +48,40 @@ std::string numberSetText(const NumberSet& numbers);
 
 struct CombinedDraw {
     Draw draw;
-    bool kept = false;  // the combination holds the draw's number
-    int holders = 0;    // how many of the schemes hold it
-    DrawMoney money;    // the combination's numbers bought as direct bets
+    bool warmup = false;  // some scheme's rule cannot look back far enough yet: counted nowhere
+    bool kept = false;    // the combination holds the draw's number
+    int holders = 0;      // how many of the schemes hold it
+    DrawMoney money;      // the combination's numbers bought as direct bets
 };
 
 struct CombinationBacktest {
     std::vector<CombinedDraw> draws;  // in the history's line order
     std::vector<int> skipped;
     int schemes = 0;
+    int warmup = 0;              // warm-up draws
+    int total = 0;               // scored draws
     int kept = 0;
     int lastMiss = -1;           // index into draws of the newest missed draw, -1 when none
-    int drawsAfterLastMiss = 0;  // draws after it in time order
-    MoneyTotals money;           // longestMiss: draws in a row the combination missed
+    int drawsAfterLastMiss = 0;  // scored draws after it in time order
+    MoneyTotals money;           // longestMiss: scored draws in a row the combination missed
+    // The combination for the draw after the newest: each scheme run as the
+    // start button runs it, its rules looking back on the whole history.
+    std::vector<NumberSet> next;  // by scheme
+    NumberSet nextCombined;
 };
 
-// Every draw of the history checked against the combination of `results`
-// with `tolerance`; the same numbers are bought as direct bets for every draw.
+// Every draw of the history checked against the combination of the schemes
+// with `tolerance`, walking forward in time order: for each draw every
+// scheme is run as the start button runs it, its rules (动态条件) looking back
+// from that draw, and the combination of those runs is bought as direct
+// bets. A draw before which some scheme's rule is not ready is a warm-up
+// draw. Schemes without rules give the same numbers for every draw.
+// The same with fixed results, bought alike for every draw (schemes
+// without rules).
 CombinationBacktest backtestCombination(std::span<const NumberSet> results, int tolerance, const History& history,
+                                        const MoneySettings& money = {});
+
+CombinationBacktest backtestCombination(std::span<const MainConditions> schemes, int tolerance, const History& history,
                                         const MoneySettings& money = {});
 
 }  // namespace tarnel

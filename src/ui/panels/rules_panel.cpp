@@ -6,11 +6,13 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "core/rules/text.h"
 #include "core/state/past_draw_rules.h"
@@ -32,6 +34,14 @@ QString valuesText(std::uint32_t values) {
     for (int v : list) text += QLatin1Char(' ') + QString::number(v);
     return text;
 }
+
+// A spin box whose text can be followed keystroke by keystroke: its own
+// signals wait for a number, and an emptied box is no number.
+class RuleSpinBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    QLineEdit* editor() const { return lineEdit(); }
+};
 
 QTableWidgetItem* cell(const QString& text, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* item = new QTableWidgetItem(text);
@@ -56,25 +66,32 @@ RuleEditor::RuleEditor(const PastDrawRule& rule, bool adding, QWidget* parent) :
     source_->setObjectName(QStringLiteral("Combo_dt_laiyuan"));
     source_->addItem(QStringLiteral("最近出现"));
     source_->addItem(QStringLiteral("遗漏"));
-    // Typed numbers count once finished: a half-typed "3" of "30" would pull min and max down.
-    draws_ = new QSpinBox(this);
+    // Every keystroke counts: the sentence follows it, and a half-typed
+    // number that makes no rule yet is said, never pushed into range.
+    draws_ = new RuleSpinBox(this);
     draws_->setObjectName(QStringLiteral("Spin_dt_qishu"));
     draws_->setRange(1, kRuleMaxDraws);
     draws_->setSuffix(QStringLiteral(" 期"));
-    min_ = new QSpinBox(this);
+    min_ = new RuleSpinBox(this);
     min_->setObjectName(QStringLiteral("Spin_dt_zuishao"));
-    max_ = new QSpinBox(this);
+    max_ = new RuleSpinBox(this);
     max_->setObjectName(QStringLiteral("Spin_dt_zuiduo"));
-    for (QSpinBox* spin : {draws_, min_, max_}) spin->setKeyboardTracking(false);
+    for (QSpinBox* spin : {min_, max_}) spin->setRange(0, kRuleMaxDraws);
     action_ = new QComboBox(this);
     action_->setObjectName(QStringLiteral("Combo_dt_caozuo"));
     action_->addItem(QStringLiteral("杀"));
     action_->addItem(QStringLiteral("保留"));
     sentence_ = new QLabel(this);
     sentence_->setObjectName(QStringLiteral("L_dt_juzi"));
+    sentence_->setWordWrap(true);
     QFont bold = sentence_->font();
     bold.setBold(true);
     sentence_->setFont(bold);
+    notice_ = new QLabel(this);
+    notice_->setObjectName(QStringLiteral("L_dt_tishi"));
+    notice_->setWordWrap(true);
+    notice_->setStyleSheet(QStringLiteral("color:#B00000"));
+    notice_->hide();
 
     auto* omission = new QHBoxLayout;
     omission->addWidget(min_);
@@ -93,6 +110,7 @@ RuleEditor::RuleEditor(const PastDrawRule& rule, bool adding, QWidget* parent) :
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    ok_ = buttons->button(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -101,6 +119,7 @@ RuleEditor::RuleEditor(const PastDrawRule& rule, bool adding, QWidget* parent) :
                             this);
     hint->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(notice_);
     layout->addLayout(form);
     layout->addWidget(hint);
     layout->addWidget(sentence_);
@@ -111,15 +130,11 @@ RuleEditor::RuleEditor(const PastDrawRule& rule, bool adding, QWidget* parent) :
     connect(action_, &QComboBox::currentIndexChanged, this, &RuleEditor::showSentence);
     connect(source_, &QComboBox::currentIndexChanged, this, &RuleEditor::sourceChanged);
     connect(draws_, &QSpinBox::valueChanged, this, &RuleEditor::drawsChanged);
-    // Each bound pushes the other so that min ≤ max holds after every change.
-    connect(min_, &QSpinBox::valueChanged, this, [this](int v) {
-        if (max_->value() < v) max_->setValue(v);
-        showSentence();
-    });
-    connect(max_, &QSpinBox::valueChanged, this, [this](int v) {
-        if (min_->value() > v) min_->setValue(v);
-        showSentence();
-    });
+    // The bounds stay as typed: a minimum above the maximum is said, not swapped.
+    for (QSpinBox* spin : {min_, max_}) connect(spin, &QSpinBox::valueChanged, this, &RuleEditor::showSentence);
+    // A keystroke that leaves no number (the box emptied) changes no value.
+    for (QSpinBox* spin : {draws_, min_, max_})
+        connect(static_cast<RuleSpinBox*>(spin)->editor(), &QLineEdit::textChanged, this, &RuleEditor::showSentence);
 }
 
 void RuleEditor::setRule(const PastDrawRule& rule) {
@@ -128,11 +143,9 @@ void RuleEditor::setRule(const PastDrawRule& rule) {
     measure_->setCurrentIndex(static_cast<int>(rule.measure));
     source_->setCurrentIndex(rule.from == RuleSource::Recent ? 0 : 1);
     draws_->setValue(rule.draws);
-    min_->setRange(0, draws_->value());
-    max_->setRange(0, draws_->value());
     if (rule.from == RuleSource::Omission) {
         max_->setValue(rule.max);
-        min_->setValue(std::min(rule.min, max_->value()));
+        min_->setValue(rule.min);
     } else {
         // What 遗漏 would start from: any omission in the window.
         min_->setValue(0);
@@ -158,9 +171,47 @@ PastDrawRule RuleEditor::rule() const {
 
 QString RuleEditor::sentence() const { return sentence_->text(); }
 
+namespace {
+
+// A box's number as typed; nullopt when nothing that reads as one is there.
+std::optional<int> typedNumber(const QSpinBox* spin) {
+    bool ok = false;
+    const int value = spin->cleanText().trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+}  // namespace
+
+QString RuleEditor::problem() const {
+    const std::optional<int> draws = typedNumber(draws_);
+    if (!draws || *draws < 1) return QStringLiteral("请填写要看最近多少期（1 到 %1 期）。").arg(kRuleMaxDraws);
+    if (source_->currentIndex() != 1) return {};
+    const std::optional<int> min = typedNumber(min_);
+    const std::optional<int> max = typedNumber(max_);
+    if (!min) return QStringLiteral("请填写遗漏期数的最少值。");
+    if (!max) return QStringLiteral("请填写遗漏期数的最多值。");
+    if (*min > *max)
+        return QStringLiteral("遗漏期数的最少值 %1 大于最多值 %2：请改小最少值或改大最多值。").arg(*min).arg(*max);
+    if (*max > *draws)
+        return QStringLiteral("遗漏期数的最多值 %1 超过了看的 %2 期：遗漏最多只能算到看的期数。").arg(*max).arg(*draws);
+    return {};
+}
+
+void RuleEditor::setNotice(const QString& notice) {
+    notice_->setText(notice);
+    notice_->setVisible(!notice.isEmpty());
+}
+
+QString RuleEditor::notice() const { return notice_->text(); }
+
 void RuleEditor::done(int result) {
-    // A number still being typed counts as the player left it.
-    for (QSpinBox* spin : {draws_, min_, max_}) spin->interpretText();
+    if (result == QDialog::Accepted) {
+        // What cannot make a rule stays as typed, and is said.
+        showSentence();
+        if (!problem().isEmpty()) return;
+        // A number still being typed counts as the player left it.
+        for (QSpinBox* spin : {draws_, min_, max_}) spin->interpretText();
+    }
     QDialog::done(result);
 }
 
@@ -176,13 +227,19 @@ void RuleEditor::drawsChanged() {
     // A range up to the whole window keeps reaching it.
     const bool maxAtWindow = max_->value() == lastDraws_;
     lastDraws_ = draws;
-    max_->setMaximum(draws);  // clamps max, which pulls min down with it
-    min_->setMaximum(draws);
-    if (maxAtWindow) max_->setValue(draws);
+    if (maxAtWindow) {
+        const QSignalBlocker block(max_);
+        max_->setValue(draws);
+    }
     showSentence();
 }
 
-void RuleEditor::showSentence() { sentence_->setText(fromStd(ruleSentence(rule()))); }
+void RuleEditor::showSentence() {
+    const QString wrong = problem();
+    sentence_->setStyleSheet(wrong.isEmpty() ? QString() : QStringLiteral("color:#B00000"));
+    sentence_->setText(wrong.isEmpty() ? fromStd(ruleSentence(rule())) : wrong);
+    if (ok_) ok_->setEnabled(wrong.isEmpty());
+}
 
 // ---- the page --------------------------------------------------------------------------
 
@@ -251,6 +308,11 @@ void RulesPanel::showRules(const std::vector<PastDrawRule>& rules, const std::ve
     const int keep = wantedSelection_ >= 0 ? wantedSelection_ : currentRule();
     wantedSelection_ = -1;
     rules_ = rules;
+    // The rule under the open editor changed or went (清空所有条件, another
+    // window): the editor keeps what was typed and says where it will go.
+    if (editor_ && editing_ >= 0 && !editedRuleStands())
+        editor_->setNotice(QStringLiteral("正在修改的这条动态条件已在别处被改动或删除（例如“清空所有条件”）。"
+                                          "这里填写的设置都还在：点“确定”会把它作为一条新的动态条件加在最后，点“取消”则放弃。"));
 
     if (past.empty())
         note_->setText(QStringLiteral("还没有开奖历史：规则按开奖历史为下一期取值，请先读入开奖号码。"));
@@ -334,8 +396,14 @@ void RulesPanel::addRule() {
     editor_->open();
 }
 
+bool RulesPanel::editedRuleStands() const {
+    return editing_ >= 0 && editing_ < static_cast<int>(rules_.size()) &&
+           rules_[static_cast<std::size_t>(editing_)] == editingRule_;
+}
+
 void RulesPanel::openEditor(RuleEditor* editor) {
     editor_ = editor;
+    editing_ = -1;
     editor->setAttribute(Qt::WA_DeleteOnClose);
     // Closed is done with, whenever the deletion comes.
     connect(editor, &QDialog::finished, this, [this, editor] {
@@ -347,13 +415,20 @@ void RulesPanel::editRule(int index) {
     if (editor_ || index < 0 || index >= static_cast<int>(rules_.size())) return;
     const PastDrawRule before = rules_[static_cast<std::size_t>(index)];
     openEditor(new RuleEditor(before, false, frame_->window()));
-    connect(editor_, &QDialog::accepted, this, [this, index, before, editor = editor_.data()] {
-        // The list may have changed under a window-modal editor only through
-        // another window; then the edit goes to the same rule if it is still there.
+    editing_ = index;
+    editingRule_ = before;
+    connect(editor_, &QDialog::accepted, this, [this, editor = editor_.data()] {
+        // The list may have changed under the editor (清空所有条件, another
+        // window): the edit goes to the same rule while it is still there,
+        // and otherwise joins the list as a new rule, as the editor said.
         std::vector<PastDrawRule> next = rules_;
-        if (index >= static_cast<int>(next.size()) || next[static_cast<std::size_t>(index)] != before) return;
-        next[static_cast<std::size_t>(index)] = editor->rule();
-        propose(std::move(next), index);
+        if (editedRuleStands()) {
+            next[static_cast<std::size_t>(editing_)] = editor->rule();
+            propose(std::move(next), editing_);
+        } else {
+            next.push_back(editor->rule());
+            propose(std::move(next), static_cast<int>(rules_.size()));
+        }
     });
     editor_->open();
 }

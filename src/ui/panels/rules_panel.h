@@ -22,9 +22,10 @@ class QTableWidget;
 
 namespace tarnel {
 
-// One rule set with plain choices. The controls hold only valid rules:
-// draws 1..1000, and for 遗漏 0 ≤ min ≤ max ≤ draws whatever is typed or
-// stepped; the sentence of the rule follows every change.
+// One rule set with plain choices. The sentence of the rule follows every
+// keystroke; what cannot make a rule (nothing typed, 遗漏 with a minimum
+// above its maximum or a maximum beyond the draws looked at) is said in its
+// place, as typed, and 确定 waits until it is put right.
 class RuleEditor : public QDialog {
     Q_OBJECT
 public:
@@ -32,6 +33,12 @@ public:
     PastDrawRule rule() const;
     void setRule(const PastDrawRule& rule);
     QString sentence() const;
+    // What keeps the controls from making a rule; empty when they make one.
+    QString problem() const;
+    // Says above the controls that the rule being edited went from the list
+    // meanwhile (empty: nothing to say).
+    void setNotice(const QString& notice);
+    QString notice() const;
     void done(int result) override;
 
 private:
@@ -46,6 +53,8 @@ private:
     QSpinBox* max_ = nullptr;
     QComboBox* action_ = nullptr;
     QLabel* sentence_ = nullptr;
+    QLabel* notice_ = nullptr;
+    QPushButton* ok_ = nullptr;
     int lastDraws_ = 1;  // the draws before the last change
 };
 
@@ -82,6 +91,8 @@ signals:
 private:
     void propose(std::vector<PastDrawRule> rules, int select);
     void openEditor(RuleEditor* editor);
+    // Whether the rule the open editor changes is still where it was.
+    bool editedRuleStands() const;
     void updateButtons();
 
     QWidget* frame_ = nullptr;
@@ -93,6 +104,8 @@ private:
     QPushButton* up_ = nullptr;
     QPushButton* down_ = nullptr;
     QPointer<RuleEditor> editor_;
+    int editing_ = -1;          // the rule the open editor changes, -1 when adding
+    PastDrawRule editingRule_;  // as it was when the editor opened
     std::vector<PastDrawRule> rules_;
     int wantedSelection_ = -1;  // the row to select once the edited list comes back
     PastDrawRule lastAdded_;    // what 添加 offers next

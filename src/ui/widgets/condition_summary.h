@@ -1,7 +1,8 @@
 #pragma once
 // Conditions out of sight: the mark on a tab button whose page holds a set
-// condition, and the one-line summary of the set conditions under the
-// result, whose names lead to their pages.
+// condition, and the summary of the set conditions under the result (every
+// one named, the rules too, wrapped onto as many lines as it takes), whose
+// names lead to their pages.
 
 #include <QLabel>
 #include <QPushButton>
@@ -34,7 +35,7 @@ public:
     explicit ConditionSummary(QWidget* parent = nullptr);
 
     void setConditions(std::vector<SetCondition> set);
-    // The whole line as plain text, however much of it fits.
+    // The whole summary as plain text.
     QString summaryText() const;
 
 signals:

@@ -84,6 +84,23 @@ int CombinationBacktestModel::columnCount(const QModelIndex& parent) const {
 QVariant CombinationBacktestModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const CombinedDraw& d = backtest_.draws[std::size_t(index.row())];
+    if (d.warmup) {
+        // Some scheme's rules cannot look back far enough yet: listed in grey, counted nowhere.
+        if (role == Qt::DisplayRole) {
+            switch (index.column()) {
+                case Line: return d.draw.line;
+                case Issue: return fromStd(d.draw.issue);
+                case Number: return fromStd(d.draw.number);
+                case Result: return QStringLiteral("预热");
+                default: return QString();
+            }
+        }
+        if (role == Qt::ForegroundRole) return QColor(Qt::gray);
+        if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("预热期：这一期之前的开奖期数还不够方案的动态条件回看，不投注，也不计入任何统计。");
+        return {};
+    }
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
             case Line: return d.draw.line;
@@ -270,7 +287,8 @@ CombineWindow::CombineWindow(ConditionsDocument& document, QWidget* parent)
     followTimer_->start();
     connect(&document_, &ConditionsDocument::ran, this, &CombineWindow::followMain);
     // The past draws are those 开奖历史 has read.
-    connect(&document_, &ConditionsDocument::historyChanged, this, &CombineWindow::showBacktest);
+    // The rules of the schemes look back on them too.
+    connect(&document_, &ConditionsDocument::historyChanged, this, &CombineWindow::historyChanged);
     recombine();
     resize(820, 720);
 }
@@ -278,11 +296,13 @@ CombineWindow::CombineWindow(ConditionsDocument& document, QWidget* parent)
 CombineWindow::~CombineWindow() = default;
 
 void CombineWindow::readEntry(Entry& e) {
+    e.conditions.reset();
     e.survivors.reset();
     e.problem.clear();
     if (e.isCurrent()) {
         currentShown_ = document_.conditions();
-        e.survivors = mainSurvivors(*currentShown_);
+        e.conditions = currentShown_;
+        runEntry(e);
         return;
     }
     const QFileInfo info(e.path);
@@ -295,12 +315,29 @@ void CombineWindow::readEntry(Entry& e) {
         e.problem = fromStd(file.error);
         return;
     }
-    SchemeOutcome outcome = runSchemeText(*file.bytes);
-    if (!outcome.survivors) {
-        e.problem = QStringLiteral("不是可用的方案：") + fromStd(outcome.error);
+    SchemeReading reading = readScheme(*file.bytes);
+    if (!reading.scheme) {
+        e.problem = QStringLiteral("不是可用的方案：") + fromStd(reading.error);
         return;
     }
-    e.survivors = *outcome.survivors;
+    e.conditions = std::move(reading.scheme->main);
+    runEntry(e);
+}
+
+// The run the start button would make with the scheme's conditions: its
+// rules look back on the whole history of 开奖历史, betting on the draw after its last.
+void CombineWindow::runEntry(Entry& e) {
+    if (e.conditions) e.survivors = mainSurvivors(*e.conditions, document_.pastDraws());
+}
+
+void CombineWindow::historyChanged() {
+    if (std::any_of(entries_.begin(), entries_.end(),
+                    [](const Entry& e) { return e.conditions && !e.conditions->rules.empty(); })) {
+        for (Entry& e : entries_) runEntry(e);
+        recombine();
+    } else {
+        showBacktest();
+    }
 }
 
 bool CombineWindow::addSchemeFiles(const QStringList& paths) {
@@ -513,38 +550,60 @@ void CombineWindow::showBacktest() {
         backtestSummary_->setText(QStringLiteral("组合还不能进行，没有验证。"));
         return;
     }
-    std::vector<NumberSet> results;
-    for (const Entry& e : entries_) results.push_back(*e.survivors);
+    std::vector<MainConditions> schemes;
+    for (const Entry& e : entries_) schemes.push_back(*e.conditions);
     // The player's price and prizes, as the history window's backtests use them.
     const MoneyPrices p = PriceSettings::prices();
     const MoneySettings prices{p.price, p.direct, p.group3, p.group6, p.twoStar};
-    CombinationBacktest b = backtestCombination(results, tolerance_, *history, prices);
-    const int total = int(b.draws.size());
-    QString text = QStringLiteral("共 %1 期，保留 %2 期（%3），排除 %4 期；最长连续排除 %5 期；")
-                       .arg(total)
-                       .arg(b.kept)
-                       .arg(percentText(b.kept, total))
-                       .arg(total - b.kept)
-                       .arg(b.money.longestMiss);
-    if (b.lastMiss < 0) {
-        text += QStringLiteral("没有排除过开奖号码。");
-    } else {
-        const Draw& d = b.draws[std::size_t(b.lastMiss)].draw;
-        text += QStringLiteral("最近一次排除：第 %1 行%2 开奖号码 %3（其后已开 %4 期）。")
-                    .arg(d.line)
-                    .arg(d.issue.empty() ? QString() : QStringLiteral(" 第 %1 期").arg(fromStd(d.issue)))
-                    .arg(fromStd(d.number))
-                    .arg(b.drawsAfterLastMiss);
+    CombinationBacktest b;
+    try {
+        b = backtestCombination(schemes, tolerance_, *history, prices);
+    } catch (const std::bad_alloc&) {
+        backtestModel_->setBacktest({});
+        backtestSummary_->setText(QStringLiteral("内存不足，无法逐期验证这个组合：请减少开奖历史的期数或方案的动态条件后再试。"));
+        return;
     }
+    const int total = b.total;
+    QString text;
+    if (b.warmup > 0) {
+        // Walking forward: the draws before the schemes' rules could look back far enough.
+        text = QStringLiteral("共 %1 期，其中 %2 期为预热期，不计入统计（方案的动态条件回看的开奖期数还不够）；")
+                   .arg(b.draws.size())
+                   .arg(b.warmup);
+        text += total == 0 ? QStringLiteral("没有可以验证的开奖号码。") : QStringLiteral("其余 %1 期").arg(total);
+    } else {
+        text = QStringLiteral("共 %1 期").arg(total);
+    }
+    if (total > 0 || b.warmup == 0) {
+        text += QStringLiteral("，保留 %1 期（%2），排除 %3 期；最长连续排除 %4 期；")
+                    .arg(b.kept)
+                    .arg(percentText(b.kept, total))
+                    .arg(total - b.kept)
+                    .arg(b.money.longestMiss);
+        if (b.lastMiss < 0) {
+            text += QStringLiteral("没有排除过开奖号码。");
+        } else {
+            const Draw& d = b.draws[std::size_t(b.lastMiss)].draw;
+            text += QStringLiteral("最近一次排除：第 %1 行%2 开奖号码 %3（其后已开 %4 期）。")
+                        .arg(d.line)
+                        .arg(d.issue.empty() ? QString() : QStringLiteral(" 第 %1 期").arg(fromStd(d.issue)))
+                        .arg(fromStd(d.number))
+                        .arg(b.drawsAfterLastMiss);
+        }
+    }
+    const bool walks = std::any_of(schemes.begin(), schemes.end(), [](const MainConditions& c) { return !c.rules.empty(); });
     const MoneyTotals& m = b.money;
-    text += QStringLiteral("\n每期直选投注组合的 %1 注（每注 %2 元，中奖 %3 元）：共投入 %4 元，中奖 %5 期，奖金 %6 元，盈亏 %7 元。")
-                .arg(combined_->count())
-                .arg(money(prices.price))
-                .arg(money(prices.direct))
-                .arg(money(m.cost))
-                .arg(m.hits)
-                .arg(money(m.win))
-                .arg(money(m.net));
+    // With rules the combination changes from draw to draw: its bets are counted over the draws.
+    const QString bets = walks ? QStringLiteral("\n每期直选投注当期组合的号码（动态条件按那一期之前的开奖取值，共 %1 注；")
+                                     .arg(m.bets)
+                               : QStringLiteral("\n每期直选投注组合的 %1 注（").arg(combined_->count());
+    text += bets + QStringLiteral("每注 %1 元，中奖 %2 元）：共投入 %3 元，中奖 %4 期，奖金 %5 元，盈亏 %6 元。")
+                       .arg(money(prices.price))
+                       .arg(money(prices.direct))
+                       .arg(money(m.cost))
+                       .arg(m.hits)
+                       .arg(money(m.win))
+                       .arg(money(m.net));
     text += QStringLiteral("\n随机选同样多的号码：平均中奖 %1 ± %2 期，平均奖金 %3 ± %4 元。条件不能预测开奖，多中少中都可能只是运气。")
                 .arg(QString::number(m.expectedHits, 'f', 1))
                 .arg(QString::number(m.sdHits, 'f', 1))

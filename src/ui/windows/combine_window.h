@@ -56,7 +56,8 @@ public:
     // One row of the list: a scheme file, or the main window's conditions.
     struct Entry {
         QString path;                       // empty for the main window's conditions
-        std::optional<NumberSet> survivors; // empty while the row cannot take part
+        std::optional<MainConditions> conditions;  // as read, rules (动态条件) included
+        std::optional<NumberSet> survivors; // its run now, rules looking back on the history; empty while the row cannot take part
         QString problem;                    // why not: missing, unreadable or refused
         bool isCurrent() const { return path.isEmpty(); }
     };
@@ -100,6 +101,8 @@ protected:
 
 private:
     void readEntry(Entry& entry);
+    void runEntry(Entry& entry);
+    void historyChanged();
     void recombine();
     void showList();
     void showBacktest();

@@ -119,19 +119,26 @@ QString mainRowName(int row, const std::vector<std::string>& ruleNames) {
     return fromStd(rowName(row));
 }
 
+// A draw's result as a row shows it: with 组选 bets whether a bet hit it,
+// otherwise whether the conditions kept it.
+QString resultCaption(bool groupBets, bool success) {
+    if (groupBets) return success ? QStringLiteral("中") : QStringLiteral("未中");
+    return success ? QStringLiteral("保留") : QStringLiteral("排除");
+}
+
 // The conditions a draw met, by their names.
-QString killerNames(const DrawCheck& check, bool twoStar, const std::vector<std::string>& ruleNames) {
-    if (twoStar) return check.killedBy.empty() ? QString() : QStringLiteral("二星缩水条件");
+QString killerNames(const std::vector<int>& killedBy, bool twoStar, const std::vector<std::string>& ruleNames) {
+    if (twoStar) return killedBy.empty() ? QString() : QStringLiteral("二星缩水条件");
     QStringList names;
-    for (int row : check.killedBy) names << mainRowName(row, ruleNames);
+    for (int row : killedBy) names << mainRowName(row, ruleNames);
     return names.join(QStringLiteral("、"));
 }
 
 // The conditions a draw met, in full: for the two-star window each of its conditions.
-QString killerDetails(const DrawCheck& check, bool twoStar, const std::vector<std::string>& ruleNames) {
-    if (!twoStar) return killerNames(check, false, ruleNames);
+QString killerDetails(const std::vector<int>& killedBy, bool twoStar, const std::vector<std::string>& ruleNames) {
+    if (!twoStar) return killerNames(killedBy, false, ruleNames);
     QStringList names;
-    for (int step : check.killedBy) names << fromStd(pairStepName(step));
+    for (int step : killedBy) names << fromStd(pairStepName(step));
     return QStringLiteral("二星缩水条件：") + names.join(QStringLiteral("、"));
 }
 
@@ -216,6 +223,7 @@ void BacktestModel::setFigures(std::shared_ptr<const BacktestFigures> figures, b
     beginResetModel();
     std::swap(figures_, figures);
     twoStar_ = twoStar;
+    killedCache_.clear();
     endResetModel();
     freeAway(std::move(figures));
 }
@@ -224,6 +232,30 @@ QString BacktestModel::warmupCaption() { return QStringLiteral("预热"); }
 
 bool BacktestModel::isWarmup(int row) const {
     return figures_ && row >= 0 && std::size_t(row) < figures_->warmup.size() && figures_->warmup[std::size_t(row)];
+}
+
+std::vector<int> BacktestModel::killedBy(int row) const {
+    if (!figures_ || row < 0 || row >= rowCount()) return {};
+    const auto i = std::size_t(row);
+    const BacktestFigures& f = *figures_;
+    const DrawCheck& d = f.backtest.draws[i];
+    if (!f.walksForward || !f.fixedKills || i >= f.timePlace.size() || isWarmup(row)) return d.killedBy;
+    for (const auto& [cached, rows] : killedCache_)
+        if (cached == row) return rows;
+    const int n = std::stoi(d.draw.number);
+    std::vector<int> rows = f.fixedKills->killedBy(n);
+    const std::vector<int> rules = ruleRowsAt(f.rules, f.timeNumbers, f.timePlace[i]);
+    rows.insert(rows.end(), rules.begin(), rules.end());
+    if (killedCache_.size() >= 256) killedCache_.erase(killedCache_.begin(), killedCache_.begin() + 128);
+    killedCache_.emplace_back(row, rows);
+    return rows;
+}
+
+bool BacktestModel::succeeded(int row) const {
+    if (!figures_ || row < 0 || row >= rowCount()) return false;
+    const auto i = std::size_t(row);
+    if (figures_->groupBets && !twoStar_ && i < figures_->money.draws.size()) return figures_->money.draws[i].hit;
+    return figures_->backtest.draws[i].survives;
 }
 
 const Backtest& BacktestModel::backtest() const {
@@ -261,6 +293,7 @@ QVariant BacktestModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const DrawMoney* m = row < figures_->money.draws.size() ? &figures_->money.draws[row] : nullptr;
+    const bool groupBets = figures_->groupBets && !twoStar_;
     const double cumulative = row < figures_->cumulative.size() ? figures_->cumulative[row] : 0;
     if (role == Qt::DisplayRole) {
         switch (column) {
@@ -268,23 +301,24 @@ QVariant BacktestModel::data(const QModelIndex& index, int role) const {
             case Issue: return fromStd(d.draw.issue);
             case Number: return twoStar_ ? fromStd(d.draw.number) + QStringLiteral(" → ") + fromStd(d.number)
                                          : fromStd(d.number);
-            case Result: return d.survives ? QStringLiteral("保留") : QStringLiteral("排除");
+            case Result: return resultCaption(groupBets, succeeded(index.row()));
             case Bets: return m ? QVariant(m->bets) : QVariant();
             case Cost: return m ? yuanShown(m->cost) : QString();
             case Win: return m ? yuanShown(m->win) : QString();
             case Net: return m ? yuanShown(m->win - m->cost) : QString();
             case Cumulative: return m ? yuanShown(cumulative) : QString();
-            case KilledBy: return killerNames(d, twoStar_, figures_->ruleNames);
+            case KilledBy: return killerNames(killedBy(index.row()), twoStar_, figures_->ruleNames);
         }
     } else if (role == Qt::ForegroundRole) {
-        if (column == Result && !d.survives) return QColor(Qt::red);
+        if (column == Result && !succeeded(index.row())) return QColor(Qt::red);
         if (m && column == Win && m->win > 0) return QColor(Qt::darkGreen);
         if (m && column == Net) return m->win - m->cost < 0 ? QColor(Qt::red) : QColor(Qt::darkGreen);
         if (m && column == Cumulative) return cumulative < 0 ? QColor(Qt::red) : QColor(Qt::darkGreen);
     } else if (role == Qt::TextAlignmentRole && column != KilledBy) {
         return column >= Bets ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignCenter);
-    } else if (role == Qt::ToolTipRole && column == KilledBy && !d.killedBy.empty()) {
-        return killerDetails(d, twoStar_, figures_->ruleNames);
+    } else if (role == Qt::ToolTipRole && column == KilledBy) {
+        const std::vector<int> rows = killedBy(index.row());
+        if (!rows.empty()) return killerDetails(rows, twoStar_, figures_->ruleNames);
     } else if (role == Qt::ToolTipRole && column == Cumulative && m) {
         return QStringLiteral("从最早一期到这一期（按时间先后）的盈亏之和");
     }
@@ -374,7 +408,7 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     chartView_->setMinimumSize(300, kKillsChartMinHeight);
     drought_ = new QTableWidget(0, 2, right);
     drought_->setObjectName(name + QStringLiteral("_duanqi"));
-    drought_->setHorizontalHeaderLabels({QStringLiteral("按最近一期的注数"), QStringLiteral("机会")});
+    drought_->setHorizontalHeaderLabels({QStringLiteral("按下一期的注数"), QStringLiteral("机会")});
     drought_->verticalHeader()->hide();
     drought_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     drought_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -515,6 +549,12 @@ void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
     pending_->hide();
     const BacktestFigures& f = *figures;
     const Backtest& b = f.backtest;
+    // With 组选 bets a draw counts by whether a bet hit it, which need not be
+    // whether the conditions kept its number: every sentence speaks of hits.
+    const bool group = f.groupBets && !twoStar_ && f.money.draws.size() == b.draws.size();
+    const auto success = [&](std::size_t i) { return group ? f.money.draws[i].hit : b.draws[i].survives; };
+    const QString kept = group ? QStringLiteral("中") : QStringLiteral("保留");
+    const QString missed = group ? QStringLiteral("未中") : QStringLiteral("排除");
     // The scored draws: with rules that walk forward, the warm-up draws count nowhere.
     const int total = int(b.draws.size()) - f.warmupDraws;
     // The newest draw kept and the newest missed, in time order.
@@ -523,30 +563,37 @@ void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
     for (std::size_t k = f.timeOrder.size(); k-- > 0;) {
         const std::size_t i = f.timeOrder[k];
         const long long ago = (long long)(f.timeOrder.size() - 1 - k);
-        if (b.draws[i].survives && keptAgo < 0) {
+        if (success(i) && keptAgo < 0) {
             keptAgo = ago;
             keptAt = i;
         }
-        if (!b.draws[i].survives && missAgo < 0) {
+        if (!success(i) && missAgo < 0) {
             missAgo = ago;
             missAt = i;
         }
         if (keptAgo >= 0 && missAgo >= 0) break;
     }
     if (total == 0 && f.warmupDraws > 0) {
-        header_->setText(QStringLiteral("最近一次保留：没有，全部 %1 期都是预热期").arg(f.warmupDraws));
+        header_->setText(QStringLiteral("最近一次%1：没有，全部 %2 期都是预热期").arg(kept).arg(f.warmupDraws));
     } else if (keptAgo < 0) {
-        header_->setText(QStringLiteral("最近一次保留：没有，这些条件排除了全部 %1 期开奖号码").arg(total));
+        header_->setText(group ? QStringLiteral("最近一次中：没有，全部 %1 期都未中").arg(total)
+                               : QStringLiteral("最近一次保留：没有，这些条件排除了全部 %1 期开奖号码").arg(total));
     } else {
         const DrawCheck& d = b.draws[keptAt];
         const QString where = d.draw.issue.empty() ? QStringLiteral("第 %1 行").arg(d.draw.line)
                                                    : QStringLiteral("%1 期").arg(fromStd(d.draw.issue));
-        header_->setText(QStringLiteral("最近一次保留：%1 %2，%3")
-                             .arg(where, fromStd(d.number),
+        header_->setText(QStringLiteral("最近一次%1：%2 %3，%4")
+                             .arg(kept, where, fromStd(d.number),
                                   keptAgo == 0 ? QStringLiteral("就是最新一期") : QStringLiteral("%1 期前").arg(keptAgo)));
     }
     header_->show();
 
+    // The runs without success, in time order over the scored draws.
+    int keptCount = b.kept, longestRun = b.longestMissRun;
+    if (group) {
+        keptCount = int(f.money.totals.hits);
+        longestRun = int(f.money.totals.longestMiss);
+    }
     QString text;
     if (f.warmupDraws > 0) {
         // Walking forward: the draws before the rules could look back far enough.
@@ -558,16 +605,19 @@ void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
         text = QStringLiteral("共 %1 期").arg(total);
     }
     if (total > 0 || f.warmupDraws == 0) {
-        text += QStringLiteral("，保留 %1 期（%2），排除 %3 期；最长连续排除 %4 期；")
-                    .arg(b.kept)
-                    .arg(percentText(b.kept, total))
-                    .arg(total - b.kept)
-                    .arg(b.longestMissRun);
+        text += QStringLiteral("，%1 %2 期（%3），%4 %5 期；最长连续%4 %6 期；")
+                    .arg(kept)
+                    .arg(keptCount)
+                    .arg(percentText(keptCount, total))
+                    .arg(missed)
+                    .arg(total - keptCount)
+                    .arg(longestRun);
         if (missAgo < 0) {
-            text += QStringLiteral("没有排除过开奖号码。");
+            text += group ? QStringLiteral("每期都中了。") : QStringLiteral("没有排除过开奖号码。");
         } else {
             const Draw& d = b.draws[missAt].draw;
-            text += QStringLiteral("最近一次排除：第 %1 行%2 开奖号码 %3（其后已开 %4 期）。")
+            text += QStringLiteral("最近一次%1：第 %2 行%3 开奖号码 %4（其后已开 %5 期）。")
+                        .arg(missed)
                         .arg(d.line)
                         .arg(d.issue.empty() ? QString() : QStringLiteral(" 第 %1 期").arg(fromStd(d.issue)))
                         .arg(fromStd(d.number))
@@ -709,7 +759,14 @@ void BacktestView::fillMoneyChart(const BacktestFigures& f) {
 void BacktestView::fillDrought(const BacktestFigures& f) {
     drought_->setRowCount(0);
     if (f.timeOrder.empty() || f.money.draws.size() != f.backtest.draws.size()) return;
-    const DrawMoney& last = f.money.draws[f.timeOrder.back()];
+    // The bets about to be made: walking forward, those of the run for the
+    // draw after the newest; otherwise every draw's, the newest's included.
+    DrawMoney last = f.money.draws[f.timeOrder.back()];
+    if (f.nextBets >= 0) {
+        last.bets = f.nextBets;
+        last.cost = f.nextBets * f.prices.price;
+        last.p = f.nextChance;
+    }
     auto add = [this](const QString& what, const QString& value) {
         const int r = drought_->rowCount();
         drought_->insertRow(r);
@@ -719,7 +776,7 @@ void BacktestView::fillDrought(const BacktestFigures& f) {
         drought_->setItem(r, 1, item);
     };
     if (last.bets == 0 || last.p <= 0) {
-        add(QStringLiteral("最近一期没有投注，不会中奖"), QStringLiteral("-"));
+        add(QStringLiteral("下一期没有投注，不会中奖"), QStringLiteral("-"));
         return;
     }
     add(QStringLiteral("每期 %1 注、花费 %2元，一期中奖的机会").arg(last.bets).arg(yuanShown(last.cost)),
@@ -767,31 +824,39 @@ static std::shared_ptr<BacktestFigures> walkForwardFigures(const MainConditions&
                                                           bool newestFirst) {
     auto f = newFigures(job, newestFirst);
     f->walksForward = true;
-    WalkForwardBacktest walk =
-        backtestWalkForward(conditions, history, job.prices.groupBets ? BetKind::Group : BetKind::Direct, f->prices);
+    WalkedBacktest walk =
+        walkBacktest(conditions, history, job.prices.groupBets ? BetKind::Group : BetKind::Direct, f->prices);
     for (const ExtraRow& row : ruleRows(conditions, {})) f->ruleNames.push_back(row.name);
+    f->rules = conditions.rules;
+    f->fixedKills = std::make_shared<const RowKills>(computeRowKills(shrinkInputs(conditions)));
     f->warmupDraws = walk.warmup;
+    f->nextBets = walk.nextBets;
+    f->nextChance = walk.nextChance;
 
     const std::size_t n = history.draws.size();
     Backtest& b = f->backtest;
-    b.skipped = std::move(walk.skipped);
+    b.skipped = history.skipped;
     b.kept = walk.kept;
-    b.killsByRow.assign(std::size_t(kFirstRuleRow) + conditions.rules.size(), 0);
+    b.killsByRow = std::move(walk.killsByRow);
     b.draws.reserve(n);
     f->warmup.assign(n, 0);
     f->money.draws.resize(n);
     f->money.totals = walk.money;
+    // A draw's rows are worked out when its row is shown (BacktestModel::killedBy).
     for (std::size_t i = 0; i < n; ++i) {
-        WalkForwardDraw& w = walk.draws[i];
+        const WalkedDraw& w = walk.draws[i];
         const Draw& draw = history.draws[i];
-        b.draws.push_back(DrawCheck{draw, draw.number, w.survives, std::move(w.killedBy)});
+        b.draws.push_back(DrawCheck{draw, draw.number, w.survives, {}});
         if (w.warmup) {
             f->warmup[i] = 1;
             continue;
         }
-        for (int row : b.draws.back().killedBy) ++b.killsByRow[std::size_t(row)];
         f->money.draws[i] = w.money;
     }
+    std::vector<WalkedDraw>().swap(walk.draws);
+    f->timeNumbers = std::move(walk.numbers);
+    f->timePlace.assign(n, 0);
+    for (std::size_t t = 0; t < walk.timeOrder.size(); ++t) f->timePlace[walk.timeOrder[t]] = std::uint32_t(t);
     // The scored draws in time order: the runs without a keep and the
     // cumulative net leave the warm-up draws out.
     int run = 0;
@@ -862,7 +927,9 @@ HistoryReading doHistoryJob(HistoryJob job) {
         order = timeOrder(*job.history);
     }
     const History& history = *job.history;
-    if (!history.draws.empty()) {
+    // A failed allocation (a very long history with many rules) leaves the
+    // tabs saying so; the reading itself stands.
+    if (!history.draws.empty()) try {
         const bool newestFirst = historyIsNewestFirst(history);
         if (job.walkForward)
             reading.main = walkForwardFigures(*job.walkForward, history, job, order, newestFirst);
@@ -884,6 +951,10 @@ HistoryReading doHistoryJob(HistoryJob job) {
             figures->killsByStep = std::move(byStep);
             reading.twoStar = std::move(figures);
         }
+    } catch (const std::bad_alloc&) {
+        reading.main.reset();
+        reading.twoStar.reset();
+        reading.outOfMemory = true;
     }
     reading.history = std::move(job.history);
     return reading;
@@ -1423,6 +1494,13 @@ void HistoryWindow::refreshBacktests() {
 void HistoryWindow::showBacktests(HistoryReading& reading) {
     if (reading.history->draws.empty()) {
         const QString none = QStringLiteral("还没有开奖历史：请在“开奖号码”页粘贴或打开开奖号码。");
+        mainView_->showNothing(none);
+        twoStarView_->showNothing(none);
+        return;
+    }
+    if (reading.outOfMemory || !reading.main) {
+        const QString none = QStringLiteral("内存不足，无法验证这 %1 期开奖号码：请减少开奖历史的期数或动态条件后再试。")
+                                 .arg(reading.history->draws.size());
         mainView_->showNothing(none);
         twoStarView_->showNothing(none);
         return;

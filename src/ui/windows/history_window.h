@@ -61,6 +61,17 @@ struct BacktestFigures {
     std::vector<char> warmup;           // by draw (empty when not walking forward)
     int warmupDraws = 0;
     std::vector<std::string> ruleNames;  // rule row 101 + i is ruleNames[i]
+    // Walking forward, the rows that ruled a draw out are worked out when a
+    // row asks (killedBy) rather than kept for every draw: memory grows with
+    // the draws and with the rules, never with their product.
+    std::vector<PastDrawRule> rules;
+    std::shared_ptr<const RowKills> fixedKills;
+    std::vector<int> timeNumbers;             // every draw in time order
+    std::vector<std::uint32_t> timePlace;     // by draw: its place in timeNumbers
+    // The bets about to be made on the draw after the newest, as the run
+    // makes them now (the drought table's); negative: those of the newest draw.
+    int nextBets = -1;
+    double nextChance = 0;
     // Two-star window: draws each of its conditions would have ruled out, by step.
     std::vector<int> killsByStep;
 };
@@ -75,6 +86,10 @@ public:
     void setFigures(std::shared_ptr<const BacktestFigures> figures, bool twoStar);
     const Backtest& backtest() const;
     const BacktestFigures* figures() const { return figures_.get(); }
+    // The rows that ruled out the draw of `row` (fixed rows, then rules).
+    std::vector<int> killedBy(int row) const;
+    // Whether a row's draw counts as a success: with 组选 bets a hit, otherwise kept.
+    bool succeeded(int row) const;
     // A warm-up draw of a backtest that walks forward: greyed, its result
     // column says warmupCaption(), and it counts nowhere.
     bool isWarmup(int row) const;
@@ -88,6 +103,8 @@ public:
 private:
     std::shared_ptr<const BacktestFigures> figures_;
     bool twoStar_ = false;
+    // The rule rows of the rows asked for last: a painted row asks several times.
+    mutable std::vector<std::pair<int, std::vector<int>>> killedCache_;
 };
 
 // One backtest tab: the price and prizes, the summary, the table, the chart
@@ -171,6 +188,7 @@ struct HistoryReading {
     bool saved = false;                     // the text is what history.txt holds now
     QString saveError;                      // why writing history.txt failed
     HistoryQuality quality;                 // of `history`, when read
+    bool outOfMemory = false;               // the backtests could not be made
     std::shared_ptr<const BacktestFigures> main;
     std::shared_ptr<const BacktestFigures> twoStar;
 };
