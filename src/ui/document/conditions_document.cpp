@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QSettings>
 #include <QThread>
 #include <QTimer>
@@ -74,6 +75,12 @@ ConditionsDocument::ConditionsDocument(UiServices& services, QObject* parent)
     lastTimer_ = new QTimer(this);
     lastTimer_->setSingleShot(true);
     connect(lastTimer_, &QTimer::timeout, this, &ConditionsDocument::writeLastConditions);
+    closeTimer_ = new QTimer(this);
+    closeTimer_->setSingleShot(true);
+    closeTimer_->setInterval(0);
+    connect(closeTimer_, &QTimer::timeout, this, &ConditionsDocument::closeIdleStep);
+    connect(&undoStack_, &QUndoStack::indexChanged, this, &ConditionsDocument::stepsChanged);
+    connect(&undoStack_, &QUndoStack::cleanChanged, this, &ConditionsDocument::stepsChanged);
 }
 
 ConditionsDocument::~ConditionsDocument() = default;
@@ -84,6 +91,10 @@ void ConditionsDocument::start() {
         emit changed();
     });
     connect(settleTimer_, &QTimer::timeout, this, &ConditionsDocument::settleNow);
+    connect(&mainBinding_, &StateBinding::edited, this,
+            [this](std::size_t index, bool cleared) { fieldEdited(StatePart::Main, index, cleared); });
+    connect(&mainBinding_, &StateBinding::aboutToClear, this, &ConditionsDocument::closeStep);
+    startSteps();
     started_ = true;
     startupScheme_ = scheme();
     lastWritten_ = startupScheme_;  // nothing to write while nothing changed
@@ -103,7 +114,15 @@ const MainConditions& ConditionsDocument::conditions() {
     return main_;
 }
 
-void ConditionsDocument::applyConditions(const MainConditions& state) {
+void ConditionsDocument::applyConditions(const MainConditions& state, const QString& stepName) {
+    if (!started_ || applying_) {
+        showConditions(state);
+        return;
+    }
+    recordWhole(stepName, [&] { showConditions(state); });
+}
+
+void ConditionsDocument::showConditions(const MainConditions& state) {
     const bool rulesDiffer = main_.rules != state.rules;
     main_ = state;
     mainBinding_.push();
@@ -121,8 +140,18 @@ void ConditionsDocument::rulesEdited() {
 
 void ConditionsDocument::setRules(std::vector<PastDrawRule> rules) {
     if (rules == main_.rules) return;
+    if (!started_ || applying_) {
+        main_.rules = std::move(rules);
+        rulesEdited();
+        return;
+    }
+    closeStep();
+    auto* step = new EditStep(rulesStepName(main_.rules, rules), EditStep::Gather::Closed,
+                              [this](EditStep& s, bool forward) { applyStep(s, forward); });
+    step->rules.emplace(main_.rules, rules);
     main_.rules = std::move(rules);
     rulesEdited();
+    pushStep(step);
 }
 
 void ConditionsDocument::addRule(const PastDrawRule& rule) {
@@ -159,17 +188,36 @@ void ConditionsDocument::watchTwoStar(TwoStarPart& part) {
         emit twoStarChanged();
         emit changed();
     });
+    connect(&part.binding, &StateBinding::edited, this, [this, p = &part](std::size_t index, bool cleared) {
+        if (p == twoStar_) fieldEdited(StatePart::TwoStar, index, cleared);
+    });
+    connect(&part.binding, &StateBinding::aboutToClear, this, [this, p = &part] {
+        if (p == twoStar_) closeStep();
+    });
+    if (&part == twoStar_) {
+        recordAll(StatePart::TwoStar);
+        offStack_ = true;  // the scheme holds a two-star part now
+    }
 }
 
 void ConditionsDocument::endTwoStar(const TwoStarPart& part) {
     if (twoStar_ != &part) return;
+    closeStep();
+    closedTwoStar_ = twoStarConditions();
+    offStack_ = true;  // the scheme holds no two-star part now
     twoStar_ = nullptr;
     settleTimer_->start();
     emit changed();
 }
 
 void ConditionsDocument::releaseTwoStar(const TwoStarPart* part) {
-    if (twoStar_ == part) twoStar_ = nullptr;
+    if (twoStar_ == part) {
+        // Gone without closing: its controls are gone, its fields hold what was last read.
+        closedTwoStar_ = part->state;
+        offStack_ = true;
+        twoStar_ = nullptr;
+        closeStep();
+    }
     // Freed once the window's controls, which are bound to it, are surely gone too.
     QTimer::singleShot(0, this, [this, part] {
         std::erase_if(parts_, [part](const std::unique_ptr<TwoStarPart>& p) { return p.get() == part; });
@@ -184,7 +232,15 @@ std::optional<TwoStarConditions> ConditionsDocument::twoStarConditions() {
     return twoStar_->state;
 }
 
-void ConditionsDocument::applyTwoStar(const TwoStarConditions& state) {
+void ConditionsDocument::applyTwoStar(const TwoStarConditions& state, const QString& stepName) {
+    if (!started_ || applying_) {
+        showTwoStar(state);
+        return;
+    }
+    recordWhole(stepName, [&] { showTwoStar(state); });
+}
+
+void ConditionsDocument::showTwoStar(const TwoStarConditions& state) {
     if (!twoStar_) emit twoStarWanted();
     if (!twoStar_) return;  // no window took the request
     twoStar_->state = state;
@@ -196,47 +252,46 @@ Scheme ConditionsDocument::scheme() { return Scheme{conditions(), twoStarConditi
 void ConditionsDocument::sendToBaseList(const QString& text) {
     MainConditions next = conditions();
     next.sources.baseList = toStd(text);
-    applyConditions(next);
+    applyConditions(next, QStringLiteral("发送到大底"));
 }
 
 void ConditionsDocument::sendToSetList(int list, const QString& text) {
     if (list < 0 || list > 1) return;
     MainConditions next = conditions();
     next.setLists[static_cast<std::size_t>(list)] = toStd(text);
-    applyConditions(next);
+    applyConditions(next, list == 0 ? QStringLiteral("发送到交集A") : QStringLiteral("发送到交集B"));
     emit pageWanted(kSetToolPage);
 }
 
 // ---- 清空所有条件 -----------------------------------------------------------------------
 
 void ConditionsDocument::clearAll() {
-    beforeClear_ = conditions();
-    applyConditions(restoredConditions(*beforeClear_));
+    const auto clear = [this] { showConditions(restoredConditions(conditions())); };
+    if (!started_) {
+        clear();
+        return;
+    }
+    // A step even when nothing was set: the player sees it undone as asked.
+    lastClear_ = recordWhole(QStringLiteral("清空所有条件"), clear, true);
     emit clearUndoChanged(true);
-}
-
-void ConditionsDocument::endClearUndo() {
-    beforeClear_.reset();
-    emit clearUndoChanged(false);
-}
-
-void ConditionsDocument::undoClearAll() {
-    if (!beforeClear_) return;
-    const MainConditions before = std::move(*beforeClear_);
-    beforeClear_.reset();
-    emit clearUndoChanged(false);
-    applyConditions(before);
 }
 
 // ---- the run ---------------------------------------------------------------------------
 
 void ConditionsDocument::run() {
     // A run rewrites some boxes to their cleaned text; that is no change the player made.
+    closeStep();
     const bool wasSaved = !schemePath_.isEmpty() && !schemeModified();
     const MainConditions& now = conditions();
     lastRun_ = runMain(pool_, now, ruleRows(), observer_);
     ++runCount_;
+    absorbing_ = true;  // the cleaned boxes the window shows are no step
     emit runDone();
+    absorbing_ = false;
+    const bool cleaned = !absorbed_.empty();
+    for (const auto& [part, index] : std::exchange(absorbed_, {}))
+        if (StateBinding* binding = bindingOf(part)) recordedOf(part)[index] = binding->value(index);
+    if (cleaned && !wasSaved) offStack_ = true;
     if (wasSaved) {
         // The saved copy takes the cleaned texts. The file is in the recent
         // list since it was opened or saved: a run does not write the
@@ -289,15 +344,24 @@ std::shared_ptr<const History> ConditionsDocument::setHistory(std::shared_ptr<co
 // ---- the scheme file --------------------------------------------------------------------
 
 bool ConditionsDocument::schemeModified() {
+    if (schemePath_.isEmpty() || !savedScheme_) return false;
+    // At the clean state of the stack the conditions are those of the file,
+    // unless something that is no step changed them since (the two-star
+    // window opened or closed). Elsewhere the steps may have come back to
+    // the file's conditions another way (a box ticked and unticked).
+    if (undoStack_.isClean() && !offStack_) return false;
     // Compared in place: a copy of a pasted base list of megabytes is no
     // small thing on every run and every title update.
-    return !schemePath_.isEmpty() && savedScheme_ &&
+    return
            !(conditions() == savedScheme_->main && twoStarConditions() == savedScheme_->twoStar);
 }
 
 void ConditionsDocument::markSaved(const QString& path) {
+    closeStep();
     schemePath_ = path;
     savedScheme_ = scheme();
+    undoStack_.setClean();
+    offStack_ = false;
     rememberRecent(path);
     emit fileStateChanged();
 }
@@ -339,10 +403,13 @@ bool ConditionsDocument::openSchemeFile(const QString& path) {
         refuseScheme(path, *file.bytes, reading.error);
         return false;
     }
-    applyConditions(reading.scheme->main);
-    if (reading.scheme->twoStar) applyTwoStar(*reading.scheme->twoStar);
+    {
+        const QScopedValueRollback<bool> quiet(applying_, true);  // no step: the stack starts here
+        showConditions(reading.scheme->main);
+        if (reading.scheme->twoStar) showTwoStar(*reading.scheme->twoStar);
+    }
+    resetSteps();
     markSaved(path);
-    endClearUndo();
     if (!reading.unknownKeys.empty())
         services_.showMessage(dialogParent_, QStringLiteral("温情提示"), fromStd(unknownKeysNotice(reading.unknownKeys)));
     return true;
@@ -382,6 +449,7 @@ bool ConditionsDocument::saveSchemeAs() {
 }
 
 bool ConditionsDocument::saveSchemeFile(const QString& path) {
+    closeStep();
     const Scheme now = scheme();
     const std::string bytes = writeScheme(now.main, now.twoStar ? &*now.twoStar : nullptr);
     const QString error = writeFileAtomically(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
@@ -479,12 +547,15 @@ bool ConditionsDocument::restoreFrom(const QString& path) {
                                   fromStd(last.error.empty() ? last.reading.error : last.error));
         return false;
     }
-    applyConditions(last.reading.scheme->main);
-    if (last.reading.scheme->twoStar) applyTwoStar(*last.reading.scheme->twoStar);
+    {
+        const QScopedValueRollback<bool> quiet(applying_, true);  // no step: the stack starts here
+        showConditions(last.reading.scheme->main);
+        if (last.reading.scheme->twoStar) showTwoStar(*last.reading.scheme->twoStar);
+    }
     // As after a fresh start: no scheme file is open.
     schemePath_.clear();
     savedScheme_.reset();
-    endClearUndo();
+    resetSteps();
     emit fileStateChanged();
     setLastNote(QString());
     if (!last.reading.unknownKeys.empty())

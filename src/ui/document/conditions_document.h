@@ -2,15 +2,16 @@
 // The conditions document: what the player is working on, between the core
 // and the windows. It holds the condition state (the main window's, and the
 // two-star window's while that window is open), the open scheme file and its
-// conditions as last opened or saved, what "清空所有条件" replaced, the past
-// draws of 开奖历史, the last run and the last conditions (last.tarnel).
-// Windows show it and write the player's changes into it; none reaches into
-// another window for them.
+// conditions as last opened or saved, the undo stack of the player's edits,
+// the past draws of 开奖历史, the last run and the last conditions
+// (last.tarnel). Windows show it and write the player's changes into it;
+// none reaches into another window for them.
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QUndoStack>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@
 #include "core/state/condition_state.h"
 #include "core/state/past_draw_rule.h"
 #include "core/state/shrink.h"
+#include "ui/document/edit_steps.h"
 #include "ui/widgets/state_binding.h"
 
 class QTimer;
@@ -52,8 +54,8 @@ public:
     // The main conditions as the controls show them now.
     const MainConditions& conditions();
     // Shows a whole condition state in the controls (derived state follows
-    // as after clicks). Starts no run.
-    void applyConditions(const MainConditions& state);
+    // as after clicks), as one step the player can undo. Starts no run.
+    void applyConditions(const MainConditions& state, const QString& stepName = QStringLiteral("修改条件"));
 
     // The two-star part lives while the two-star window is open: the window
     // asks for it when it is made, ends it when it closes, and it is freed
@@ -70,8 +72,9 @@ public:
     bool hasTwoStar() const { return twoStar_ != nullptr; }
     // The two-star conditions as that window shows them, when it is open.
     std::optional<TwoStarConditions> twoStarConditions();
-    // Shows a two-star state, opening the two-star window when it is closed.
-    void applyTwoStar(const TwoStarConditions& state);
+    // Shows a two-star state, opening the two-star window when it is
+    // closed, as one step the player can undo.
+    void applyTwoStar(const TwoStarConditions& state, const QString& stepName = QStringLiteral("修改二星条件"));
     // Both parts, as a scheme holds them.
     Scheme scheme();
 
@@ -95,12 +98,26 @@ public:
     // rows. Made again only when the rules or the history change.
     const std::vector<ExtraRow>& ruleRows();
 
-    // ---- 清空所有条件 and its undo
-    // Every condition back to neutral (starts no run); the state it replaced
-    // can be brought back once.
+    // ---- 清空所有条件
+    // Every condition back to neutral (starts no run), as one step.
     void clearAll();
+    // Undoes the steps down to and including the last 清空所有条件 while it
+    // is done; it can be undone so once.
     void undoClearAll();
-    bool canUndoClear() const { return beforeClear_.has_value(); }
+    bool canUndoClear() const { return lastClear_ != nullptr; }
+
+    // ---- undo and redo
+    // Every edit of the conditions is a step: a tick, the keys typed into
+    // one box until the player leaves it or edits another control, a
+    // double-click that empties a box, a rule added, changed, removed or
+    // moved, 清空所有条件, the two-star window's edits and a state shown
+    // through this document. Opening a scheme or the last conditions starts
+    // a new stack; saving marks where the file stands.
+    QUndoStack& undoStack() { return undoStack_; }
+    void undo();
+    void redo();
+    // Ends the step still gathering edits: the next edit is a step of its own.
+    void closeStep();
 
     // ---- the run
     void setStageObserver(std::function<void(int)> observer) { observer_ = std::move(observer); }
@@ -200,6 +217,8 @@ signals:
     void fileStateChanged();
     // 清空所有条件 can be undone now, or no longer.
     void clearUndoChanged(bool available);
+    // The steps of the undo stack or their names changed.
+    void stepsChanged();
     // A scheme file was opened or saved (the recent list changed).
     void recentChanged();
     // The past draws changed.
@@ -220,18 +239,55 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void followRun();  // says `ran`, now or after the paint
     void markSaved(const QString& path);
     void rememberRecent(const QString& path);
-    void endClearUndo();
     void scheduleLastWrite();
     void setLastNote(const QString& note);
     void releaseTwoStar(const TwoStarPart* part);
     void rulesEdited();
     // Brings back conditions read from `path` (last.tarnel or a kept end).
     bool restoreFrom(const QString& path);
+    // Shows a state in the controls without making a step of it.
+    void showConditions(const MainConditions& state);
+    void showTwoStar(const TwoStarConditions& state);
+
+    // ---- the steps (conditions_document_steps.cpp)
+    StateBinding* bindingOf(StatePart part);
+    std::vector<FieldValue>& recordedOf(StatePart part);
+    // The values of every field as they stand now become the recorded ones.
+    void recordAll(StatePart part);
+    // A bound control changed; `cleared` when a box was emptied at a double-click.
+    void fieldEdited(StatePart part, std::size_t index, bool cleared);
+    // Pushes a new step gathering the edit of one field.
+    void openStep(StatePart part, std::size_t index, bool cleared, bool typing);
+    // Closes the gathering step at the end of the player's action (a box
+    // being typed into stays open while it has the focus).
+    void closeIdleStep();
+    // Makes one step of whatever `change` does to both parts and the rules.
+    EditStep* recordWhole(const QString& name, const std::function<void()>& change, bool keepEmpty = false);
+    void pushStep(EditStep* step);
+    void applyStep(EditStep& step, bool forward);
+    // Forgets every step: the conditions now are where the stack starts.
+    void resetSteps();
+    // Starts recording the player's edits of the main window (at start()).
+    void startSteps();
+
+    QUndoStack undoStack_;
+    EditStep* open_ = nullptr;       // the step still gathering edits, always the top one
+    EditStep* lastClear_ = nullptr;  // the last 清空所有条件 while it is done
+    std::vector<FieldValue> recordedMain_;  // each field as the steps leave it
+    std::vector<FieldValue> recordedTwoStar_;
+    std::optional<TwoStarConditions> closedTwoStar_;  // the two-star window's state when it last closed
+    bool applying_ = false;   // a step is being undone or redone, or a state shown without a step
+    bool absorbing_ = false;  // changes now are no player's edits (a run's cleaned boxes)
+    std::vector<std::pair<StatePart, std::size_t>> absorbed_;
+    bool offStack_ = false;   // the conditions changed since the clean state outside the steps
+    quint64 inputSerial_ = 0;  // counts the player's presses and releases
+    QTimer* closeTimer_ = nullptr;
 
     UiServices& services_;
     QWidget* dialogParent_ = nullptr;
@@ -242,7 +298,6 @@ private:
     QTimer* settleTimer_ = nullptr;
     bool started_ = false;
 
-    std::optional<MainConditions> beforeClear_;
     NumberPool pool_;
     std::function<void(int)> observer_;
     std::optional<MainRun> lastRun_;

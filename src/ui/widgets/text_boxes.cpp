@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -503,6 +504,9 @@ void LineBox::paste() {
 }
 
 void LineBox::clearUndoably() {
+    if (text().isEmpty()) return;
+    emit aboutToClear();
+    const QScopedValueRollback<bool> clearing(clearing_, true);
     if (longMode_) {
         Earlier before{long_->text(), long_->cursorIndex(), true};
         showShort(QString(), 0);
@@ -972,6 +976,8 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
 void MultiLineBox::clearUndoably() {
     // setPlainText() would also forget the box's undo history.
     if (document()->isEmpty()) return;
+    emit aboutToClear();
+    const QScopedValueRollback<bool> clearing(clearing_, true);
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();

@@ -45,8 +45,10 @@ public:
     void setText(const QString& text);
     // Pastes the clipboard at the cursor, as Ctrl+V does.
     void paste();
-    // Empties the box as one edit the player can undo (Ctrl+Z).
+    // Empties the box as one edit the player can undo (Ctrl+Z); says
+    // aboutToClear() first, and isClearing() holds while it empties.
     void clearUndoably();
+    bool isClearing() const { return clearing_; }
     // The cursor as an index in text(), and moving it there.
     qsizetype cursorIndex() const;
     void setCursorIndex(qsizetype index);
@@ -55,6 +57,7 @@ public:
     QPlainTextEdit* longEditor() const;
 signals:
     void doubleClicked();
+    void aboutToClear();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -85,6 +88,7 @@ private:
     LongLine* long_ = nullptr;
     bool longMode_ = false;
     bool internal_ = false;  // the box changes itself: signals of the change are its own
+    bool clearing_ = false;
     struct Earlier {
         QString text;
         qsizetype cursor = 0;
@@ -134,8 +138,10 @@ public:
     QString plainText() const;
     // Sets the text; CR LF, a lone CR and a lone LF each make one line break.
     void setText(const QString& text);
-    // Empties the box as one edit the player can undo (Ctrl+Z).
+    // Empties the box as one edit the player can undo (Ctrl+Z); says
+    // aboutToClear() first, and isClearing() holds while it empties.
     void clearUndoably();
+    bool isClearing() const { return clearing_; }
     // Whether a paste or a drop of `inserted` (in place of the selection) is
     // let in; a check that refuses says why itself. Without one, all is.
     void setInsertCheck(std::function<bool(const QString& inserted)> check) { insertCheck_ = std::move(check); }
@@ -144,6 +150,7 @@ public:
     int documentPosition(qsizetype index) const;
 signals:
     void doubleClicked();
+    void aboutToClear();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -188,6 +195,7 @@ private:
     qsizetype undoChars_ = 0;  // characters put in since the undo steps were last forgotten
     bool settleQueued_ = false;
     bool holdWrap_ = false;  // setText has chosen the wrapping of the text it sets
+    bool clearing_ = false;
 };
 
 }  // namespace tarnel

@@ -95,6 +95,11 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent)
     connect(&document_, &ConditionsDocument::fileStateChanged, this, &MainWindow::updateTitle);
     connect(&document_, &ConditionsDocument::recentChanged, this, &MainWindow::rebuildRecentMenu);
     connect(&document_, &ConditionsDocument::clearUndoChanged, undoRestore_, &QAction::setEnabled);
+    // The title's mark follows every step at once, as 退出's question does.
+    connect(&document_, &ConditionsDocument::stepsChanged, this, [this] {
+        updateEditActions();
+        updateTitle();
+    });
     connect(&document_, &ConditionsDocument::twoStarWanted, this, &MainWindow::openTwoStar);
     connect(&document_, &ConditionsDocument::pageWanted, this, &MainWindow::showTab);
     connect(&document_, &ConditionsDocument::historyWindowWanted, this, &MainWindow::openHistory);
@@ -416,12 +421,6 @@ void MainWindow::wireHelpAndHover() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    // A text box would take Ctrl+Shift+Z as its redo; while "清空所有条件"
-    // can be undone, the key belongs to 撤销清空所有条件.
-    if (event->type() == QEvent::ShortcutOverride && undoRestore_ && undoRestore_->isEnabled()) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z)) return true;
-    }
     if (qobject_cast<QPlainTextEdit*>(watched) || qobject_cast<QLineEdit*>(watched))
         return QWidget::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -498,6 +497,9 @@ TwoStarWindow* MainWindow::openTwoStar() {
         if (twoStar_) closedTwoStars_.push_back(twoStar_);
         closedTwoStars_.removeAll(nullptr);
         twoStar_ = new TwoStarWindow(document_, this);
+        // Its edits are steps of the same stack: 撤销 and 重做 reach them from there too.
+        twoStar_->addAction(undo_);
+        twoStar_->addAction(redo_);
     }
     bringToFront(twoStar_);
     return twoStar_;
@@ -606,22 +608,39 @@ void MainWindow::buildMenus() {
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     for (QAction* a : {open, save, saveAs, quit}) a->setShortcutContext(Qt::WindowShortcut);
 
-    // 编辑 menu: a box's own Ctrl+Z undoes its edits; this brings back the
-    // conditions "清空所有条件" cleared.
+    // 编辑 menu: 撤销 and 重做 go through the document's steps, each named
+    // ("撤销 勾选 杀和尾 3"). In a text box Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z
+    // stay the box's own undo and redo of the keys typed there (a text box
+    // takes its keys before the window's shortcuts).
     QMenu* edit = menuBar_->addMenu(QStringLiteral("编辑(&E)"));
     edit->setObjectName(QStringLiteral("Menu_bianji"));
-    undoRestore_ = edit->addAction(QStringLiteral("撤销清空所有条件"), this, &MainWindow::undoRestoreAll);
+    undo_ = edit->addAction(QStringLiteral("撤销"), &document_, &ConditionsDocument::undo);
+    undo_->setObjectName(QStringLiteral("Action_chexiao"));
+    undo_->setShortcut(QKeySequence::Undo);
+    redo_ = edit->addAction(QStringLiteral("重做"), &document_, &ConditionsDocument::redo);
+    redo_->setObjectName(QStringLiteral("Action_chongzuo"));
+    redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    for (QAction* a : {undo_, redo_}) a->setShortcutContext(Qt::WindowShortcut);
+    updateEditActions();
+    // Undoes down to the last 清空所有条件 (for scripts; 撤销 reaches it as a step).
+    undoRestore_ = new QAction(QStringLiteral("撤销清空所有条件"), this);
     undoRestore_->setObjectName(QStringLiteral("Action_chexiao_qingkong"));
     undoRestore_->setEnabled(document_.canUndoClear());
-    // Ctrl+Z stays the text boxes' own undo.
-    undoRestore_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    undoRestore_->setShortcutContext(Qt::WindowShortcut);
+    connect(undoRestore_, &QAction::triggered, this, &MainWindow::undoRestoreAll);
     buildToolsMenu();
 
     // 历史 menu: past draws, backtest of the conditions, trend statistics.
     QMenu* historyMenu = menuBar_->addMenu(QStringLiteral("历史(&H)"));
     historyMenu->setObjectName(QStringLiteral("Menu_lishi"));
     historyMenu->addAction(QStringLiteral("开奖历史…"), this, &MainWindow::openHistory);
+}
+
+void MainWindow::updateEditActions() {
+    const QUndoStack& steps = document_.undoStack();
+    undo_->setEnabled(steps.canUndo());
+    redo_->setEnabled(steps.canRedo());
+    undo_->setText(steps.canUndo() ? QStringLiteral("撤销 ") + steps.undoText() : QStringLiteral("撤销"));
+    redo_->setText(steps.canRedo() ? QStringLiteral("重做 ") + steps.redoText() : QStringLiteral("重做"));
 }
 
 void MainWindow::rebuildRecentMenu() {

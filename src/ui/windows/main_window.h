@@ -77,10 +77,14 @@ public:
     void showTab(int index);
     // C_all_cls: every condition back to neutral (does not run).
     void restoreAll();
-    // 编辑 → 撤销清空所有条件: the whole condition state of just before the
-    // last restore, once; its action is disabled while there is none.
+    // Undoes the steps down to the last 清空所有条件, once; its action
+    // (in no menu: 编辑 → 撤销 reaches the clearing as a step) is disabled
+    // while there is none.
     void undoRestoreAll();
     QAction* undoRestoreAction() const { return undoRestore_; }
+    // 编辑 → 撤销 / 重做: the document's steps, named in the menu.
+    QAction* undoAction() const { return undo_; }
+    QAction* redoAction() const { return redo_; }
     QSize sizeHint() const override;
 
     // 文件 menu commands (the document's). The file dialogs go through the UI services.
@@ -209,6 +213,9 @@ private:
     void showConditionMarks();
     ConditionSummary* summary_ = nullptr;
     QAction* undoRestore_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
+    void updateEditActions();
 
     // The status bar, which tells about last.tarnel
     void setupStatusBar();

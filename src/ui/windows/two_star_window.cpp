@@ -421,6 +421,11 @@ const TwoStarConditions& TwoStarWindow::conditions() {
 }
 
 void TwoStarWindow::applyConditions(const TwoStarConditions& state) {
+    // While the window is the document's two-star part, the state shown is a step the player can undo.
+    if (!closing_ && document_.hasTwoStar()) {
+        document_.applyTwoStar(state);
+        return;
+    }
     state_ = state;
     binding_.push();
 }
