@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "core/files/platform.h"
 #include "ui/widgets/appearance.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/data_folder.h"
@@ -334,6 +335,7 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& msg
 }  // namespace
 
 int main(int argc, char** argv) {
+    useBinaryStandardStreams();  // the same bytes on every system: no CR added before LF
     qInstallMessageHandler(quietMessages);
     if (argc != 2) {
         std::fprintf(stderr, "usage: tarnel-replay SCENARIO.json  (or - for standard input)\n");

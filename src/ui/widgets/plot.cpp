@@ -16,7 +16,7 @@ Plot::Plot(QWidget* parent) : QCustomPlot(parent) {
     legend->setBorderPen(Qt::NoPen);
     legend->setBrush(Qt::NoBrush);
     legend->setVisible(false);
-    legend->setMargins(QMargins(4, 2, 4, 2));
+    legend->setMargins(QMargins(4, 2, 4, 8));
     plotLayout()->setRowSpacing(2);
     applyFont();
 }
