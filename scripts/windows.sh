@@ -11,20 +11,191 @@
 #  - the NSIS installer installs silently, the installed tarnel-cli.exe
 #    prints the same bytes, and the uninstaller takes it away again.
 # Ends with "windows: N tests passed" (the core tests and the comparisons).
+#
+# scripts/windows.sh gui DIR [LINUX_BUILD_DIR]: the window program, below.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-linux=$root/${1:-build-test}
-dir=$root/build-windows
 wine=/usr/lib/wine/wine64
 export CMAKE_BUILD_PARALLEL_LEVEL=2
 extra=()  # more cmake options, e.g. TARNEL_WINDOWS_CMAKE_ARGS=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 [ -z "${TARNEL_WINDOWS_CMAKE_ARGS:-}" ] || read -ra extra <<<"$TARNEL_WINDOWS_CMAKE_ARGS"
+fail() { echo "windows: $*" >&2; exit 1; }
+[ -x "$wine" ] || fail "$wine is missing (scripts/setup.sh windows)"
+
+# ---- the window program: scripts/windows.sh gui DIR [LINUX_BUILD_DIR] ----
+# Builds Qt for MinGW-w64 first when the cache lacks it (scripts/windows-qt.sh),
+# then into DIR: tarnel.exe with everything it needs beside it (as the
+# installer lays it out), tarnel-cli.exe, tarnel-replay.exe, ui_tests.exe and
+# the installer. Under Wine it then checks:
+#  - with QT_QPA_PLATFORM=offscreen, the widget tests pass, as many as on
+#    Linux less those that cannot run on Windows (tests/CMakeLists.txt names
+#    them and why);
+#  - every replay scenario of tests/scenarios gives through tarnel-replay.exe
+#    the expected output, exit status and error output byte for byte;
+#  - under Xvfb with the windows platform plugin, the screenshot tests save
+#    the main window, the history window and the results view (DIR/screenshots);
+#  - the installer installs silently, the installed tarnel.exe starts with a
+#    .tarnel file and shows it in its title, and the uninstaller removes the
+#    program and leaves the player's data.
+# Ends with "windows gui: N tests passed".
+gui() {
+  local out=$1 linux=$root/${2:-build-test}
+  mkdir -p "$out"
+  out=$(cd "$out" && pwd)
+  local qt
+  qt=$(scripts/windows-qt.sh)
+  local build=$root/build-windows-gui
+  local shared=$root/cmake/mingw-w64-x86_64-posix-shared.cmake
+  local started=$SECONDS
+  scripts/build.sh --target ui_tests build-windows-gui -DCMAKE_BUILD_TYPE=Release -DTARNEL_WERROR=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" -DQT_CHAINLOAD_TOOLCHAIN_FILE="$shared" \
+    -DCMAKE_PREFIX_PATH="$qt" -DTARNEL_BENCH=OFF -DTARNEL_GTEST_SOURCE=/usr/src/googletest "${extra[@]}"
+  cmake --build "$build" --target tarnel-replay
+  echo "windows gui: built in $((SECONDS - started)) s"
+
+  # The program as the installer lays it out, and the test programs beside it.
+  rm -rf "$out/program"
+  cmake --install "$build" --prefix "$out/program" >/dev/null
+  cp "$build/tests/ui_tests.exe" "$build/tarnel-replay.exe" "$out/program/"
+  cp "$qt/bin/Qt6Test.dll" "$out/program/"
+  cp "$qt/plugins/platforms/qoffscreen.dll" "$out/program/platforms/"
+  cp "$out/program/"*.exe "$out/"
+  local program=$out/program
+
+  export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # DLLs for the programs started from the build folder (the tests start tarnel-cli.exe and tarnel.exe there).
+  export WINEPATH="Z:${program//\//\\}" QT_PLUGIN_PATH="Z:${program//\//\\}"
+  "$wine" cmd /c exit >/dev/null 2>&1 || true
+  local passed=0
+
+  # ---- the widget tests ----
+  # The same tests as on Linux less those that cannot run on Windows
+  # (tests/CMakeLists.txt says why), and all of them pass.
+  local log=$out/ui_tests.log posix_only='CliLimits.*:*KilledWriter*:HistoryLimitsTest.Pipes*' wine_count
+  "$linux/tests/ui_tests" --gtest_list_tests --gtest_filter="-$posix_only" >"$out/ui_tests.linux-list"
+  (cd "$program" && QT_QPA_PLATFORM=offscreen "$wine" ui_tests.exe --gtest_list_tests) | tr -d '\r' >"$out/ui_tests.windows-list"
+  diff "$out/ui_tests.linux-list" "$out/ui_tests.windows-list" >&2 ||
+    fail "the Windows widget tests are not those of Linux less the POSIX-only ones ($posix_only)"
+  (cd "$program" && QT_QPA_PLATFORM=offscreen "$wine" ui_tests.exe --gtest_color=no) >"$log" 2>&1 ||
+    { grep -E '^\[  FAILED  \]|Failure' "$log" | head -n 40 >&2; fail "widget tests failed under Wine ($log)"; }
+  wine_count=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log" | tr -d '\r')
+  [ -n "$wine_count" ] || { tail -n 20 "$log" >&2; fail "no test count in $log"; }
+  echo "widget tests under Wine: $wine_count passed, $(grep -c '^  ' "$out/ui_tests.windows-list") in all" \
+       "(Linux's less the POSIX-only $posix_only)"
+  passed=$((passed + wine_count))
+
+  # ---- the replayed scenarios, byte for byte ----
+  local scenario name got status want_status n=0
+  mkdir -p "$out/scenarios"
+  for scenario in "$root"/tests/scenarios/*.json; do
+    name=$(basename "$scenario" .json)
+    status=0
+    (cd "$out/scenarios" && QT_QPA_PLATFORM=offscreen "$wine" "$program/tarnel-replay.exe" "$scenario" \
+       >"$name.out" 2>"$name.err") || status=$?
+    want_status=0
+    [ -f "${scenario%.json}.status" ] && want_status=$(tr -d '[:space:]' <"${scenario%.json}.status")
+    [ "$status" = "$want_status" ] || fail "scenario $name: exit status $status under Wine, $want_status expected"
+    cmp -s "$out/scenarios/$name.out" "${scenario%.json}.expected" ||
+      { diff "${scenario%.json}.expected" "$out/scenarios/$name.out" | head -n 20 >&2; fail "scenario $name: output differs"; }
+    if [ -f "${scenario%.json}.stderr" ]; then
+      cmp -s "$out/scenarios/$name.err" "${scenario%.json}.stderr" ||
+        { diff "${scenario%.json}.stderr" "$out/scenarios/$name.err" | head -n 20 >&2; fail "scenario $name: error output differs"; }
+    fi
+    n=$((n + 1))
+  done
+  echo "replayed scenarios under Wine: $n, the same bytes as the expected files"
+  passed=$((passed + n))
+
+  # ---- on a screen, with the windows platform plugin ----
+  rm -rf "$out/screenshots" && mkdir -p "$out/screenshots"
+  local shots
+  shots="Z:${out//\//\\}\\screenshots"
+  (cd "$program" && TARNEL_SCREENSHOTS="$shots" QT_QPA_PLATFORM=windows xvfb-run -a -s "-screen 0 1366x768x24" \
+     "$wine" ui_tests.exe --gtest_color=no \
+     --gtest_filter='WindowFitTest.Screenshots:BacktestMoneyTest.Screenshots:TrendViewTest.Screenshot') \
+    >"$out/screenshots.log" 2>&1 || { tail -n 20 "$out/screenshots.log" >&2; fail "the screenshots failed"; }
+  for shot in main-window history-window results-group history-backtest-money; do
+    ls "$out/screenshots/$shot"*.png >/dev/null 2>&1 || fail "no $shot screenshot in $out/screenshots"
+  done
+  echo "screenshots with the windows platform plugin: $out/screenshots"
+  passed=$((passed + 1))
+
+  # ---- the installer ----
+  (cd "$build" && rm -f tarnel-*-win64.exe && cpack -G NSIS >cpack.log 2>&1) ||
+    { tail -n 20 "$build/cpack.log" >&2; fail "cpack -G NSIS failed"; }
+  local installer
+  installer=$(ls "$build"/tarnel-*-win64.exe)
+  cp "$installer" "$out/"
+  installed_gui "$out/$(basename "$installer")" "$out"
+  passed=$((passed + 1))
+  echo "windows gui: $passed tests passed"
+}
+
+# installed_gui INSTALLER OUT: installs silently (into Program Files, with the
+# file type and the Start-menu entry), opens a .tarnel file the way Explorer
+# does (by its file type), sees the window show the scheme, uninstalls, and
+# checks that the player's data stayed.
+installed_gui() {
+  local installer=$1 out=$2
+  unset WINEPATH QT_PLUGIN_PATH
+  local target='C:\Program Files\Tarnel'
+  "$wine" "$installer" /S >"$out/install.log" 2>&1 || { cat "$out/install.log" >&2; fail "$installer /S failed"; }
+  local unix_target
+  unix_target=$("$wine" winepath -u "$target" 2>/dev/null | tr -d '\r')
+  for _ in $(seq 100); do [ -f "$unix_target/tarnel.exe" ] && [ -f "$unix_target/Uninstall.exe" ] && break; sleep 0.2; done
+  [ -f "$unix_target/tarnel.exe" ] || fail "the installer put no tarnel.exe into $target"
+  for f in Qt6Core.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll translations/qtbase_zh_CN.qm \
+           libstdc++-6.dll libwinpthread-1.dll qt.conf; do
+    [ -f "$unix_target/$f" ] || fail "the installer left out $f"
+  done
+  "$wine" reg query 'HKCR\.tarnel' 2>/dev/null | tr -d '\r' | grep -q Tarnel.Scheme || fail ".tarnel is not Tarnel's file type"
+  # A scheme opened through its file type, on a screen: the window's title names it.
+  local scheme=$out/我的方案.tarnel
+  cp "$root/fuzz/corpus/scheme/both-windows.tarnel" "$scheme"
+  # Only what the installer put there: no DLLs or plugins from the test folder.
+  env -u WINEPATH -u QT_PLUGIN_PATH QT_QPA_PLATFORM=windows xvfb-run -a -s "-screen 0 1366x768x24" bash -c '
+    "$0" start /unix "$1" >/dev/null 2>&1 &
+    for _ in $(seq 150); do
+      if LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | grep -q "\.tarnel - Tarnel"; then
+        import -window root "$2/installed-tarnel.png" 2>/dev/null || true
+        "$0" taskkill /im tarnel.exe >/dev/null 2>&1 || true
+        "$0" wineserver -k >/dev/null 2>&1 || true
+        exit 0
+      fi
+      sleep 0.2
+    done
+    xwininfo -root -tree >&2
+    "$0" wineserver -k >/dev/null 2>&1 || true
+    exit 1' "$wine" "$scheme" "$out" >"$out/open.log" 2>&1 ||
+    { cat "$out/open.log" >&2; fail "the installed tarnel.exe did not show $scheme"; }
+  # Data the program keeps for the player, beside what this run left there.
+  local appdata
+  appdata=$("$wine" winepath -u "$("$wine" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null | tr -d '\r')
+  mkdir -p "$appdata/Tarnel/Tarnel"
+  echo "2026001 123" >"$appdata/Tarnel/Tarnel/history.txt"
+  "$wine" "$unix_target/Uninstall.exe" /S "_?=$target" >>"$out/install.log" 2>&1 ||
+    { cat "$out/install.log" >&2; fail "the uninstaller failed"; }
+  [ ! -e "$unix_target/tarnel.exe" ] || fail "the uninstaller left tarnel.exe"
+  [ -f "$appdata/Tarnel/Tarnel/history.txt" ] || fail "the uninstaller took the player's data"
+  echo "installer: installed silently, opened 我的方案.tarnel by its file type, uninstalled, the player's data kept"
+}
+
+if [ "${1:-}" = gui ]; then
+  [ -n "${2:-}" ] || fail "usage: scripts/windows.sh gui DIR [LINUX_BUILD_DIR]"
+  for f in "$root/${3:-build-test}/tests/ui_tests"; do
+    [ -x "$f" ] || fail "$f is missing (build the Linux ui_tests first)"
+  done
+  gui "$2" "${3:-build-test}"
+  exit 0
+fi
+
+linux=$root/${1:-build-test}
+dir=$root/build-windows
 
 for f in "$linux/tests/core_tests" "$linux/tarnel-cli"; do
   [ -x "$f" ] || { echo "windows: $f is missing (build the Linux core_tests and tarnel-cli first)" >&2; exit 1; }
 done
-[ -x "$wine" ] || { echo "windows: $wine is missing (scripts/setup.sh windows)" >&2; exit 1; }
 
 scripts/build.sh --target core_tests build-windows -DCMAKE_BUILD_TYPE=Release -DTARNEL_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64-posix.cmake -DTARNEL_CORE_ONLY=ON \
@@ -37,7 +208,6 @@ export WINEPREFIX=$dir/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msht
 "$wine" cmd /c exit >/dev/null 2>&1 || true
 
 passed=0
-fail() { echo "windows: $*" >&2; exit 1; }
 
 # ---- the core tests ----
 linux_count=$("$linux/tests/core_tests" --gtest_list_tests | grep -c '^  ')

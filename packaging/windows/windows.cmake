@@ -1,5 +1,5 @@
 # Windows: the programs go into one folder, with Qt's DLLs beside the window
-# program (windeployqt), and `cpack -G NSIS` makes an installer of it that
+# program, and `cpack -G NSIS` makes an installer of it that
 # links .tarnel scheme files to the window program. Included from
 # packaging/packaging.cmake.
 set(_tarnel_windows ${CMAKE_CURRENT_LIST_DIR})
@@ -7,17 +7,41 @@ set(_tarnel_windows ${CMAKE_CURRENT_LIST_DIR})
 install(TARGETS tarnel-cli RUNTIME DESTINATION .)
 if(TARGET tarnel)
   install(TARGETS tarnel RUNTIME DESTINATION .)
-  # Qt's DLLs, plugins and translations, found from the program's imports.
-  find_program(TARNEL_WINDEPLOYQT windeployqt HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}" REQUIRED)
-  install(CODE "
-    execute_process(
-      COMMAND \"${TARNEL_WINDEPLOYQT}\" --release --no-compiler-runtime --verbose 0
-              \"\${CMAKE_INSTALL_PREFIX}/tarnel.exe\"
-      COMMAND_ERROR_IS_FATAL ANY)
-  ")
-  # The compiler's own DLLs (windeployqt leaves them to us).
-  set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION .)
-  include(InstallRequiredSystemLibraries)
+  # What windeployqt would put beside the program, named here: the Qt DLLs
+  # it links, the plugins it loads (the windows platform, the native style,
+  # and for the draws the SQLite driver and TLS), the Chinese texts of Qt's
+  # own dialogs, and the compiler's runtime DLLs that Qt and the program share.
+  foreach(module Core Gui Widgets PrintSupport Concurrent Sql Network)
+    if(TARGET Qt6::${module})
+      install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
+    endif()
+  endforeach()
+  foreach(plugin platforms/QWindowsIntegrationPlugin styles/QWindowsVistaStylePlugin
+                 imageformats/QICOPlugin sqldrivers/QSQLiteDriverPlugin tls/QSchannelBackendPlugin
+                 networkinformation/QNLMNIPlugin)
+    get_filename_component(folder ${plugin} DIRECTORY)
+    get_filename_component(name ${plugin} NAME)
+    if(TARGET Qt6::${name})
+      install(FILES $<TARGET_FILE:Qt6::${name}> DESTINATION ${folder})
+    endif()
+  endforeach()
+  # Translations are the same files on every system: Debian's qt6-translations-l10n.
+  find_file(TARNEL_QT_ZH_CN qtbase_zh_CN.qm PATHS /usr/share/qt6/translations NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(TARNEL_QT_ZH_CN)
+    install(FILES ${TARNEL_QT_ZH_CN} DESTINATION translations)
+  else()
+    message(WARNING "qtbase_zh_CN.qm not found (Debian: qt6-translations-l10n): Qt's dialogs will speak English")
+  endif()
+  # Qt looks for its plugins and translations beside the program.
+  install(FILES ${_tarnel_windows}/qt.conf DESTINATION .)
+  foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                    OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${found}" OR NOT EXISTS "${found}")
+      message(FATAL_ERROR "${dll} not found by ${CMAKE_CXX_COMPILER}")
+    endif()
+    install(FILES ${found} DESTINATION .)
+  endforeach()
 endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/../cpack_names.cmake)

@@ -5,15 +5,11 @@
 // conditions without a run; and histories listed newest first.
 #include <gtest/gtest.h>
 
-#include <QAreaSeries>
-#include <QBarCategoryAxis>
-#include <QChart>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTabWidget>
@@ -24,7 +20,9 @@
 #include <cmath>
 #include <set>
 
+#include "ui/widgets/bar_chart.h"
 #include "ui/widgets/controls.h"
+#include "ui/widgets/money_chart.h"
 #include "ui/widgets/results_view.h"
 #include "core/rules/text.h"
 #include "main_window_fixture.h"
@@ -161,11 +159,8 @@ protected:
         }
     }
 
-    QLineSeries* line(QChart* chart, const QString& name) {
-        for (QAbstractSeries* s : chart->series())
-            if (s->name() == name) return qobject_cast<QLineSeries*>(s);
-        return nullptr;
-    }
+    // The last point of a line of the money chart.
+    static QCPGraphData lastPoint(QCPGraph* line) { return *(line->data()->constEnd() - 1); }
 
     HistoryWindow* h = nullptr;
 };
@@ -248,23 +243,21 @@ TEST_F(BacktestMoneyTest, MoneyColumnsSummaryChartAndDroughtsMatchBetByBet) {
             }
 
             // The chart: the last point of each line is the whole history.
-            QLineSeries* actual = line(view->moneyChart(), QStringLiteral("按条件投注"));
-            QLineSeries* mean = line(view->moneyChart(), QStringLiteral("随机投注平均"));
+            QCPGraph* actual = view->moneyChart()->line(QStringLiteral("按条件投注"));
+            QCPGraph* mean = view->moneyChart()->line(QStringLiteral("随机投注平均"));
             ASSERT_TRUE(actual && mean);
-            ASSERT_GT(actual->count(), 0);
-            EXPECT_EQ(actual->at(actual->count() - 1).x(), double(numbers.size()));
-            EXPECT_NEAR(actual->at(actual->count() - 1).y(), net, 0.01);
-            EXPECT_NEAR(mean->at(mean->count() - 1).y(), expectedWin - cost, 0.01);
-            bool band = false;
-            for (QAbstractSeries* s : view->moneyChart()->series()) {
-                auto* area = qobject_cast<QAreaSeries*>(s);
-                if (!area) continue;
-                band = true;
-                const QPointF top = area->upperSeries()->at(area->upperSeries()->count() - 1);
-                const QPointF bottom = area->lowerSeries()->at(area->lowerSeries()->count() - 1);
-                EXPECT_GE(top.y() + 1e-6, mean->at(mean->count() - 1).y());
-                EXPECT_NEAR(top.y() - mean->at(mean->count() - 1).y(), mean->at(mean->count() - 1).y() - bottom.y(), 1e-6);
-                EXPECT_NEAR(top.y() - bottom.y(), 4 * std::sqrt(winVariance), 1e-6 * (1 + std::sqrt(winVariance)));
+            ASSERT_GT(actual->dataCount(), 0);
+            EXPECT_EQ(lastPoint(actual).key, double(numbers.size()));
+            EXPECT_NEAR(lastPoint(actual).value, net, 0.01);
+            EXPECT_NEAR(lastPoint(mean).value, expectedWin - cost, 0.01);
+            const auto [upper, lower] = view->moneyChart()->band();
+            const bool band = upper && lower && upper->dataCount() > 0 && lower->dataCount() > 0 &&
+                              upper->channelFillGraph() == lower;
+            if (band) {
+                const double top = lastPoint(upper).value, bottom = lastPoint(lower).value;
+                EXPECT_GE(top + 1e-6, lastPoint(mean).value);
+                EXPECT_NEAR(top - lastPoint(mean).value, lastPoint(mean).value - bottom, 1e-6);
+                EXPECT_NEAR(top - bottom, 4 * std::sqrt(winVariance), 1e-6 * (1 + std::sqrt(winVariance)));
             }
             EXPECT_TRUE(band);
 
@@ -440,12 +433,20 @@ TEST_F(BacktestMoneyTest, TwoStarKillsByItsOwnConditionsAndTwoStarMoney) {
         EXPECT_NEAR(m.data(m.index(int(numbers.size()) - 1, BacktestModel::Cumulative), Qt::DisplayRole).toDouble(), net, 0.01);
         // The bar chart: one bar per condition that ruled out a draw, by its name.
         QStringList want;
+        QList<double> wantKills;
         for (int s = 0; s < kTwoStarStepCount; ++s)
-            if (byStep[std::size_t(s)] > 0) want.prepend(fromStd(pairStepName(s)));
-        QStringList shown;
-        for (QAbstractAxis* axis : view->chart()->axes())
-            if (auto* c = qobject_cast<QBarCategoryAxis*>(axis)) shown = c->categories();
-        EXPECT_EQ(shown, want);
+            if (byStep[std::size_t(s)] > 0) {
+                want.append(fromStd(pairStepName(s)));
+                wantKills.append(byStep[std::size_t(s)]);
+            }
+        EXPECT_EQ(view->chart()->categories(), want);
+        if (!want.isEmpty()) {
+            ASSERT_EQ(view->chart()->groups().size(), 1);
+            EXPECT_EQ(view->chart()->groups().front().values, wantKills);
+            // Whole counts on the axis, room for the longest bar.
+            EXPECT_GE(view->chart()->countAxisEnd(), *std::max_element(wantKills.begin(), wantKills.end()));
+            EXPECT_EQ(std::fmod(view->chart()->countAxisEnd(), view->chart()->countTickStep()), 0);
+        }
         expectNoNan(*view);
     }
 }
@@ -497,7 +498,8 @@ TEST_F(BacktestMoneyTest, NoBetsGiveASentenceNotATableOfZeros) {
     EXPECT_TRUE(view->moneyText().contains(QStringLiteral("没有留下任何号码"))) << view->moneyText().toStdString();
     EXPECT_EQ(view->droughtTable()->rowCount(), 1);
     EXPECT_TRUE(view->droughtTable()->item(0, 0)->text().contains(QStringLiteral("没有投注")));
-    EXPECT_TRUE(view->moneyChart()->series().isEmpty());
+    EXPECT_TRUE(view->moneyChart()->isEmpty());
+    EXPECT_EQ(view->moneyChart()->graphCount(), 0);
     expectNoNan(*view);
 }
 

@@ -5,14 +5,9 @@
 // reaching the rules as the program starts, before the window is opened.
 #include <gtest/gtest.h>
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
-#include <QChart>
 #include <QColor>
 #include <QDir>
 #include <QFile>
-#include <QHorizontalBarSeries>
-#include <QLineSeries>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -28,6 +23,8 @@
 #include "main_window_fixture.h"
 #include "support/random_state.h"
 #include "ui/document/conditions_document.h"
+#include "ui/widgets/bar_chart.h"
+#include "ui/widgets/money_chart.h"
 #include "ui/widgets/price_settings.h"
 #include "ui/windows/history_window.h"
 
@@ -56,25 +53,17 @@ QString rowCaption(int row, const MainConditions& state) {
     return QString::fromUtf8(rowName(row).data(), qsizetype(rowName(row).size()));
 }
 
-QLineSeries* line(QChart* chart, const QString& name) {
-    for (QAbstractSeries* s : chart->series())
-        if (s->name() == name) return qobject_cast<QLineSeries*>(s);
-    return nullptr;
-}
+QCPGraph* line(MoneyChart* chart, const QString& name) { return chart->line(name); }
+
+// The last point of a line.
+QCPGraphData lastPoint(QCPGraph* line) { return *(line->data()->constEnd() - 1); }
 
 // The bars of the kills chart by caption.
-std::map<QString, int> bars(QChart* chart) {
+std::map<QString, int> bars(BarChart* chart) {
     std::map<QString, int> out;
-    for (QAbstractSeries* s : chart->series()) {
-        auto* series = qobject_cast<QHorizontalBarSeries*>(s);
-        if (!series || series->barSets().isEmpty()) continue;
-        for (QAbstractAxis* axis : series->attachedAxes()) {
-            auto* categories = qobject_cast<QBarCategoryAxis*>(axis);
-            if (!categories) continue;
-            const QStringList captions = categories->categories();
-            for (int i = 0; i < captions.size(); ++i) out[captions[i]] = int(series->barSets().front()->at(i));
-        }
-    }
+    if (chart->groups().isEmpty()) return out;
+    const QStringList& captions = chart->categories();
+    for (int i = 0; i < captions.size(); ++i) out[captions[i]] = int(chart->groups().front().values.value(i));
     return out;
 }
 
@@ -210,12 +199,12 @@ TEST_F(HistoryWalkForwardTest, FiguresMatchTheWalkForwardBacktest) {
                 << moneyText.toStdString();
             EXPECT_TRUE(moneyText.contains(QStringLiteral("最长连续不中 %1 期").arg(t.longestMiss)));
             // The chart's last points: the net, and random bets' mean, after the last scored draw.
-            QLineSeries* actual = line(view->moneyChart(), QStringLiteral("按条件投注"));
-            QLineSeries* mean = line(view->moneyChart(), QStringLiteral("随机投注平均"));
+            QCPGraph* actual = line(view->moneyChart(), QStringLiteral("按条件投注"));
+            QCPGraph* mean = line(view->moneyChart(), QStringLiteral("随机投注平均"));
             ASSERT_TRUE(actual && mean);
-            EXPECT_EQ(actual->points().back().x(), double(total));
-            EXPECT_NEAR(actual->points().back().y(), t.net, 1e-6);
-            EXPECT_NEAR(mean->points().back().y(), t.expectedWin - t.cost, 1e-6);
+            EXPECT_EQ(lastPoint(actual).key, double(total));
+            EXPECT_NEAR(lastPoint(actual).value, t.net, 1e-6);
+            EXPECT_NEAR(lastPoint(mean).value, t.expectedWin - t.cost, 1e-6);
             // Droughts go by the bets about to be made: the run for the draw after the newest.
             const Bets next = Bets::main(mainSurvivors(shown, drawsInTimeOrder(history)),
                                          group ? BetKind::Group : BetKind::Direct);

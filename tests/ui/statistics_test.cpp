@@ -3,13 +3,8 @@
 // condition states.
 
 #include <QAction>
-#include <QBarCategoryAxis>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,8 +18,8 @@
 #include "ui/windows/diagnosis_dialog.h"
 #include "ui/windows/statistics_window.h"
 #include "ui/widgets/window_fit.h"
+#include "ui/widgets/bar_chart.h"
 #include "ui/widgets/chart_axes.h"
-#include <QValueAxis>
 #include <cmath>
 #include "ui/widgets/results_view.h"
 #include "ui/windows/two_star_window.h"
@@ -88,26 +83,34 @@ protected:
         QTableWidget* t = statsTable();
         const int column = get<QComboBox>("Combo_tongji_tubiao")->currentText() == QStringLiteral("单独排除") ? 2 : 3;
         QStringList names;
-        QList<int> values;
-        for (int line = t->rowCount() - 1; line >= 0; --line)
+        QList<double> values;
+        for (int line = 0; line < t->rowCount(); ++line)
             if (t->item(line, column)->text() != QStringLiteral("—")) {
                 names << t->item(line, 1)->text();
                 values << t->item(line, column)->text().toInt();
             }
-        QChart* chart = get<QChartView>("Chart_tongji")->chart();
+        BarChart* chart = get<BarChart>("Chart_tongji");
         if (names.isEmpty()) {
-            EXPECT_TRUE(chart->series().isEmpty());
+            EXPECT_TRUE(chart->groups().isEmpty());
+            EXPECT_EQ(chart->plottableCount(), 0);
             return;
         }
-        ASSERT_EQ(chart->series().size(), 1);
-        auto* series = qobject_cast<QHorizontalBarSeries*>(chart->series().front());
-        ASSERT_TRUE(series && series->count() == 1);
-        auto* axis = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
-        ASSERT_TRUE(axis);
-        EXPECT_EQ(axis->categories(), names);
-        QList<int> bars;
-        for (int i = 0; i < series->barSets().front()->count(); ++i) bars << int(series->barSets().front()->at(i));
-        EXPECT_EQ(bars, values);
+        ASSERT_EQ(chart->groups().size(), 1);
+        EXPECT_EQ(chart->plottableCount(), 1);
+        EXPECT_EQ(chart->direction(), BarChart::Direction::Across);
+        EXPECT_EQ(chart->categories(), names);
+        EXPECT_EQ(chart->groups().front().values, values);
+        // Every name whole on the axis: its lines put together give it back.
+        const QStringList shown = chart->shownCaptions();
+        ASSERT_EQ(shown.size(), names.size());
+        for (int i = 0; i < names.size(); ++i) {
+            QString joined = shown[i];
+            joined.remove(QLatin1Char('\n'));
+            QString name = names[i];
+            name.remove(QLatin1Char(' '));
+            joined.remove(QLatin1Char(' '));
+            EXPECT_EQ(joined, name);
+        }
     }
 };
 
@@ -427,21 +430,39 @@ TEST_F(ToolsTest, SecondaryWindowsOpenInsideTheScreen) {
 namespace tarnel {
 namespace {
 
+// The ticks an axis draws, with their labels.
+std::pair<QVector<double>, QVector<QString>> ticksOf(QCPAxis* axis) {
+    QVector<double> ticks;
+    QVector<QString> labels;
+    axis->ticker()->generate(axis->range(), QLocale::c(), QLatin1Char('f'), axis->numberPrecision(), ticks, nullptr,
+                             &labels);
+    return {ticks, labels};
+}
+
 TEST(CountAxis, TicksFallOnWholeCountsForEveryTop) {
+    QCustomPlot plot;
     for (int top = 0; top <= 5000; top += top < 200 ? 1 : 37) {
         const int step = countTickStep(top);
         ASSERT_GE(step, 1);
-        QValueAxis axis;
-        setCountAxis(&axis, top);
-        EXPECT_EQ(axis.tickType(), QValueAxis::TicksDynamic);
-        EXPECT_EQ(axis.tickAnchor(), 0.0);
-        EXPECT_EQ(axis.tickInterval(), double(step));
+        setCountAxis(plot.yAxis, top);
+        EXPECT_FALSE(plot.yAxis->subTicks());
         // The axis ends on a whole step at or above the top, in at most eight steps.
-        const double end = axis.max();
+        const double end = plot.yAxis->range().upper;
+        EXPECT_EQ(plot.yAxis->range().lower, 0.0);
+        EXPECT_EQ(end, double(countAxisEnd(top)));
         EXPECT_GE(end, double(std::max(top, 1)));
         EXPECT_EQ(std::fmod(end, double(step)), 0.0) << top;
         EXPECT_LE(end / step, 8.0) << top;
         EXPECT_LT(end - step, double(std::max(top, 1))) << top;  // no step wasted
+        // A tick and a whole-number label at every step from 0 to the end.
+        const auto [ticks, labels] = ticksOf(plot.yAxis);
+        QVector<double> want;
+        for (int v = 0; v <= end; v += step) want << v;
+        QVector<double> inRange;
+        for (double t : ticks)
+            if (t >= 0 && t <= end) inRange << t;
+        EXPECT_EQ(inRange, want) << top;
+        for (int i = 0; i < ticks.size(); ++i) EXPECT_EQ(labels[i], QString::number(ticks[i], 'f', 0)) << top;
     }
 }
 
@@ -450,15 +471,15 @@ TEST_F(ToolsTest, StatisticsCountsAreLabelledOnWholeNumbers) {
     toolsAction(QStringLiteral("条件统计"))->trigger();
     for (int round = 0; round < 5; ++round) {
         run(make.main(0.1));
-        QList<QValueAxis*> axes;
-        for (QChartView* view : w.findChildren<QChartView*>())
-            for (QAbstractAxis* a : view->chart()->axes())
-                if (auto* value = qobject_cast<QValueAxis*>(a)) axes << value;
-        ASSERT_FALSE(axes.empty());
-        for (QValueAxis* axis : axes) {
-            EXPECT_EQ(axis->tickType(), QValueAxis::TicksDynamic);
-            EXPECT_EQ(axis->tickInterval(), std::floor(axis->tickInterval()));
-            EXPECT_EQ(axis->labelFormat(), QStringLiteral("%d"));
+        QList<BarChart*> charts = w.findChildren<BarChart*>();
+        ASSERT_FALSE(charts.empty());
+        for (BarChart* chart : charts) {
+            const auto [ticks, labels] = ticksOf(chart->countAxis());
+            for (int i = 0; i < ticks.size(); ++i) {
+                EXPECT_EQ(ticks[i], std::floor(ticks[i]));
+                EXPECT_FALSE(labels[i].contains(QLatin1Char('.'))) << labels[i].toStdString();
+            }
+            EXPECT_EQ(chart->countTickStep(), std::floor(chart->countTickStep()));
         }
     }
 }

@@ -102,11 +102,21 @@ std::set<QString> readBack(const QString& text, int priceFen, int* totalBets) {
     return all;
 }
 
+// The pages of a PDF file as pdftoppm renders them; where it is missing
+// (Windows), its page objects as Qt writes them, uncompressed.
 int pdfPages(const QString& pdf) {
     QTemporaryDir out;
     QProcess p;
     p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-png"), pdf,
                                           out.filePath(QStringLiteral("page"))});
+    if (!p.waitForStarted(60000) && p.error() == QProcess::FailedToStart) {
+        QFile file(pdf);
+        if (!file.open(QIODevice::ReadOnly)) return -1;
+        const QByteArray bytes = file.readAll();
+        if (!bytes.startsWith("%PDF-") || !bytes.trimmed().endsWith("%%EOF")) return -1;
+        static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"));
+        return int(QString::fromLatin1(bytes).count(page));
+    }
     if (!p.waitForFinished(60000) || p.exitCode() != 0) return -1;
     return int(QDir(out.path()).entryList({QStringLiteral("page*.png")}).size());
 }

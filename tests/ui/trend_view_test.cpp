@@ -4,24 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QAbstractBarSeries>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QValueAxis>
 
 #include "core/rules/text.h"
 #include "core/state/past_draw_rules.h"
 #include "main_window_fixture.h"
 #include "support/random_state.h"
+#include "ui/widgets/bar_chart.h"
 #include "ui/widgets/chart_axes.h"
 #include "ui/widgets/controls.h"
 #include "ui/windows/history_window.h"
@@ -73,7 +69,7 @@ protected:
     }
 
     static QTableWidget* grid(HistoryWindow* h) { return h->findChild<QTableWidget*>(QStringLiteral("Grid_zoushi")); }
-    static QChartView* chart(HistoryWindow* h, const QString& name) { return h->findChild<QChartView*>(name); }
+    static BarChart* chart(HistoryWindow* h, const QString& name) { return h->findChild<BarChart*>(name); }
 
     // A double-click as a mouse makes it: press, release, and the second
     // press within the double-click time, which arrives as a double-click.
@@ -98,11 +94,10 @@ protected:
         clock += 5000;  // the next click is a click of its own
     }
 
-    // The middle of the bar of value `value` in the count chart (one set, bars along x).
-    static QPoint barCentre(QChartView* view, int value, int hits) {
-        QChart* c = view->chart();
-        const QPointF inChart = c->mapToPosition(QPointF(value, hits / 2.0), c->series().front());
-        return view->mapFromScene(c->mapToScene(inChart));
+    // The middle of the bar of value `value` in the count chart, as drawn now.
+    static QPoint barCentre(BarChart* chart, int value) {
+        chart->replot();
+        return chart->barCentre(0, value);
     }
 
     // The rule a double-click on `value` should add, worked out by hand.
@@ -146,32 +141,28 @@ TEST_F(TrendViewTest, EveryMeasureIsListedAndCountsAndOmissionsHaveScalesOfTheir
                 topOmission = std::max({topOmission, t.currentOmission, t.longestOmission});
             }
             // Each chart's whole-number axis ends at the first step at or above its own highest bar.
-            const auto axisEnd = [](QChartView* view) {
-                const QList<QAbstractAxis*> axes = view->chart()->axes(Qt::Vertical) + view->chart()->axes(Qt::Horizontal);
-                for (QAbstractAxis* a : axes)
-                    if (auto* value = qobject_cast<QValueAxis*>(a)) return value->max();
-                return -1.0;
-            };
+            const auto axisEnd = [](BarChart* chart) { return chart->countAxisEnd(); };
             const auto firstStepAtOrAbove = [](int top) {
                 const int step = countTickStep(top);
                 return double((top + step - 1) / step * step);
             };
             EXPECT_EQ(axisEnd(chart(h, QStringLiteral("Chart_zoushi"))), firstStepAtOrAbove(topHits)) << what;
             EXPECT_EQ(axisEnd(chart(h, QStringLiteral("Chart_zoushi_yilou"))), firstStepAtOrAbove(topOmission)) << what;
-            // The bars are the table's: counts alone, then current and longest omissions.
-            const auto sets = [](QChartView* view) {
-                return static_cast<QAbstractBarSeries*>(view->chart()->series().front())->barSets();
-            };
-            const QList<QBarSet*> counts = sets(chart(h, QStringLiteral("Chart_zoushi")));
-            const QList<QBarSet*> omissions = sets(chart(h, QStringLiteral("Chart_zoushi_yilou")));
+            // The bars are the table's: counts alone, then current and longest omissions, the
+            // values in the table's order (left to right, or top to bottom when they run across).
+            const QList<BarChart::Group>& counts = chart(h, QStringLiteral("Chart_zoushi"))->groups();
+            const QList<BarChart::Group>& omissions = chart(h, QStringLiteral("Chart_zoushi_yilou"))->groups();
             ASSERT_EQ(counts.size(), 1);
             ASSERT_EQ(omissions.size(), 2);
             const bool across = item == TrendItem(TrendMeasure::Road);
+            EXPECT_EQ(chart(h, QStringLiteral("Chart_zoushi"))->direction(),
+                      across ? BarChart::Direction::Across : BarChart::Direction::Up);
+            EXPECT_TRUE(chart(h, QStringLiteral("Chart_zoushi_yilou"))->legendShown());
             for (int v = 0; v < trendItemValueCount(item); ++v) {
-                const int bar = across ? trendItemValueCount(item) - 1 - v : v;
-                EXPECT_EQ(counts[0]->at(bar), want.values[std::size_t(v)].hits) << what;
-                EXPECT_EQ(omissions[0]->at(bar), want.values[std::size_t(v)].currentOmission) << what;
-                EXPECT_EQ(omissions[1]->at(bar), want.values[std::size_t(v)].longestOmission) << what;
+                EXPECT_EQ(chart(h, QStringLiteral("Chart_zoushi"))->categories().value(v), fromStd(trendItemValueCaption(item, v)));
+                EXPECT_EQ(counts[0].values.value(v), want.values[std::size_t(v)].hits) << what;
+                EXPECT_EQ(omissions[0].values.value(v), want.values[std::size_t(v)].currentOmission) << what;
+                EXPECT_EQ(omissions[1].values.value(v), want.values[std::size_t(v)].longestOmission) << what;
             }
         }
     }
@@ -243,12 +234,13 @@ TEST_F(TrendViewTest, DoubleClickTicksTheBoxAndAddsTheRuleOfTheValue) {
     const TrendTable tails = trendTable(TrendMeasure::SumTail, draws());
     int tail = 0;
     while (tails.values[std::size_t(tail)].hits < 3 || tails.values[std::size_t(tail)].currentOmission == 0) ++tail;
-    QChartView* counts = chart(h, QStringLiteral("Chart_zoushi"));
-    const QPoint bar = barCentre(counts, tail, tails.values[std::size_t(tail)].hits);
-    click(counts->viewport(), bar);
+    BarChart* counts = chart(h, QStringLiteral("Chart_zoushi"));
+    const QPoint bar = barCentre(counts, tail);
+    EXPECT_EQ(counts->barAt(bar), std::make_pair(0, tail));
+    click(counts, bar);
     EXPECT_FALSE(w.conditions().digits.sumTailKill[std::size_t(tail)]) << tail;
     EXPECT_TRUE(w.document().rules().empty());
-    doubleClick(counts->viewport(), bar);
+    doubleClick(counts, bar);
     EXPECT_EQ(w.document().rules(), std::vector<PastDrawRule>{expectedRule(TrendMeasure::SumTail, tail)});
     EXPECT_TRUE(w.conditions().digits.sumTailKill[std::size_t(tail)]) << tail;
 }

@@ -21,12 +21,14 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
 
+#include "core/files/platform.h"
 #include "ui/widgets/appearance.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/data_folder.h"
@@ -333,6 +335,7 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& msg
 }  // namespace
 
 int main(int argc, char** argv) {
+    useBinaryStandardStreams();  // the same bytes on every system: no CR added before LF
     qInstallMessageHandler(quietMessages);
     if (argc != 2) {
         std::fprintf(stderr, "usage: tarnel-replay SCENARIO.json  (or - for standard input)\n");
@@ -342,6 +345,13 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
     QStandardPaths::setTestModeEnabled(true);  // a replay never touches the player's settings
+#ifdef Q_OS_WIN
+    // Windows keeps settings in the registry, where test mode does not reach:
+    // a replay keeps them in a file of the test-mode folder, as elsewhere.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+#endif
     // Nor the player's files: the data folder (the last conditions, the
     // remembered draws) is $XDG_DATA_HOME/Tarnel/Tarnel when the caller sets
     // XDG_DATA_HOME, else a fresh folder that goes away with the replay.

@@ -109,7 +109,8 @@ QStyle* makeProgramStyle(QStyle* base) {
 void applyAppearance(QApplication& app) {
     app.setStyle(makeProgramStyle());
     const QStringList families = QFontDatabase::families();
-    for (const char* candidate : {"Noto Sans CJK SC", "WenQuanYi Micro Hei", "Noto Serif CJK SC"}) {
+    // Microsoft YaHei: the Chinese interface font every Windows since Vista has.
+    for (const char* candidate : {"Noto Sans CJK SC", "WenQuanYi Micro Hei", "Noto Serif CJK SC", "Microsoft YaHei"}) {
         const QString name = QString::fromUtf8(candidate);
         if (families.contains(name)) {
             QFont f(name);

@@ -1,11 +1,7 @@
 #include "ui/widgets/chart_axes.h"
 
-#include <QAbstractBarSeries>
-#include <QBarSet>
-#include <QCursor>
-#include <QToolTip>
-#include <QValueAxis>
 #include <algorithm>
+#include <qcustomplot.h>
 
 namespace tarnel {
 
@@ -19,25 +15,21 @@ int countTickStep(int top, int maxTicks) {
         }
 }
 
-void setCountAxis(QValueAxis* axis, int top) {
-    const int step = countTickStep(top);
-    const int end = std::max(step, (std::max(top, 1) + step - 1) / step * step);
-    axis->setRange(0, end);
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(0);
-    axis->setTickInterval(step);
-    axis->setLabelFormat(QStringLiteral("%d"));
+int countAxisEnd(int top, int maxTicks) {
+    const int step = countTickStep(top, maxTicks);
+    return std::max(step, (std::max(top, 1) + step - 1) / step * step);
 }
 
-void showValuesOnHover(QAbstractBarSeries* series) {
-    QObject::connect(series, &QAbstractBarSeries::hovered, series, [](bool over, int index, QBarSet* set) {
-        if (over && set && index >= 0 && index < set->count())
-            QToolTip::showText(QCursor::pos(), set->label().isEmpty()
-                                                   ? QString::number(set->at(index))
-                                                   : QStringLiteral("%1：%2").arg(set->label()).arg(set->at(index)));
-        else
-            QToolTip::hideText();
-    });
+void setCountAxis(QCPAxis* axis, int top, int maxTicks) {
+    QSharedPointer<QCPAxisTickerFixed> ticker(new QCPAxisTickerFixed);
+    ticker->setTickStep(countTickStep(top, maxTicks));
+    ticker->setScaleStrategy(QCPAxisTickerFixed::ssNone);
+    ticker->setTickOrigin(0);
+    axis->setTicker(ticker);
+    axis->setSubTicks(false);
+    axis->setNumberFormat(QStringLiteral("f"));
+    axis->setNumberPrecision(0);
+    axis->setRange(0, countAxisEnd(top, maxTicks));
 }
 
 }  // namespace tarnel

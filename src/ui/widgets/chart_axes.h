@@ -1,9 +1,8 @@
 #pragma once
 // Chart axes that count things: ticks only on whole numbers, so a bar of 11
-// never reads as 10.5, and bars that tell their value under the pointer.
+// never reads as 10.5.
 
-class QAbstractBarSeries;
-class QValueAxis;
+class QCPAxis;
 
 namespace tarnel {
 
@@ -11,11 +10,12 @@ namespace tarnel {
 // ten, the smallest that needs at most `maxTicks` steps.
 int countTickStep(int top, int maxTicks = 8);
 
-// Sets `axis` to run from 0 to the first whole step at or above `top` (at
-// least one step), with a tick and a whole-number label at every step.
-void setCountAxis(QValueAxis* axis, int top);
+// The end of a count axis for counts up to `top`: the first whole step at or
+// above `top`, at least one step.
+int countAxisEnd(int top, int maxTicks = 8);
 
-// Shows a bar's value in a tooltip while the pointer is over it.
-void showValuesOnHover(QAbstractBarSeries* series);
+// Sets `axis` to run from 0 to countAxisEnd(top), with a tick and a
+// whole-number label at every step and no ticks between them.
+void setCountAxis(QCPAxis* axis, int top, int maxTicks = 8);
 
 }  // namespace tarnel

@@ -2,10 +2,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDoubleSpinBox>
@@ -36,12 +32,11 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
 #include "ui/widgets/atomic_file.h"
-#include "ui/widgets/chart_axes.h"
+#include "ui/widgets/bar_chart.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/ui_services.h"
 #include "ui/widgets/price_settings.h"
@@ -139,14 +134,12 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
     grid_->setMinimumWidth(grid_->fontMetrics().horizontalAdvance(QStringLiteral("0000")) * kGridColumns + 60);
 
     // Survivors by sum.
-    chart_ = new QChart;
-    chart_->legend()->hide();
+    chart_ = new BarChart(this);
+    chart_->setObjectName(QStringLiteral("Chart_jg_hezhi"));
     chart_->setTitle(QStringLiteral("和值分布"));
-    chart_->setMargins(QMargins(2, 2, 2, 2));
-    chartView_ = new QChartView(chart_, this);
-    chartView_->setObjectName(QStringLiteral("Chart_jg_hezhi"));
-    chartView_->setRenderHint(QPainter::Antialiasing);
-    chartView_->setMinimumHeight(200);
+    chart_->setAxisTitles(QStringLiteral("和值"), QString());
+    chart_->setSlotWidth(0.8);
+    chart_->setMinimumHeight(200);
 
     // Copy and export in a chosen layout.
     separator_ = new QComboBox(this);
@@ -188,7 +181,7 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
 
     auto* right = new QVBoxLayout;
     right->addLayout(figures);
-    right->addWidget(chartView_, 1);
+    right->addWidget(chart_, 1);
     auto* body = new QHBoxLayout;
     body->addWidget(grid_, 3);
     body->addLayout(right, 2);
@@ -401,41 +394,17 @@ void ResultsView::showGrid() {
 }
 
 void ResultsView::showChart() {
-    chart_->removeAllSeries();
-    for (QAbstractAxis* axis : chart_->axes()) {
-        chart_->removeAxis(axis);
-        delete axis;
-    }
-    auto* set = new QBarSet(QStringLiteral("注数"));
+    BarChart::Group bets{QStringLiteral("注数"), {}};
+    QStringList sums;
     int most = 0;
-    for (int count : summary_.bySum) {
-        *set << count;
-        most = std::max(most, count);
+    for (std::size_t sum = 0; sum < summary_.bySum.size(); ++sum) {
+        sums << QString::number(sum);
+        bets.values << summary_.bySum[sum];
+        most = std::max(most, summary_.bySum[sum]);
     }
-    auto* series = new QBarSeries;
-    series->setBarWidth(0.8);
-    series->append(set);
-    chart_->addSeries(series);
-    // Bar i stands at i on a value axis, so the sums can be labelled every third one.
-    auto* x = new QValueAxis;
-    x->setRange(-0.5, double(summary_.bySum.size()) - 0.5);
-    x->setTickType(QValueAxis::TicksDynamic);
-    x->setTickAnchor(0);
-    x->setTickInterval(width_ == 3 ? 3 : 2);
-    x->setLabelFormat(QStringLiteral("%d"));
-    x->setGridLineVisible(false);
-    x->setTitleText(QStringLiteral("和值"));
-    QFont small = x->labelsFont();
-    small.setPointSizeF(std::max(6.0, font().pointSizeF() - 1));
-    x->setLabelsFont(small);
-    auto* y = new QValueAxis;
-    setCountAxis(y, most);
-    showValuesOnHover(series);
-    y->setLabelsFont(small);
-    chart_->addAxis(x, Qt::AlignBottom);
-    chart_->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
+    // Every third sum labelled (every second of two digits); each bar tells its own in a tooltip.
+    chart_->setCaptionEvery(width_ == 3 ? 3 : 2);
+    chart_->setBars(sums, {bets}, most);
 }
 
 QString ResultsView::formattedText() const {

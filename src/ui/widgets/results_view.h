@@ -15,10 +15,6 @@
 #include "core/analysis/result_summary.h"
 #include "core/analysis/tickets.h"
 
-class QBarSeries;
-class QBarSet;
-class QChart;
-class QChartView;
 class QComboBox;
 class QDoubleSpinBox;
 class QHBoxLayout;
@@ -33,6 +29,7 @@ class QTimer;
 
 namespace tarnel {
 
+class BarChart;
 class MultiLineBox;
 class UiServices;
 
@@ -123,8 +120,7 @@ private:
     QLabel* cost_ = nullptr;
     QDoubleSpinBox* price_ = nullptr;
     QTableWidget* grid_ = nullptr;
-    QChart* chart_ = nullptr;
-    QChartView* chartView_ = nullptr;
+    BarChart* chart_ = nullptr;
     QComboBox* separator_ = nullptr;
     QSpinBox* perLine_ = nullptr;
     QPushButton* copy_ = nullptr;

@@ -1,12 +1,6 @@
 #include "ui/windows/history_window.h"
 
 #include <QApplication>
-#include <QAreaSeries>
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QCloseEvent>
 #include <QColor>
 #include <QComboBox>
@@ -16,11 +10,8 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHorizontalBarSeries>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QPen>
 #include <QFutureWatcher>
 #include <QPlainTextEdit>
@@ -34,7 +25,6 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
-#include <QValueAxis>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -43,7 +33,8 @@
 #include "ui/widgets/atomic_file.h"
 #include "core/files/history_file.h"
 #include "ui/widgets/data_folder.h"
-#include "ui/widgets/chart_axes.h"
+#include "ui/widgets/bar_chart.h"
+#include "ui/widgets/money_chart.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/keyboard.h"
 #include "ui/widgets/ui_services.h"
@@ -162,14 +153,6 @@ QString chanceShown(double chance) {
     return QString::number(chance * 100, 'f', 1) + QLatin1Char('%');
 }
 
-void clearChart(QChart* chart) {
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
 // The one sentence a player reads at a glance: hits against random bets of
 // the same sizes, money, and the runs without a hit.
 QString moneySentence(const BacktestFigures& f) {
@@ -204,16 +187,6 @@ QString moneySentence(const BacktestFigures& f) {
 
 // The kills chart's least height (rules ask for more).
 constexpr int kKillsChartMinHeight = 120;
-
-QChartView* makeChartView(QChart* chart, QWidget* parent) {
-    chart->legend()->setVisible(false);
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    chart->setAnimationOptions(QChart::NoAnimation);
-    auto* view = new QChartView(chart, parent);
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(300, 220);
-    return view;
-}
 
 }  // namespace
 
@@ -393,19 +366,18 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
 
     // Right of the table: profit and loss over time, kills by condition, droughts.
     auto* right = new QSplitter(Qt::Vertical, split);
-    moneyChart_ = new QChart;
-    moneyChartView_ = makeChartView(moneyChart_, right);
-    moneyChartView_->setObjectName(name + QStringLiteral("_leiji"));
+    moneyChart_ = new MoneyChart(right);
+    moneyChart_->setObjectName(name + QStringLiteral("_leiji"));
     // Small enough minimums that the window fits a 1366 x 690 or 1024 x 768
     // screen; the splitter gives a larger window's height to the charts.
-    moneyChartView_->setMinimumSize(300, 200);
-    moneyChart_->legend()->setVisible(true);
-    moneyChart_->legend()->setAlignment(Qt::AlignBottom);
-    chart_ = new QChart;
+    moneyChart_->setMinimumSize(300, 200);
+    chart_ = new BarChart(right);
+    chart_->setDirection(BarChart::Direction::Across);
+    chart_->setValueLabels(true);
+    chart_->setSlotWidth(0.6);
     chart_->setTitle(twoStar ? QStringLiteral("二星条件排除的开奖号码") : QStringLiteral("各条件排除的开奖号码期数"));
-    chartView_ = makeChartView(chart_, right);
-    chartView_->setObjectName(name + QStringLiteral("_tu"));
-    chartView_->setMinimumSize(300, kKillsChartMinHeight);
+    chart_->setObjectName(name + QStringLiteral("_tu"));
+    chart_->setMinimumSize(300, kKillsChartMinHeight);
     drought_ = new QTableWidget(0, 2, right);
     drought_->setObjectName(name + QStringLiteral("_duanqi"));
     drought_->setHorizontalHeaderLabels({QStringLiteral("按下一期的注数"), QStringLiteral("机会")});
@@ -417,8 +389,8 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     drought_->verticalHeader()->setDefaultSectionSize(drought_->fontMetrics().height() + 4);
     // Room for its six rows and the header without a scroll bar.
     drought_->setMinimumHeight((drought_->fontMetrics().height() + 4) * 7 + 8);
-    right->addWidget(moneyChartView_);
-    right->addWidget(chartView_);
+    right->addWidget(moneyChart_);
+    right->addWidget(chart_);
     right->addWidget(drought_);
     right->setStretchFactor(0, 5);
     right->setStretchFactor(1, 2);
@@ -540,7 +512,7 @@ void BacktestView::showNothing(const QString& reason) {
 void BacktestView::clearMoney(const QString& reason) {
     money_->setText(reason);
     money_->setVisible(!reason.isEmpty());
-    clearChart(moneyChart_);
+    moneyChart_->clearPoints();
     moneyChart_->setTitle(QStringLiteral("累计盈亏"));
     drought_->setRowCount(0);
 }
@@ -634,126 +606,63 @@ void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
 }
 
 void BacktestView::fillChart(const BacktestFigures& f) {
-    clearChart(chart_);
     const Backtest& b = f.backtest;
     // Conditions that ruled out at least one winning number, in the order of the run.
     QStringList names;
-    auto* set = new QBarSet(QStringLiteral("排除期数"));
-    const std::vector<int>& kills = twoStar_ ? f.killsByStep : b.killsByRow;
-    for (std::size_t row = 0; row < kills.size(); ++row) {
-        if (kills[row] == 0) continue;
+    BarChart::Group kills{QStringLiteral("排除期数"), {}};
+    const std::vector<int>& byRow = twoStar_ ? f.killsByStep : b.killsByRow;
+    for (std::size_t row = 0; row < byRow.size(); ++row) {
+        if (byRow[row] == 0) continue;
         names << (twoStar_ ? fromStd(pairStepName(int(row))) : mainRowName(int(row), f.ruleNames));
-        *set << kills[row];
+        kills.values << byRow[row];
     }
+    // A rule reads as a sentence: whole, in a smaller font, broken into lines rather than cut to "…".
+    chart_->setCaptionScale(f.ruleNames.empty() ? 1.0 : 0.85);
+    chart_->setCaptionWidth(f.ruleNames.empty() ? 0 : std::max(120, chart_->width() * 2 / 5));
     // Rule sentences are long: with rules the chart asks for room to show every one.
-    chartView_->setMinimumHeight(f.ruleNames.empty() ? kKillsChartMinHeight
-                                                     : std::min(240, std::max(kKillsChartMinHeight, 64 + 22 * int(names.size()))));
+    chart_->setMinimumHeight(f.ruleNames.empty() ? kKillsChartMinHeight
+                                                 : std::min(240, std::max(kKillsChartMinHeight, 64 + 22 * int(names.size()))));
     if (names.isEmpty()) {
-        delete set;
+        chart_->clearBars();
         chart_->setTitle(b.draws.empty() ? QStringLiteral("没有可验证的开奖号码")
                                          : QStringLiteral("没有条件排除过开奖号码"));
         return;
     }
     chart_->setTitle(twoStar_ ? QStringLiteral("各二星条件排除的开奖号码期数")
                               : QStringLiteral("各条件排除的开奖号码期数"));
-    // Names read best down the side: the first row of the run on top.
-    std::reverse(names.begin(), names.end());
-    QList<qreal> values;
-    for (int i = set->count() - 1; i >= 0; --i) values << set->at(i);
-    set->remove(0, set->count());
-    set->append(values);
-    set->setLabelColor(Qt::black);
-    auto* series = new QHorizontalBarSeries;
-    series->append(set);
-    series->setLabelsVisible(true);
-    series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
-    chart_->addSeries(series);
-    auto* categories = new QBarCategoryAxis;
-    categories->append(names);
-    // A rule reads as a sentence: whole, in a smaller font, rather than cut to "…".
-    if (!f.ruleNames.empty()) {
-        QFont small = categories->labelsFont();
-        small.setPointSizeF(small.pointSizeF() * 0.85);
-        categories->setLabelsFont(small);
-        categories->setTruncateLabels(false);
-    }
-    chart_->addAxis(categories, Qt::AlignLeft);
-    series->attachAxis(categories);
-    auto* counts = new QValueAxis;
-    // Room beyond the longest bar for its label, ticks on whole counts.
-    const int longest = *std::max_element(values.begin(), values.end());
-    setCountAxis(counts, longest + longest / 10 + 1);
-    showValuesOnHover(series);
-    chart_->addAxis(counts, Qt::AlignBottom);
-    series->attachAxis(counts);
+    // Room beyond the longest bar for its label, ticks on whole counts; the
+    // first row of the run on top.
+    const int longest = int(*std::max_element(kills.values.begin(), kills.values.end()));
+    chart_->setBars(names, {kills}, longest + longest / 10 + 1);
 }
 
 void BacktestView::fillMoneyChart(const BacktestFigures& f) {
-    clearChart(moneyChart_);
     const std::size_t n = f.timeOrder.size();
     if (n == 0 || f.money.totals.bets == 0 || f.money.draws.size() != f.backtest.draws.size()) {
+        moneyChart_->clearPoints();
         moneyChart_->setTitle(QStringLiteral("累计盈亏：没有投注"));
         return;
     }
     moneyChart_->setTitle(QStringLiteral("累计盈亏（按时间先后，共 %1 期）").arg(n));
-    auto* actual = new QLineSeries;
-    actual->setName(QStringLiteral("按条件投注"));
-    auto* mean = new QLineSeries;
-    mean->setName(QStringLiteral("随机投注平均"));
-    auto* upper = new QLineSeries;
-    auto* lower = new QLineSeries;
+    MoneyChart::Points points;
     // A long history is drawn from at most about 1500 points.
     const std::size_t step = std::max<std::size_t>(1, (n + 1499) / 1500);
     double net = 0, expected = 0, variance = 0;
-    double low = 0, high = 0;
-    auto point = [&](QLineSeries* series, double x, double y) {
-        if (!std::isfinite(y)) return;
-        series->append(x, y);
-        low = std::min(low, y);
-        high = std::max(high, y);
-    };
     for (std::size_t k = 0; k < n; ++k) {
         const DrawMoney& d = f.money.draws[f.timeOrder[k]];
         net += d.win - d.cost;
         expected += d.expectedWin - d.cost;
         variance += d.winVariance;
         if (k % step != 0 && k + 1 != n) continue;
-        const double x = double(k + 1);
         const double band = 2 * std::sqrt(std::max(0.0, variance));
-        point(actual, x, net);
-        point(mean, x, expected);
-        point(upper, x, expected + band);
-        point(lower, x, expected - band);
+        if (!std::isfinite(net) || !std::isfinite(expected) || !std::isfinite(band)) continue;
+        points.draw << double(k + 1);
+        points.actual << net;
+        points.mean << expected;
+        points.upper << expected + band;
+        points.lower << expected - band;
     }
-    auto* area = new QAreaSeries(upper, lower);
-    area->setName(QStringLiteral("随机投注 ±2 个标准差"));
-    QColor fill(70, 130, 220, 60);
-    area->setBrush(fill);
-    area->setPen(QPen(QColor(70, 130, 220, 120), 1));
-    mean->setPen(QPen(QColor(70, 130, 220), 1.5, Qt::DashLine));
-    actual->setPen(QPen(QColor(200, 40, 40), 2));
-    moneyChart_->addSeries(area);
-    moneyChart_->addSeries(mean);
-    moneyChart_->addSeries(actual);
-    auto* x = new QValueAxis;
-    x->setRange(1, std::max<double>(2, double(n)));
-    x->setLabelFormat(QStringLiteral("%d"));
-    x->setTitleText(QStringLiteral("期（最早 → 最新）"));
-    auto* y = new QValueAxis;
-    y->setRange(low, high > low ? high : low + 1);
-    y->applyNiceNumbers();
-    y->setLabelFormat(QStringLiteral("%.0f"));
-    y->setTruncateLabels(false);
-    y->setTitleText(QStringLiteral("元"));
-    moneyChart_->addAxis(x, Qt::AlignBottom);
-    moneyChart_->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* series : moneyChart_->series()) {
-        series->attachAxis(x);
-        series->attachAxis(y);
-    }
-    // The band's own edges stay out of the legend.
-    for (QLegendMarker* marker : moneyChart_->legend()->markers())
-        if (marker->series() != area && marker->series() != mean && marker->series() != actual) marker->setVisible(false);
+    moneyChart_->setPoints(points, int(n));
 }
 
 void BacktestView::fillDrought(const BacktestFigures& f) {

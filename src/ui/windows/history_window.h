@@ -29,14 +29,14 @@ class QTableWidget;
 class QTabWidget;
 class QTimer;
 
-class QChart;
-class QChartView;
 template <typename T>
 class QFutureWatcher;
 
 namespace tarnel {
 
+class BarChart;
 class ConditionsDocument;
+class MoneyChart;
 class MultiLineBox;
 class TrendView;
 class UiServices;
@@ -125,8 +125,8 @@ public:
     QString moneyText() const;
     QString pendingText() const;
     QString settingsMessage() const;
-    QChart* chart() const { return chart_; }
-    QChart* moneyChart() const { return moneyChart_; }
+    BarChart* chart() const { return chart_; }
+    MoneyChart* moneyChart() const { return moneyChart_; }
     QTableWidget* droughtTable() const { return drought_; }
 
 private:
@@ -152,10 +152,8 @@ private:
     QLabel* money_;
     QLabel* pending_;
     QTableView* table_;
-    QChart* chart_;
-    QChartView* chartView_;
-    QChart* moneyChart_;
-    QChartView* moneyChartView_;
+    BarChart* chart_;
+    MoneyChart* moneyChart_;
     QTableWidget* drought_;
 };
 

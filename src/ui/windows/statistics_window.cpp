@@ -2,23 +2,17 @@
 
 #include <algorithm>
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
 #include "ui/document/conditions_document.h"
-#include "ui/widgets/chart_axes.h"
+#include "ui/widgets/bar_chart.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/keyboard.h"
 
@@ -112,19 +106,20 @@ StatisticsWindow::StatisticsWindow(ConditionsDocument& document, QWidget* parent
     // A sort reorders the rows in place; the chart follows.
     connect(table_->model(), &QAbstractItemModel::layoutChanged, this, &StatisticsWindow::rebuildChart);
 
-    chart_ = new QChart;
-    chart_->legend()->hide();
-    chart_->setMargins(QMargins(4, 4, 4, 4));
     // The chart grows with its bars and scrolls when they outgrow the window.
     chartScroll_ = new QScrollArea(this);
     chartScroll_->setWidgetResizable(true);
     chartScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     chartScroll_->setFrameShape(QFrame::NoFrame);
-    chartView_ = new QChartView(chart_);
-    chartView_->setObjectName(QStringLiteral("Chart_tongji"));
-    chartView_->setRenderHint(QPainter::Antialiasing);
-    chartView_->setMinimumWidth(400);
-    chartScroll_->setWidget(chartView_);
+    chart_ = new BarChart;
+    chart_->setObjectName(QStringLiteral("Chart_tongji"));
+    chart_->setDirection(BarChart::Direction::Across);
+    chart_->setCountAxisOnTop(true);  // in sight while the bars scroll
+    chart_->setValueLabels(true);
+    chart_->setSlotWidth(0.6);
+    chart_->setAxisTitles(QStringLiteral("条件"), QStringLiteral("排除注数"));
+    chart_->setMinimumWidth(400);
+    chartScroll_->setWidget(chart_);
 
     // The pool kills first: the whole-pool counts of a base list dwarf them.
     chartColumn_ = new QComboBox(this);
@@ -206,57 +201,35 @@ void StatisticsWindow::fillTable() {
 }
 
 void StatisticsWindow::rebuildChart() {
-    chart_->removeAllSeries();
-    for (QAbstractAxis* axis : chart_->axes()) {
-        chart_->removeAxis(axis);
-        delete axis;
-    }
     const int column = chartColumn_->currentData().toInt();
-    auto* bars = new QBarSet(chartColumn_->currentText());
+    BarChart::Group bars{chartColumn_->currentText(), {}};
     QStringList names;
     int most = 0;
-    // Categories go bottom to top: the table's last row first.
-    for (int line = table_->rowCount() - 1; line >= 0; --line) {
+    // Categories go top to bottom, in the table's order.
+    for (int line = 0; line < table_->rowCount(); ++line) {
         const int value = table_->item(line, column)->data(Qt::UserRole).toInt();
         if (value < 0) continue;  // a pool source's pool kills
         names << table_->item(line, kNameColumn)->text();
-        *bars << value;
+        bars.values << value;
         most = std::max(most, value);
     }
     chart_->setTitle(table_->rowCount() == 0 ? QStringLiteral("没有设置任何条件")
                      : names.isEmpty()        ? QStringLiteral("除大底外没有设置条件")
                                               : QString());
     if (names.isEmpty()) {
-        chartView_->setMinimumHeight(0);
-        delete bars;
+        chart_->clearBars();
+        chart_->setMinimumHeight(0);
         return;
     }
-    auto* series = new QHorizontalBarSeries;
-    bars->setLabelColor(Qt::black);
-    series->append(bars);
-    series->setBarWidth(0.6);
-    series->setLabelsVisible(true);
-    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    series->setLabelsFormat(QStringLiteral("@value"));
-    chart_->addSeries(series);
-
-    auto* categories = new QBarCategoryAxis;
-    categories->append(names);
-    categories->setTitleText(QStringLiteral("条件"));
-    chart_->addAxis(categories, Qt::AlignLeft);
-    series->attachAxis(categories);
-    auto* counts = new QValueAxis;
+    // Names longer than a third of the chart go on two lines or more.
+    chart_->setCaptionWidth(std::max(140, chart_->width() / 3));
     // Room beside the longest bar for its label.
-    setCountAxis(counts, std::max(10, most + most / 8 + 1));
-    showValuesOnHover(series);
-    counts->setTitleText(QStringLiteral("排除注数"));
-    chart_->addAxis(counts, Qt::AlignTop);  // in sight while the bars scroll
-    series->attachAxis(counts);
-    // Room for every name: the axis gives each of its n + 1 ticks an equal
-    // share of its height, less padding, and shortens a name that does not
-    // fit to "...". Many bars make the chart scroll.
-    const int perTick = QFontMetrics(categories->labelsFont()).height() + 14;
-    chartView_->setMinimumHeight((int(names.size()) + 1) * perTick + 110);
+    chart_->setBars(names, {bars}, std::max(10, most + most / 8 + 1));
+    // Room for every name, its lines one above another. Many bars make the chart scroll.
+    const int line = chart_->fontMetrics().height();
+    int lines = 0;
+    for (const QString& caption : chart_->shownCaptions()) lines += int(caption.count(QLatin1Char('\n'))) + 1;
+    chart_->setMinimumHeight(lines * line + int(names.size()) * 12 + 110);
 }
 
 }  // namespace tarnel

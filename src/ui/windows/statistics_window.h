@@ -8,16 +8,14 @@
 
 #include "core/analysis/condition_report.h"
 
-class QChart;
-class QChartView;
 class QComboBox;
-class QHorizontalBarSeries;
 class QLabel;
 class QScrollArea;
 class QTableWidget;
 
 namespace tarnel {
 
+class BarChart;
 class ConditionsDocument;
 
 class StatisticsWindow : public QWidget {
@@ -51,8 +49,7 @@ private:
     QLabel* basis_ = nullptr;
     QTableWidget* table_ = nullptr;
     QComboBox* chartColumn_ = nullptr;
-    QChart* chart_ = nullptr;
-    QChartView* chartView_ = nullptr;
+    BarChart* chart_ = nullptr;
     QScrollArea* chartScroll_ = nullptr;
 };
 

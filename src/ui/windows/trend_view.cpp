@@ -1,45 +1,30 @@
 #include "ui/windows/trend_view.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QSplitter>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "ui/document/conditions_document.h"
-#include "ui/widgets/chart_axes.h"
+#include "ui/widgets/bar_chart.h"
 #include "ui/widgets/controls.h"
 
 namespace tarnel {
 namespace {
 
-QChartView* chartView(QChart* chart, const QString& name, QWidget* parent) {
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    chart->setAnimationOptions(QChart::NoAnimation);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    auto* view = new QChartView(chart, parent);
-    view->setObjectName(name);
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(300, 160);
-    return view;
-}
-
-void clear(QChart* chart) {
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
+// 28 sums side by side, or 27 road patterns one above another: captions in
+// a smaller font, always whole.
+BarChart* trendChart(const QString& name, QWidget* parent) {
+    auto* chart = new BarChart(parent);
+    chart->setObjectName(name);
+    chart->setCaptionScale(0.8);
+    chart->setSlotWidth(0.8);
+    chart->setMinimumSize(300, 160);
+    return chart;
 }
 
 }  // namespace
@@ -82,12 +67,14 @@ TrendView::TrendView(ConditionsDocument& document, QWidget* parent) : QWidget(pa
     // Counts and omissions on scales of their own: omissions of a long
     // history run to hundreds while counts stay a few dozen.
     charts_ = new QSplitter(Qt::Vertical, split);
-    countChart_ = new QChart;
-    omissionChart_ = new QChart;
-    for (auto [chart, name] : {std::pair{countChart_, QStringLiteral("Chart_zoushi")},
-                               std::pair{omissionChart_, QStringLiteral("Chart_zoushi_yilou")}}) {
-        charts_->addWidget(chartView(chart, name, charts_));
-    }
+    countChart_ = trendChart(QStringLiteral("Chart_zoushi"), charts_);
+    omissionChart_ = trendChart(QStringLiteral("Chart_zoushi_yilou"), charts_);
+    omissionChart_->setLegendShown(true);
+    charts_->addWidget(countChart_);
+    charts_->addWidget(omissionChart_);
+    // A double-click on a bar is one on its value.
+    for (BarChart* chart : {countChart_, omissionChart_})
+        connect(chart, &BarChart::barDoubleClicked, this, [this](int, int value) { doubleClicked(value); });
     split->addWidget(grid_);
     split->addWidget(charts_);
     split->setStretchFactor(0, 2);
@@ -139,59 +126,27 @@ void TrendView::showCharts() {
     // run across, the first on top, and the two charts stand side by side.
     const bool across = item == TrendItem(TrendMeasure::Road);
     charts_->setOrientation(across ? Qt::Horizontal : Qt::Vertical);
-    const int values = int(table_.values.size());
     QStringList captions;
-    auto* hits = new QBarSet(QStringLiteral("出现次数"));
-    auto* current = new QBarSet(QStringLiteral("当前遗漏"));
-    auto* longest = new QBarSet(QStringLiteral("最大遗漏"));
+    BarChart::Group hits{QStringLiteral("出现次数"), {}};
+    BarChart::Group current{QStringLiteral("当前遗漏"), {}};
+    BarChart::Group longest{QStringLiteral("最大遗漏"), {}};
     int topHits = 1, topOmission = 1;
-    for (int i = 0; i < values; ++i) {
-        const int v = across ? values - 1 - i : i;
+    for (int v = 0; v < int(table_.values.size()); ++v) {
         const TrendValue& t = table_.values[std::size_t(v)];
         captions << fromStd(trendItemValueCaption(item, v));
-        *hits << t.hits;
-        *current << t.currentOmission;
-        *longest << t.longestOmission;
+        hits.values << t.hits;
+        current.values << t.currentOmission;
+        longest.values << t.longestOmission;
         topHits = std::max(topHits, t.hits);
         topOmission = std::max({topOmission, t.currentOmission, t.longestOmission});
     }
     const QString name = fromStd(trendItemName(item));
     countChart_->setTitle(QStringLiteral("%1 出现次数：%2 期").arg(name).arg(table_.draws));
     omissionChart_->setTitle(QStringLiteral("%1 遗漏：%2 期").arg(name).arg(table_.draws));
-    fillChart(countChart_, {hits}, captions, topHits, across);
-    fillChart(omissionChart_, {current, longest}, captions, topOmission, across);
-    countChart_->legend()->setVisible(false);
-    omissionChart_->legend()->setVisible(true);
-    for (QBarSet* set : {hits, current, longest}) {
-        const auto valueAt = [across, values](int index) { return across ? values - 1 - index : index; };
-        connect(set, &QBarSet::doubleClicked, this, [this, valueAt](int index) { doubleClicked(valueAt(index)); });
-    }
-}
-
-void TrendView::fillChart(QChart* chart, const QList<QBarSet*>& sets, const QStringList& captions, int top,
-                          bool across) {
-    clear(chart);
-    QAbstractBarSeries* series = across ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
-                                        : static_cast<QAbstractBarSeries*>(new QBarSeries);
-    series->append(sets);
-    chart->addSeries(series);
-    auto* categories = new QBarCategoryAxis;
-    categories->append(captions);
-    {
-        // 28 sums side by side, or 27 road patterns one above another, in a
-        // smaller font; whole captions rather than "…" where a slot is tight.
-        QFont small = categories->labelsFont();
-        small.setPointSizeF(small.pointSizeF() * 0.8);
-        categories->setLabelsFont(small);
-        categories->setTruncateLabels(false);
-    }
-    chart->addAxis(categories, across ? Qt::AlignLeft : Qt::AlignBottom);
-    series->attachAxis(categories);
-    auto* counts = new QValueAxis;
-    setCountAxis(counts, top);
-    chart->addAxis(counts, across ? Qt::AlignBottom : Qt::AlignLeft);
-    series->attachAxis(counts);
-    showValuesOnHover(series);
+    for (BarChart* chart : {countChart_, omissionChart_})
+        chart->setDirection(across ? BarChart::Direction::Across : BarChart::Direction::Up);
+    countChart_->setBars(captions, {hits}, topHits);
+    omissionChart_->setBars(captions, {current, longest}, topOmission);
 }
 
 void TrendView::doubleClicked(int value) {

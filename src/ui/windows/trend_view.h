@@ -11,10 +11,6 @@
 #include "core/analysis/trends.h"
 #include "core/state/condition_state.h"
 
-class QAbstractBarSeries;
-class QBarSet;
-class QChart;
-class QChartView;
 class QComboBox;
 class QLabel;
 class QSplitter;
@@ -22,6 +18,7 @@ class QTableWidget;
 
 namespace tarnel {
 
+class BarChart;
 class ConditionsDocument;
 
 class TrendView : public QWidget {
@@ -50,7 +47,6 @@ signals:
 
 private:
     void showCharts();
-    void fillChart(QChart* chart, const QList<QBarSet*>& sets, const QStringList& captions, int top, bool across);
     void doubleClicked(int value);
 
     ConditionsDocument& document_;
@@ -59,8 +55,8 @@ private:
     QLabel* note_ = nullptr;
     QTableWidget* grid_ = nullptr;
     QSplitter* charts_ = nullptr;
-    QChart* countChart_ = nullptr;
-    QChart* omissionChart_ = nullptr;
+    BarChart* countChart_ = nullptr;
+    BarChart* omissionChart_ = nullptr;
 };
 
 }  // namespace tarnel
