@@ -5,8 +5,6 @@
 // did no better than chance.
 #include <gtest/gtest.h>
 
-#include <QAbstractSeries>
-#include <QChart>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -124,8 +122,8 @@ TEST_F(SearchTabTest, ShowsTheSearchesFiguresAndAddsItsRules) {
     for (int c : chart->counts()) counted += c;
     EXPECT_EQ(counted, 19);
     bool marked = false;
-    for (QAbstractSeries* s : chart->chart()->series())
-        marked = marked || s->name() == QStringLiteral("本次 z = %1").arg(QString::number(want.holdout.z(), 'f', 2));
+    for (const QString& name : chart->seriesNames())
+        marked = marked || name == QStringLiteral("本次 z = %1").arg(QString::number(want.holdout.z(), 'f', 2));
     EXPECT_TRUE(marked);
 
     // p_holdout ≤ 0.05: added at once, after the rules there were.

@@ -1,11 +1,5 @@
 #include "ui/widgets/search_null_chart.h"
 
-#include <QAreaSeries>
-#include <QChart>
-#include <QChartView>
-#include <QLineSeries>
-#include <QValueAxis>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -13,29 +7,29 @@
 
 namespace tarnel {
 
-SearchNullChart::SearchNullChart(QWidget* parent) : QWidget(parent), chart_(new QChart) {
-    chart_->setAnimationOptions(QChart::NoAnimation);
-    chart_->setMargins(QMargins(4, 4, 4, 4));
-    chart_->legend()->setAlignment(Qt::AlignBottom);
-    view_ = new QChartView(chart_, this);
-    view_->setRenderHint(QPainter::Antialiasing);
-    view_->setMinimumSize(320, 220);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
+SearchNullChart::SearchNullChart(QWidget* parent) : Plot(parent) {
+    setMinimumSize(320, 220);
+    setTitle(QStringLiteral("纯随机开奖上同样寻优的检验期 z 值"));
+    xAxis->setLabel(QStringLiteral("检验期 z 值（中奖期数比随机投注多几个标准差）"));
+    yAxis->setLabel(QStringLiteral("次数"));
     clear();
 }
 
 void SearchNullChart::clear() {
-    chart_->removeAllSeries();
-    for (QAbstractAxis* axis : chart_->axes()) {
-        chart_->removeAxis(axis);
-        delete axis;
-    }
+    clearPlottables();
     counts_.clear();
     binStart_ = binWidth_ = 0;
-    chart_->setTitle(QStringLiteral("纯随机开奖上同样寻优的检验期 z 值"));
-    chart_->legend()->setVisible(false);
+    setLegendShown(false);
+    setCountAxis(yAxis, 1);
+    xAxis->setRange(-3, 3);
+    replot();
+}
+
+QStringList SearchNullChart::seriesNames() const {
+    QStringList names;
+    auto* self = const_cast<SearchNullChart*>(this);  // QCustomPlot has no const access
+    for (int i = 0; i < plottableCount(); ++i) names << self->plottable(i)->name();
+    return names;
 }
 
 void SearchNullChart::show(const std::vector<double>& nullZ, double ours) {
@@ -61,45 +55,32 @@ void SearchNullChart::show(const std::vector<double>& nullZ, double ours) {
     counts_.assign(std::size_t(bins), 0);
     for (double v : z) ++counts_[std::size_t(std::clamp(int(std::floor((v - binStart_) / width)), 0, bins - 1))];
 
-    auto* upper = new QLineSeries;
-    auto* lower = new QLineSeries;
-    for (int b = 0; b < bins; ++b) {
-        const double x0 = binStart_ + b * width, x1 = x0 + width;
-        upper->append(x0, counts_[std::size_t(b)]);
-        upper->append(x1, counts_[std::size_t(b)]);
-        lower->append(x0, 0);
-        lower->append(x1, 0);
-    }
-    auto* bars = new QAreaSeries(upper, lower);
+    auto* bars = new QCPBars(xAxis, yAxis);
     bars->setName(QStringLiteral("纯随机开奖（%1 次）").arg(z.size()));
-    bars->setColor(QColor(120, 150, 200));
-    bars->setBorderColor(QColor(70, 100, 160));
-    chart_->addSeries(bars);
+    bars->setWidth(width);
+    bars->setBrush(QColor(120, 150, 200));
+    bars->setPen(QPen(QColor(70, 100, 160)));
+    QVector<double> keys, values;
+    for (int b = 0; b < bins; ++b) {
+        keys << binStart_ + (b + 0.5) * width;
+        values << counts_[std::size_t(b)];
+    }
+    bars->setData(keys, values, true);
 
     const int top = *std::max_element(counts_.begin(), counts_.end());
-    auto* mark = new QLineSeries;
+    auto* mark = addGraph();
     mark->setName(QStringLiteral("本次 z = %1").arg(QString::number(ours, 'f', 2)));
-    mark->append(ours, 0);
-    mark->append(ours, top);
     QPen pen(QColor(200, 30, 30));
     pen.setWidth(3);
     mark->setPen(pen);
-    chart_->addSeries(mark);
+    mark->setData({ours, ours}, {0.0, double(top)}, true);
 
-    auto* x = new QValueAxis;
-    x->setRange(binStart_, binStart_ + bins * width);
-    x->setLabelFormat(QStringLiteral("%.1f"));
-    x->setTitleText(QStringLiteral("检验期 z 值（中奖期数比随机投注多几个标准差）"));
-    auto* y = new QValueAxis;
-    setCountAxis(y, top);
-    y->setTitleText(QStringLiteral("次数"));
-    chart_->addAxis(x, Qt::AlignBottom);
-    chart_->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* s : chart_->series()) {
-        s->attachAxis(x);
-        s->attachAxis(y);
-    }
-    chart_->legend()->setVisible(true);
+    xAxis->setRange(binStart_, binStart_ + bins * width);
+    xAxis->setNumberFormat(QStringLiteral("f"));
+    xAxis->setNumberPrecision(1);
+    setCountAxis(yAxis, top);
+    setLegendShown(true);
+    replot();
 }
 
 }  // namespace tarnel

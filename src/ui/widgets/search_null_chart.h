@@ -3,30 +3,30 @@
 // as a histogram, with this search's holdout z marked. Kept apart from the
 // tab so that the chart can change its drawing without touching it.
 
-#include <QWidget>
+#include <QStringList>
 #include <vector>
 
-class QChart;
-class QChartView;
+#include "ui/widgets/plot.h"
 
 namespace tarnel {
 
-class SearchNullChart : public QWidget {
+class SearchNullChart : public Plot {
     Q_OBJECT
 public:
     explicit SearchNullChart(QWidget* parent = nullptr);
     // The null runs' z (NaN for runs not done are left out) and ours.
     void show(const std::vector<double>& nullZ, double ours);
     void clear();
-    QChart* chart() const { return chart_; }
+    // The names of what is drawn, as the legend gives them.
+    QStringList seriesNames() const;
     // The bins shown: their lower edges, width and counts.
     double binStart() const { return binStart_; }
     double binWidth() const { return binWidth_; }
     const std::vector<int>& counts() const { return counts_; }
 
+    QSize sizeHint() const override { return {360, 240}; }
+
 private:
-    QChart* chart_;
-    QChartView* view_;
     double binStart_ = 0, binWidth_ = 0;
     std::vector<int> counts_;
 };
