@@ -10,7 +10,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build ccache g++ pkg-config qt6-base-dev libqt6sql6-sqlite libgl-dev fonts-noto-cjk
           libgtest-dev libbenchmark-dev nlohmann-json3-dev libqcustomplot-dev qt6-translations-l10n
-          desktop-file-utils appstream shared-mime-info dpkg-dev file
+          desktop-file-utils appstream shared-mime-info dpkg-dev file poppler-utils
           clang libclang-rt-14-dev)
 if [ "${1:-}" = windows ]; then
   packages=(cmake ninja-build nlohmann-json3-dev googletest libgtest-dev

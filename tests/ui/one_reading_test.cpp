@@ -19,11 +19,13 @@
 #include <QTest>
 #include <atomic>
 #include <chrono>
-#include <fcntl.h>
 #include <random>
-#include <sys/stat.h>
 #include <thread>
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <nlohmann/json.hpp>
 
@@ -64,6 +66,7 @@ protected:
     static CliRun cli(const QStringList& args) { return testing::cli(QStringLiteral(TARNEL_CLI), args); }
 };
 
+#ifdef Q_OS_UNIX
 // A reader that waits on the FIFO is let go after a few seconds by a writer
 // opening it, so that the old fault shows as a slow read, not a hung test.
 class FifoRelease {
@@ -112,6 +115,8 @@ TEST_F(OneReading, CombineRefusesAFifoAtOnceAlsoWhenRemembered) {
     ASSERT_EQ(second->entries().size(), 2u);
     EXPECT_FALSE(second->entries()[1].problem.isEmpty());
 }
+
+#endif
 
 // A picture whose bytes hold digit runs that read as draws.
 QByteArray pictureWithDigits() {
