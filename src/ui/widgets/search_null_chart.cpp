@@ -88,7 +88,12 @@ void SearchNullChart::show(const std::vector<double>& nullZ, double ours) {
 
     auto* x = new QValueAxis;
     x->setRange(binStart_, binStart_ + bins * width);
-    x->setLabelFormat(QStringLiteral("%.1f"));
+    // Ticks on whole steps from 0, so that 0 (chance) always has one.
+    const double range = bins * width;
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(0);
+    x->setTickInterval(range <= 6 ? 0.5 : range <= 12 ? 1 : range <= 30 ? 2 : 5);
+    x->setLabelFormat(range <= 6 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
     x->setTitleText(QStringLiteral("检验期 z 值（中奖期数比随机投注多几个标准差）"));
     auto* y = new QValueAxis;
     setCountAxis(y, top);
