@@ -306,7 +306,7 @@ TEST(RuleSearch, FindsARealDependence) {
     EXPECT_LE(r.pTraining, 0.05);
 }
 
-// The verdict in the contract's shape, and its other endings.
+// The verdict sentence as players read it, and its other endings.
 TEST(RuleSearch, VerdictSentences) {
     SearchResult r;
     r.rules = {searchCandidates()[5]};

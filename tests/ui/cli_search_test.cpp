@@ -49,7 +49,7 @@ void expectScore(const nlohmann::json& j, const SearchScore& s) {
     EXPECT_NEAR(j.at("z").get<double>(), s.z(), 1e-9);
 }
 
-TEST_F(CliSearch, PrintsTheEnginesFiguresInTheContractsShape) {
+TEST_F(CliSearch, PrintsTheEnginesFiguresOnOneLine) {
     // A results table, newest first, each sum tail unlike the one before it
     // in time: the search finds that.
     std::mt19937 rng(7);

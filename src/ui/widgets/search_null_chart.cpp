@@ -76,8 +76,15 @@ void SearchNullChart::show(const std::vector<double>& nullZ, double ours) {
     mark->setData({ours, ours}, {0.0, double(top)}, true);
 
     xAxis->setRange(binStart_, binStart_ + bins * width);
+    // Ticks on whole steps from 0, so that 0 (chance) always has one.
+    const double range = bins * width;
+    QSharedPointer<QCPAxisTickerFixed> ticker(new QCPAxisTickerFixed);
+    ticker->setTickStep(range <= 6 ? 0.5 : range <= 12 ? 1 : range <= 30 ? 2 : 5);
+    ticker->setScaleStrategy(QCPAxisTickerFixed::ssNone);
+    ticker->setTickOrigin(0);
+    xAxis->setTicker(ticker);
     xAxis->setNumberFormat(QStringLiteral("f"));
-    xAxis->setNumberPrecision(1);
+    xAxis->setNumberPrecision(range <= 6 ? 1 : 0);
     setCountAxis(yAxis, top);
     setLegendShown(true);
     replot();

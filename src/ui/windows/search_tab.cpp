@@ -271,7 +271,7 @@ void SearchTab::showResult() {
         set(BetCount, QString::number(s.bets));
         set(Cost, yuan(m.cost) + QStringLiteral("元"));
         set(Win, yuan(m.win) + QStringLiteral("元"));
-        set(ChanceWin, QStringLiteral("%1元 ±%2").arg(yuan(m.expectedWin), yuan(m.sdWin)));
+        set(ChanceWin, QStringLiteral("%1元 ±%2元").arg(yuan(m.expectedWin), yuan(m.sdWin)));
         set(Net, yuan(m.net) + QStringLiteral("元"));
     }
     int done = 0;
