@@ -31,6 +31,8 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTabWidget>
+
+#include "ui/windows/draws_panel.h"
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
@@ -921,6 +923,7 @@ HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
     tabs_->addTab(twoStarView_, QStringLiteral("二星验证"));
     trendView_ = new TrendView(document_, tabs_);
     tabs_->addTab(trendView_, QStringLiteral("走势统计"));
+    tabs_->addTab(new DrawsPanel(tabs_), QStringLiteral("开奖库"));
     connect(trendView_, &TrendView::itemChosen, this, &HistoryWindow::refreshTrend);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
