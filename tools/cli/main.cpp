@@ -33,6 +33,10 @@
 #ifdef TARNEL_CLI_DRAWS
 #include "draws_command.h"
 #endif
+#if defined(TARNEL_CLI_DRAWS_ELSEWHERE) && !defined(_WIN32)
+#include <climits>
+#include <unistd.h>
+#endif
 
 using namespace tarnel;
 
@@ -106,7 +110,7 @@ const CommandHelp kCommands[] = {
      "draws import --db FILE --lottery 3d|p3 HISTORY\n"
      "           draws export --db FILE --lottery 3d|p3\n"
      "           draws update --db FILE --lottery 3d|p3 [--url BASE] [--pages N]",
-#ifdef TARNEL_CLI_DRAWS
+#if defined(TARNEL_CLI_DRAWS) || defined(TARNEL_CLI_DRAWS_ELSEWHERE)
      "开奖库：按彩种保存的开奖号码（3d 福彩3D，期号 7 位；p3 排列三，期号 5 位）",
      "--db FILE 为开奖库（SQLite，没有时新建）。\n"
      "import 把开奖历史（- 表示标准输入）中的开奖按期号并入：新期号添加，号码相同的不变，\n"
@@ -839,7 +843,24 @@ std::string searchCommand(const std::vector<std::string>& args) {
 // draws import|export|update: what it prints, or a refusal (then the store
 // is as it was).
 std::string drawsCommand(const std::vector<std::string>& args) {
-#ifndef TARNEL_CLI_DRAWS
+#if defined(TARNEL_CLI_DRAWS_ELSEWHERE) && !defined(_WIN32)
+    // The command runs in tarnel-cli-draws beside this program, with the
+    // same arguments and standard streams.
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length > 0) {
+        std::string helper(self, std::size_t(length));
+        helper = helper.substr(0, helper.rfind('/') + 1) + "tarnel-cli-draws";
+        std::vector<std::string> words = {helper, "draws"};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        std::fflush(stdout);
+        execv(helper.c_str(), argv.data());
+    }
+    fail("找不到开奖库命令的程序 tarnel-cli-draws（应与 tarnel-cli 在同一文件夹）");
+#elif !defined(TARNEL_CLI_DRAWS)
     (void)args;
     fail("这个版本的 tarnel-cli 不含 draws 命令（开奖库需要 Qt，Windows 的无 Qt 版没有）");
 #else

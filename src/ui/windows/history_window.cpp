@@ -22,6 +22,8 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTabWidget>
+
+#include "ui/windows/draws_panel.h"
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
@@ -904,6 +906,7 @@ HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
     trendView_ = new TrendView(document_, tabs_);
     tabs_->addTab(trendView_, QStringLiteral("走势统计"));
     tabs_->addTab(new SearchTab(document_, tabs_), QStringLiteral("条件寻优"));
+    tabs_->addTab(new DrawsPanel(tabs_), QStringLiteral("开奖库"));
     connect(trendView_, &TrendView::itemChosen, this, &HistoryWindow::refreshTrend);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);

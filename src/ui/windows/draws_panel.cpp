@@ -1,0 +1,267 @@
+#include "ui/windows/draws_panel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <set>
+
+#include "core/files/draw_merge.h"
+#include "core/files/history.h"
+#include "data/draw_store.h"
+#include "data/draw_update.h"
+#include "ui/widgets/data_folder.h"
+
+namespace tarnel {
+
+namespace {
+
+QString& storePathOverride() {
+    static QString path;
+    return path;
+}
+
+QString settingKey(Lottery lottery) {
+    return QStringLiteral("draws/source/") + QString::fromLatin1(lotteryKey(lottery).data(), qsizetype(lotteryKey(lottery).size()));
+}
+
+QString u(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+QString DrawsPanel::storePath() {
+    return storePathOverride().isEmpty() ? drawStorePath(dataFolder()) : storePathOverride();
+}
+
+void DrawsPanel::setStorePath(const QString& path) { storePathOverride() = path; }
+
+DrawsPanel::DrawsPanel(QWidget* parent) : QWidget(parent), store_(std::make_unique<DrawStore>(storePath())) {
+    setObjectName(QStringLiteral("Frame_kaijiangku"));
+    lotteryBox_ = new QComboBox(this);
+    lotteryBox_->setObjectName(QStringLiteral("Combo_caizhong"));
+    for (Lottery l : kLotteries) lotteryBox_->addItem(u(std::string(lotteryName(l))));
+    list_ = new QPlainTextEdit(this);
+    list_->setObjectName(QStringLiteral("Text_kaijiangku"));
+    list_->setReadOnly(true);
+    list_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("Label_kaijiangku"));
+    status_->setWordWrap(true);
+    updateButton_ = new QPushButton(QStringLiteral("更新开奖号码"), this);
+    updateButton_->setObjectName(QStringLiteral("Command_gengxin"));
+    cancelButton_ = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton_->setObjectName(QStringLiteral("Command_quxiao"));
+    cancelButton_->setEnabled(false);
+    auto* paste = new QPushButton(QStringLiteral("粘贴并入"), this);
+    paste->setObjectName(QStringLiteral("Command_niantie"));
+    auto* open = new QPushButton(QStringLiteral("打开并入…"), this);
+    open->setObjectName(QStringLiteral("Command_dakai"));
+    auto* exportButton = new QPushButton(QStringLiteral("导出…"), this);
+    exportButton->setObjectName(QStringLiteral("Command_daochu"));
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("Progress_gengxin"));
+    progress_->setVisible(false);
+    checkAtStart_ = new QCheckBox(QStringLiteral("启动时检查新开奖"), this);
+    checkAtStart_->setObjectName(QStringLiteral("Check_qidong"));
+    checkAtStart_->setChecked(QSettings().value(QStringLiteral("draws/checkAtStart"), false).toBool());
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("彩种："), this));
+    top->addWidget(lotteryBox_);
+    top->addStretch(1);
+    top->addWidget(checkAtStart_);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {paste, open, exportButton}) buttons->addWidget(b);
+    buttons->addStretch(1);
+    buttons->addWidget(progress_);
+    buttons->addWidget(updateButton_);
+    buttons->addWidget(cancelButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(list_, 1);
+    layout->addLayout(buttons);
+    layout->addWidget(status_);
+
+    connect(lotteryBox_, &QComboBox::currentIndexChanged, this, [this] {
+        status_->clear();
+        refresh();
+    });
+    connect(paste, &QPushButton::clicked, this, &DrawsPanel::pasteClipboard);
+    connect(open, &QPushButton::clicked, this, &DrawsPanel::openFile);
+    connect(exportButton, &QPushButton::clicked, this, &DrawsPanel::exportText);
+    connect(updateButton_, &QPushButton::clicked, this, &DrawsPanel::startUpdate);
+    connect(cancelButton_, &QPushButton::clicked, this, &DrawsPanel::cancelUpdate);
+    connect(checkAtStart_, &QCheckBox::toggled, this,
+            [](bool on) { QSettings().setValue(QStringLiteral("draws/checkAtStart"), on); });
+    refresh();
+    if (checkAtStart_->isChecked()) QTimer::singleShot(0, this, &DrawsPanel::startUpdate);
+}
+
+DrawsPanel::~DrawsPanel() = default;
+
+Lottery DrawsPanel::lottery() const { return kLotteries[std::max(0, lotteryBox_->currentIndex())]; }
+
+void DrawsPanel::setLottery(Lottery lottery) { lotteryBox_->setCurrentIndex(lottery == Lottery::Fc3d ? 0 : 1); }
+
+QString DrawsPanel::statusLine() const { return status_->text(); }
+
+QString DrawsPanel::shownDraws() const { return list_->toPlainText(); }
+
+void DrawsPanel::refresh() {
+    const auto draws = store_->draws(lottery());
+    if (!draws) {
+        list_->clear();
+        status_->setText(u(store_->error()));
+        return;
+    }
+    QString text;
+    text.reserve(qsizetype(draws->size()) * 24);
+    for (auto it = draws->rbegin(); it != draws->rend(); ++it)
+        text += u(it->issue) + QLatin1Char(' ') + (it->date.empty() ? QStringLiteral("-") : u(it->date)) + QLatin1Char(' ') +
+                u(it->number) + QLatin1Char('\n');
+    list_->setPlainText(text);
+    if (status_->text().isEmpty())
+        status_->setText(draws->empty() ? QStringLiteral("库中还没有%1的开奖号码。").arg(u(std::string(lotteryName(lottery()))))
+                                        : QStringLiteral("库中有 %1 期，最新一期 %2。").arg(draws->size()).arg(u(draws->back().issue)));
+}
+
+void DrawsPanel::mergeText(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    std::vector<StoredDraw> draws = historyDraws(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    const long long withoutIssue = std::count_if(draws.begin(), draws.end(), [](const StoredDraw& d) { return d.issue.empty(); });
+    const std::string name(lotteryName(lottery()));
+    std::set<std::string> dropped;  // issues whose kept number the player chose to keep
+    for (;;) {
+        const StoreMerge merged = store_->merge(lottery(), draws);
+        if (merged.ok()) {
+            QString line = QStringLiteral("已并入%1：新增 %2 期，%3 期库中已有").arg(u(name)).arg(merged.plan.added.size()).arg(merged.plan.same);
+            if (!dropped.empty()) line += QStringLiteral("，%1 期号码不同而保留库中的").arg(dropped.size());
+            if (withoutIssue > 0) line += QStringLiteral("；%1 期没有期号，只在本次运行中分析，不保存").arg(withoutIssue);
+            const long long otherLength = merged.plan.unstored - withoutIssue;
+            if (otherLength > 0) line += QStringLiteral("；%1 期的期号不是%2的期号，未保存").arg(otherLength).arg(u(name));
+            status_->setText(line + QStringLiteral("。"));
+            refresh();
+            emit drawsChanged(lottery());
+            return;
+        }
+        if (!merged.plan.conflict) {
+            status_->setText(QStringLiteral("未并入：%1").arg(u(merged.error)));
+            return;
+        }
+        const DrawConflict& c = *merged.plan.conflict;
+        const QString question = c.keptInStore
+                                     ? QStringLiteral("第 %1 期库中为 %2，粘贴或打开的是 %3。\n保留库中的号码并并入其余开奖吗？")
+                                           .arg(u(c.issue), u(c.kept), u(c.incoming))
+                                     : QStringLiteral("第 %1 期出现两次，号码不同：%2 和 %3。\n保留前一个并并入其余开奖吗？")
+                                           .arg(u(c.issue), u(c.kept), u(c.incoming));
+        const bool keep = ask_ ? ask_(question)
+                               : QMessageBox::question(this, QStringLiteral("号码不同"), question,
+                                                       QMessageBox::Yes | QMessageBox::Cancel) == QMessageBox::Yes;
+        if (!keep) {
+            status_->setText(QStringLiteral("未并入：%1；开奖库未改动。").arg(u(conflictText(c, "粘贴或打开的是"))));
+            return;
+        }
+        dropped.insert(c.issue);
+        // Drops the disagreeing draw (for a repeat within the text, every later one of that issue that disagrees).
+        const std::string kept = c.kept;
+        bool firstSeen = false;
+        std::erase_if(draws, [&](const StoredDraw& d) {
+            if (d.issue != c.issue) return false;
+            if (!c.keptInStore && d.number == kept && !firstSeen) return !(firstSeen = true);
+            return d.number != kept;
+        });
+    }
+}
+
+void DrawsPanel::pasteClipboard() { mergeText(QApplication::clipboard()->text()); }
+
+void DrawsPanel::openFile() {
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开开奖历史"), QString(),
+                                                      QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
+    if (path.isEmpty()) return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(kHistoryMaxBytes)) {
+        status_->setText(QStringLiteral("无法读取 %1").arg(path));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    mergeText(u(decodeHistoryText(std::string_view(bytes.constData(), std::size_t(bytes.size())))));
+}
+
+void DrawsPanel::exportText() {
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出开奖号码"),
+                                                      u(std::string(lotteryName(lottery()))) + QStringLiteral(".txt"),
+                                                      QStringLiteral("文本文件 (*.txt)"));
+    if (path.isEmpty()) return;
+    const auto draws = store_->draws(lottery());
+    if (!draws) {
+        status_->setText(u(store_->error()));
+        return;
+    }
+    QByteArray text;
+    for (const StoredDraw& d : *draws)
+        text += QByteArray::fromStdString(d.issue + ' ' + (d.date.empty() ? "-" : d.date) + ' ' + d.number[0] + ' ' +
+                                          d.number[1] + ' ' + d.number[2] + "\r\n");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        status_->setText(QStringLiteral("无法写入 %1").arg(path));
+        return;
+    }
+    status_->setText(QStringLiteral("已导出 %1 期到 %2。").arg(draws->size()).arg(path));
+}
+
+void DrawsPanel::startUpdate() {
+    if (update_) return;
+    update_ = new DrawUpdate(*store_, lottery(), this);
+    const QString base = QSettings().value(settingKey(lottery())).toString();
+    if (!base.isEmpty()) update_->setBase(base);
+    update_->setPageTimeout(pageTimeoutMs_);
+    connect(update_, &DrawUpdate::pageStarted, this, [this](int page, int maxPages) {
+        progress_->setRange(0, maxPages);
+        progress_->setValue(page - 1);
+        progress_->setFormat(QStringLiteral("第 %1 页").arg(page));
+        status_->setText(QStringLiteral("正在取第 %1 页……").arg(page));
+    });
+    connect(update_, &DrawUpdate::finished, this, &DrawsPanel::updateDone);
+    progress_->setVisible(true);
+    updateButton_->setEnabled(false);
+    cancelButton_->setEnabled(true);
+    lotteryBox_->setEnabled(false);
+    update_->start();
+}
+
+void DrawsPanel::cancelUpdate() {
+    if (update_) update_->cancel();
+}
+
+void DrawsPanel::updateDone(const UpdateOutcome& outcome) {
+    const Lottery l = lottery();
+    status_->setText(u(outcome.line(l)));
+    progress_->setVisible(false);
+    updateButton_->setEnabled(true);
+    cancelButton_->setEnabled(false);
+    lotteryBox_->setEnabled(true);
+    update_->deleteLater();
+    update_ = nullptr;
+    if (outcome.ok()) {
+        const QString line = status_->text();
+        refresh();
+        status_->setText(line);
+        if (outcome.added > 0) emit drawsChanged(l);
+    }
+    emit updateFinished();
+}
+
+}  // namespace tarnel

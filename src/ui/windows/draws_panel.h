@@ -1,0 +1,81 @@
+#pragma once
+// The 开奖库 page of the history window: the draws kept for the chosen
+// lottery (福彩3D / 排列三), merging pasted or opened draws into them (a
+// conflict asks, naming the issue and both numbers), exporting them as text,
+// and 更新开奖号码 from the lottery's source with progress and a cancel.
+// The sources' addresses and whether to check for new draws at start are
+// settings (QSettings "draws/source/3d", "draws/source/p3",
+// "draws/checkAtStart", the last off until the player turns it on).
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "core/files/draw_sources.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace tarnel {
+
+class DrawStore;
+class DrawUpdate;
+struct UpdateOutcome;
+
+class DrawsPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit DrawsPanel(QWidget* parent = nullptr);
+    ~DrawsPanel() override;
+
+    // draws.sqlite in the data folder, unless set otherwise (tests).
+    static QString storePath();
+    static void setStorePath(const QString& path);
+    // How a conflict is put to the player: true keeps the kept number and
+    // merges the rest, false drops the whole merge. Tests answer it.
+    using ConflictQuestion = std::function<bool(const QString& question)>;
+    void setConflictQuestion(ConflictQuestion ask) { ask_ = std::move(ask); }
+    void setPageTimeout(int ms) { pageTimeoutMs_ = ms; }
+
+    Lottery lottery() const;
+    void setLottery(Lottery lottery);
+    // Merges the draws of a history text into the chosen lottery; the line
+    // below says what it did.
+    void mergeText(const QString& text);
+    void startUpdate();
+    void cancelUpdate();
+    bool updating() const { return update_ != nullptr; }
+    QString statusLine() const;
+    // The kept draws as shown: one line each, newest first.
+    QString shownDraws() const;
+
+signals:
+    void drawsChanged(tarnel::Lottery lottery);
+    void updateFinished();
+
+private:
+    void refresh();
+    void openFile();
+    void pasteClipboard();
+    void exportText();
+    void updateDone(const UpdateOutcome& outcome);
+
+    QComboBox* lotteryBox_;
+    QPlainTextEdit* list_;
+    QLabel* status_;
+    QPushButton* updateButton_;
+    QPushButton* cancelButton_;
+    QProgressBar* progress_;
+    QCheckBox* checkAtStart_;
+    std::unique_ptr<DrawStore> store_;
+    DrawUpdate* update_ = nullptr;
+    ConflictQuestion ask_;
+    int pageTimeoutMs_ = 15000;
+};
+
+}  // namespace tarnel
