@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFont>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -49,6 +50,7 @@
 #include "ui/document/conditions_document.h"
 #include "ui/document/window_files.h"
 #include "core/analysis/walk_forward.h"
+#include "ui/windows/history_file_reading.h"
 #include "ui/windows/trend_view.h"
 #include "core/files/scheme.h"
 #include "core/rules/pair_step_kills.h"
@@ -57,8 +59,6 @@
 namespace tarnel {
 namespace {
 
-const QString kErrorTitle = QStringLiteral("错误提示");
-const QString kNoticeTitle = QStringLiteral("温情提示");
 const QString kHistoryFilter = QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)");
 constexpr int kRereadPauseMs = 300;
 // A reading that takes longer than this shows a busy bar.
@@ -71,7 +71,6 @@ constexpr qint64 kBigFileBytes = qint64(1) << 20;
 // A history takes at most kHistoryMaxBytes in UTF-8 from any source (a
 // paste, a file, the remembered file), as tarnel-cli reads it.
 QString historyLimitText() { return QStringLiteral("%1 MB").arg(kHistoryMaxBytes >> 20); }
-QString megabytes(std::size_t bytes) { return QString::number(double(bytes) / double(1 << 20), 'f', 1) + QStringLiteral(" MB"); }
 
 QString storageBlockedReason() {
     return QStringLiteral("保存的开奖历史无法读取，也无法改名保留，为免覆盖，本次不自动保存。");
@@ -195,6 +194,7 @@ QString moneySentence(const BacktestFigures& f) {
 
 // The kills chart's least height (rules ask for more).
 constexpr int kKillsChartMinHeight = 120;
+constexpr int kKillsChartRulesMaxHeight = 160;
 
 QChartView* makeChartView(QChart* chart, QWidget* parent) {
     chart->legend()->setVisible(false);
@@ -593,9 +593,12 @@ void BacktestView::fillChart(const BacktestFigures& f) {
         names << (twoStar_ ? fromStd(pairStepName(int(row))) : mainRowName(int(row), f.ruleNames));
         *set << kills[row];
     }
-    // Rule sentences are long: with rules the chart asks for room to show every one.
+    // Rule sentences are long: with rules the chart asks for more room, but
+    // no more than keeps the window within a 1366 x 690 screen (a taller
+    // window gives the chart its height through the splitter).
     chartView_->setMinimumHeight(f.ruleNames.empty() ? kKillsChartMinHeight
-                                                     : std::min(240, std::max(kKillsChartMinHeight, 64 + 22 * int(names.size()))));
+                                                     : std::min(kKillsChartRulesMaxHeight,
+                                                                std::max(kKillsChartMinHeight, 64 + 22 * int(names.size()))));
     if (names.isEmpty()) {
         delete set;
         chart_->setTitle(b.draws.empty() ? QStringLiteral("没有可验证的开奖号码")
@@ -1099,9 +1102,11 @@ QWidget* HistoryWindow::buildInputTab() {
     busyLayout->addWidget(bar);
     busy_->hide();
     connect(busyTimer_, &QTimer::timeout, busy_, &QWidget::show);
+    opening_ = new HistoryReadingBar(page);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(status_, 1);
     bottom->addWidget(busy_);
+    bottom->addWidget(opening_);
     layout->addLayout(bottom);
     return page;
 }
@@ -1125,6 +1130,20 @@ void HistoryWindow::rereadNow() {
     dirty_ = false;
     readAgain_ = checkAgain_ = false;
     applyReading(doHistoryJob(job(true)));
+}
+
+bool HistoryWindow::readTurning() {
+    rereadTimer_->stop();
+    startJob(true);
+    const QPointer<HistoryWindow> alive(this);
+    QEventLoop loop;
+    // After readingFinished, which may start the next job.
+    connect(reader_, &QFutureWatcherBase::finished, &loop, [this, &loop] {
+        if (!isReading()) loop.quit();
+    });
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    if (isReading()) loop.exec();
+    return bool(alive);
 }
 
 bool HistoryWindow::isReading() const { return reader_->isRunning() || readAgain_ || checkAgain_; }
@@ -1325,56 +1344,27 @@ void HistoryWindow::showQuality() {
 QString HistoryWindow::qualityText() const { return quality_->isHidden() ? QString() : quality_->text(); }
 
 bool HistoryWindow::openHistoryFile(const QString& path) {
-    const QFileInfo info(path);
-    const bool big = info.size() >= kBigFileBytes;
-    if (big) QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restoreCursor = [big] {
-        if (big) QApplication::restoreOverrideCursor();
-    };
-    const FileBytes file = readWindowFile(path, kHistoryMaxBytes);
-    if (!file.bytes) {
-        restoreCursor();
-        services_.showMessage(this, kErrorTitle, fromStd(file.error));
-        return false;
-    }
-    const std::string& bytes = *file.bytes;
-    if (bytes.find('\0') != std::string::npos) {
-        restoreCursor();
-        services_.showMessage(this, kErrorTitle,
-                              QStringLiteral("“%1”不是文本文件，没有打开。\r\n请选择每行一期开奖号码的文本文件。")
-                                  .arg(info.fileName()));
-        return false;
-    }
-    bool converted = false;
-    const std::string utf8 = decodeHistoryText(bytes, &converted);
-    if (utf8.size() > kHistoryMaxBytes) {
-        restoreCursor();
-        services_.showMessage(this, kErrorTitle,
-                              QStringLiteral("“%1”按 GB18030 转为 UTF-8 后有 %2，超过开奖历史 %3 的上限，没有打开。")
-                                  .arg(info.fileName(), megabytes(utf8.size()), historyLimitText()));
-        return false;
-    }
-    const History read = readHistoryText(utf8);
-    if (read.draws.empty()) {
-        restoreCursor();
-        services_.showMessage(this, kErrorTitle,
-                              QStringLiteral("“%1”中没有读到开奖号码，框中的内容没有改变。\r\n"
-                                             "每行应有三位开奖号码，如“2026001 2026-01-01 5 8 2”。")
-                                  .arg(info.fileName()));
+    // Read, decoded and counted on a worker: the window goes on meanwhile,
+    // and 取消 leaves the box and the draws as they were.
+    if (opening_->isVisible()) return false;  // one file at a time
+    const QString name = QFileInfo(path).fileName();
+    const QPointer<HistoryWindow> alive(this);
+    std::optional<HistoryFileReading> read = opening_->follow(name, readHistoryFileAway(path));
+    if (!alive || !read) return false;
+    if (!read->error.isEmpty()) {
+        services_.showMessage(this, kErrorTitle, read->error);
         return false;
     }
     if (!historyText().trimmed().isEmpty() &&
         !services_.askYesNo(this, kNoticeTitle,
-                            QStringLiteral("用“%1”的 %2 期开奖号码替换框中现有的开奖历史吗？")
-                                .arg(info.fileName())
-                                .arg(read.draws.size()))) {
-        restoreCursor();
+                            QStringLiteral("用“%1”的 %2 期开奖号码替换框中现有的开奖历史吗？").arg(name).arg(read->draws)))
         return false;
-    }
-    text_->setText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
-    rereadNow();
-    restoreCursor();
-    if (converted)
+    const bool big = read->text.size() >= kBigFileBytes;
+    if (big) QApplication::setOverrideCursor(Qt::WaitCursor);
+    text_->setText(std::exchange(read->text, QString()));
+    if (big) QApplication::restoreOverrideCursor();
+    if (!readTurning()) return false;  // the window went meanwhile
+    if (read->converted)
         status_->setText(status_->text() + QStringLiteral("（文件不是 UTF-8，已按 GB18030 读取。）"));
     return true;
 }
@@ -1393,6 +1383,8 @@ bool HistoryWindow::pasteFits(const QString& inserted) {
                               .arg(historyLimitText(), megabytes(after)));
     return false;
 }
+
+void HistoryWindow::cancelOpening() { opening_->cancel(); }
 
 void HistoryWindow::openHistory() {
     const QString path = services_.chooseOpenPath(this, QStringLiteral("打开开奖历史"), kHistoryFilter);
