@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <iconv.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -117,5 +120,68 @@ void BM_HistoryWindowLongestStall(benchmark::State& state) {
     QDir(QFileInfo(HistoryWindow::storagePath()).absolutePath()).removeRecursively();
 }
 BENCHMARK(BM_HistoryWindowLongestStall)->Arg(10)->UseManualTime()->Iterations(4)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+double residentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / double(1 << 20);
+}
+
+// Opening a history file of Arg MB in 开奖历史 (as 打开文件… does, the
+// player agreeing to replace the box): the longest the event loop stops
+// turning (a timer ticks every millisecond; manual time), the whole time
+// (total_ms), and the memory the process holds afterwards beyond what it
+// held before (rss_MB) against the file's size.
+void BM_HistoryWindowOpenFile(benchmark::State& state) {
+    using namespace tarnel;
+    RecordingUiServices services;
+    services.setYesNoAnswer(true);
+    MainWindow w(services);
+    const QString folder = QDir::temp().filePath(QStringLiteral("tarnel-bench-open-%1").arg(getpid()));
+    QDir().mkpath(folder);
+    HistoryWindow::setStoragePath(folder + QStringLiteral("/history.txt"));
+    HistoryWindow* h = w.openHistory();
+    const QString path = folder + QStringLiteral("/draws.txt");
+    {
+        const std::string rows = historyRows(std::size_t(state.range(0)) << 20);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(rows.data(), qint64(rows.size()));
+    }
+    const double before = residentMegabytes();
+    double widest = 0, total = 0;
+    for (auto _ : state) {
+        h->setHistoryText(QString());
+        h->rereadNow();
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        QTimer ticker;
+        ticker.setInterval(1);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            widest = std::max(widest, double(now - last) / 1e6);
+            last = now;
+        });
+        ticker.start();
+        if (!h->openHistoryFile(path)) state.SkipWithError("the file was not opened");
+        const qint64 now = clock.nsecsElapsed();
+        widest = std::max(widest, double(now - last) / 1e6);
+        total = double(now) / 1e6;
+        state.SetIterationTime(widest / 1e3);
+    }
+    QApplication::processEvents();
+    state.counters["longest_ms"] = widest;
+    state.counters["total_ms"] = total;
+    state.counters["rss_MB"] = residentMegabytes() - before;
+    state.counters["file_MB"] = double(state.range(0));
+    QDir(folder).removeRecursively();
+}
+BENCHMARK(BM_HistoryWindowOpenFile)->Arg(8)->Arg(63)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

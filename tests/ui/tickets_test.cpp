@@ -12,6 +12,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinterInfo>
@@ -25,6 +27,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 #include <random>
 #include <set>
 
@@ -120,6 +123,50 @@ int pdfPages(const QString& pdf) {
     if (!p.waitForFinished(60000) || p.exitCode() != 0) return -1;
     return int(QDir(out.path()).entryList({QStringLiteral("page*.png")}).size());
 }
+
+// A page-sized device that keeps the text painted on each page.
+class TextPages : public QPaintDevice {
+public:
+    QStringList pages{QString()};
+    void newPage() { pages << QString(); }
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+            case PdmWidth: return 1654;  // A4 within margins at 240 dots an inch
+            case PdmHeight: return 2526;
+            case PdmWidthMM: return 180;
+            case PdmHeightMM: return 267;
+            case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 240;
+            case PdmDepth: return 32;
+            case PdmNumColors: return INT_MAX;
+            case PdmDevicePixelRatio: return 1;
+            case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextPages& device) : QPaintEngine(AllFeatures), device_(device) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawLines(const QLineF*, int) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override { device_.pages.back() += item.text() + ' '; }
+        Type type() const override { return User; }
+
+    private:
+        TextPages& device_;
+    };
+    mutable Engine engine_{*this};
+};
 
 class SlipTabTest : public MainWindowFixture {
 protected:
@@ -237,6 +284,39 @@ TEST_F(SlipTabTest, TwoDigitResultsGetTwoPlaceSlips) {
     EXPECT_EQ(view.slipMode(), ResultsView::SlipMode::Direct);
     EXPECT_EQ(view.slipText(),
               QStringLiteral("二星直选复式 十位:12 个位:23 4注 8元\r\n二星直选单式 99 1注 2元\r\n合计 5注 10元"));
+}
+
+// Every printed page carries the running head, the table's column names,
+// and its number out of how many; and every slip is printed once.
+TEST_F(SlipTabTest, EveryPrintedPageHasTheHeadingAndItsNumber) {
+    std::mt19937 rng(4711);
+    runWithBase(randomNumbers(rng, 600));
+    ResultsView* view = openSlips();
+    view->setSlipPaper(ResultsView::SlipPaper::A4);
+    TextPages device;
+    QPainter painter(&device);
+    const int pages = view->paintSlipPages(painter, &device, QSizeF(device.width(), device.height()), [&] {
+        device.newPage();
+        return true;
+    });
+    painter.end();
+    ASSERT_GE(pages, 2);
+    ASSERT_EQ(device.pages.size(), pages);
+    for (int p = 0; p < pages; ++p) {
+        const QString& text = device.pages[p];
+        SCOPED_TRACE(text.left(300).toStdString());
+        EXPECT_TRUE(text.contains(QStringLiteral("第 %1 页，共 %2 页").arg(p + 1).arg(pages))) << "page " << p + 1;
+        EXPECT_TRUE(text.contains(QStringLiteral("投注单"))) << "page " << p + 1;
+        EXPECT_TRUE(text.contains(QStringLiteral("方案："))) << "page " << p + 1;
+        for (const char* column : {"序号", "玩法", "号码", "注数", "金额"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(column))) << column << " on page " << p + 1;
+    }
+    // Each slip's kind is printed once in all.
+    const QString all = device.pages.join(QLatin1Char(' '));
+    int kinds = 0;
+    for (const char* kind : {"直选复式", "直选单式", "组六复式", "组三复式", "组六单式", "组三单式"})
+        kinds += int(all.count(QString::fromUtf8(kind)));
+    EXPECT_EQ(kinds, int(view->slipLines().size()));
 }
 
 TEST_F(SlipTabTest, PdfExportGivesPagesOnA4AndOnAReceiptAndABadPathLosesNothing) {

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTimer>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -27,6 +31,10 @@
 #include "ui/widgets/window_fit.h"
 #include "ui/windows/history_window.h"
 #include "ui/windows/two_star_window.h"
+#include "ui/windows/combine_window.h"
+#include "ui/windows/diagnosis_dialog.h"
+#include "ui/windows/statistics_window.h"
+#include "support/random_state.h"
 
 namespace tarnel {
 namespace {
@@ -214,6 +222,115 @@ TEST_F(WindowFitTest, TheHistoryWindowFitsALaptopScreen) {
     }
 }
 
+// ---- every window on a laptop screen ----------------------------------------------
+
+// Whether a widget lies inside the scrolled part of a scroll area (a table's
+// cells, a scrolled page): cut there is scrolled, not lost.
+bool scrolledInside(QWidget* c) {
+    for (QWidget* p = c->parentWidget(); p && !p->isWindow(); p = p->parentWidget())
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(p->parentWidget()); area && area->viewport() == p) return true;
+    return false;
+}
+
+// Everything a window shows is whole: each visible control, label, table
+// and chart lies inside the window and inside every widget around it, and
+// a wrapped label has the height its words need. (The parts of a scroll
+// area itself, its headers and bars, go with it.)
+void expectNothingCut(QWidget* window, const std::string& where) {
+    int checked = 0;
+    for (QWidget* c : window->findChildren<QWidget*>()) {
+        if (!c->isVisible() || c->isWindow() || scrolledInside(c)) continue;
+        if (qobject_cast<QAbstractScrollArea*>(c->parentWidget())) continue;
+        const bool shows = qobject_cast<QAbstractButton*>(c) || qobject_cast<QLabel*>(c) ||
+                           qobject_cast<QAbstractScrollArea*>(c) || qobject_cast<QComboBox*>(c) ||
+                           qobject_cast<QLineEdit*>(c);
+        if (!shows) continue;
+        if (auto* l = qobject_cast<QLabel*>(c); l && l->text().isEmpty() && !l->pixmap()) continue;
+        ++checked;
+        const std::string name = c->metaObject()->className() + std::string(" ") + c->objectName().toStdString() +
+                                 (qobject_cast<QLabel*>(c) ? " \"" + qobject_cast<QLabel*>(c)->text().left(20).toStdString() + "\"" : "");
+        for (QWidget* p = c->parentWidget(); p; p = p->isWindow() ? nullptr : p->parentWidget())
+            EXPECT_TRUE(p->rect().contains(QRect(c->mapTo(p, QPoint(0, 0)), c->size())))
+                << name << " is cut by " << p->metaObject()->className() << " at " << where;
+        EXPECT_GT(c->height(), 0) << name << " has no room at " << where;
+        if (auto* l = qobject_cast<QLabel*>(c); l && l->wordWrap()) {
+            EXPECT_GE(l->height(), l->heightForWidth(l->width())) << name << " loses lines at " << where;
+        }
+    }
+    EXPECT_GT(checked, 0) << where;
+}
+
+TEST_F(WindowFitTest, EveryWindowFitsLaptopScreensWithNothingCut) {
+    // The history window with draws, rules and both backtests, its widest case.
+    MainConditions state;
+    testing::StateMaker make(7);
+    for (int r = 0; r < 6; ++r) state.rules.push_back(testing::randomRule(make, 30));
+    w.applyConditions(state);
+    w.openTwoStar();
+    HistoryWindow* h = w.openHistory();
+    QString draws;
+    for (int i = 0; i < 300; ++i) draws += QStringLiteral("%1 %2\n").arg(2024001 + i).arg((i * 37) % 1000, 3, 10, QLatin1Char('0'));
+    h->setHistoryText(draws);
+    h->rereadNow();
+    h->refreshBacktests();
+    auto* tabs = h->findChild<QTabWidget*>();
+    ASSERT_TRUE(tabs);
+
+    const std::vector<std::pair<const char*, QWidget*>> windows{
+        {"history", h},
+        {"combine", w.openCombine()},
+        {"guide", w.openGuide()},
+        {"results", w.openResults()},
+        {"two-star", w.openTwoStar()},
+        {"statistics", w.openStatistics()},
+        {"diagnosis", w.openDiagnosis()}};
+    for (const auto& [name, window] : windows) {
+        // Opened the first time through the screen fitting, like every window.
+        EXPECT_TRUE(window->property("tarnelFitted").toBool()) << name << " opens without fitting the screen";
+        for (QSize screen : {QSize(1366, 690), QSize(1024, 768)}) {
+            const QRect area(QPoint(0, 0), screen);
+            const QSize room(screen.width(), screen.height() - kTitleBarRoom);
+            const std::string at = std::string(name) + " at " + sizeText(screen).toStdString();
+            EXPECT_LE(window->minimumSizeHint().width(), room.width()) << at;
+            EXPECT_LE(window->minimumSizeHint().height(), room.height()) << at;
+            // As it would first open: larger than the screen and above it.
+            window->resize(1500, 1000);
+            window->move(-20, -40);
+            fitToArea(window, area);
+            QApplication::processEvents();
+            EXPECT_LE(window->width(), room.width()) << at;
+            EXPECT_LE(window->height(), room.height()) << at;
+            EXPECT_GE(window->x(), 0) << at;
+            EXPECT_GE(window->y(), 0) << at << ": the title bar is above the screen";
+            const int pages = window == h ? tabs->count() : 1;
+            for (int t = 0; t < pages; ++t) {
+                if (window == h) tabs->setCurrentIndex(t);
+                QApplication::processEvents();
+                expectNothingCut(window, at + " tab " + std::to_string(t));
+            }
+        }
+    }
+}
+
+// The print preview of the slips opens within the screen it is on.
+TEST_F(WindowFitTest, ThePrintPreviewOpensWithinTheScreen) {
+    get<MultiLineBox>("T_jichu_dadi")->setText(QStringLiteral("013 024 035"));
+    get<QPushButton>("C_guolv_ks")->click();
+    ResultsView* view = w.openResults();
+    QSize shown, room;
+    QTimer::singleShot(0, view, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_TRUE(dialog);
+        shown = dialog->size();
+        room = dialog->screen()->availableGeometry().size() - QSize(0, kTitleBarRoom);
+        dialog->close();
+    });
+    view->previewSlips();
+    ASSERT_TRUE(shown.isValid());
+    EXPECT_LE(shown.height(), room.height());
+    EXPECT_LE(shown.width(), room.width());
+}
+
 // ---- the results view after 转为组选 ---------------------------------------------------
 
 struct Forms {
@@ -363,6 +480,36 @@ TEST_F(WindowFitTest, Screenshots) {
     ResultsView* view = w.openResults();
     QTest::qWait(300);
     view->grab().save(QDir(folder).filePath(QStringLiteral("results-group-") + suffix));
+    // The guide's pictures of this release: the slips, the rules page, the
+    // two-star backtest and a combination of schemes.
+    view->findChild<QTabWidget*>(QStringLiteral("Tab_jg"))->setCurrentIndex(1);
+    QTest::qWait(300);
+    view->grab().save(QDir(folder).filePath(QStringLiteral("slips-") + suffix));
+    view->close();
+    MainConditions rules = w.conditions();
+    testing::StateMaker make(3);
+    for (int r = 0; r < 3; ++r) rules.rules.push_back(testing::randomRule(make, 20));
+    w.applyConditions(rules);
+    get<QPushButton>(indexedName(QStringLiteral("C_ding_anniu"), 9))->click();
+    QTest::qWait(300);
+    w.grab().save(QDir(folder).filePath(QStringLiteral("rules-") + suffix));
+    w.openTwoStar();
+    h = w.openHistory();
+    h->findChild<QTabWidget*>()->setCurrentIndex(2);
+    h->refreshBacktests();
+    QTest::qWait(500);
+    h->grab().save(QDir(folder).filePath(QStringLiteral("two-star-backtest-") + suffix));
+    h->close();
+    CombineWindow* combine = w.openCombine();
+    combine->addCurrentConditions();
+    const QString scheme = store.filePath(QStringLiteral("和尾.tarnel"));
+    MainConditions other;
+    other.sources.baseList = "013 024 035 046 112 123 134 145 156 167 178 189 224 235 246 257";
+    w.applyConditions(other);
+    w.saveSchemeFile(scheme);
+    combine->addSchemeFiles({scheme});
+    QTest::qWait(500);
+    combine->grab().save(QDir(folder).filePath(QStringLiteral("combine-") + suffix));
 }
 
 }  // namespace

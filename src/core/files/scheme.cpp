@@ -388,7 +388,8 @@ std::size_t firstHugeNumber(std::string_view bytes) {
 
 // Builds the document from the parser's events, refusing repeated keys
 // (they would silently hide one value) and deep nesting (it only costs) as
-// they come. Each event is constant work: the parser's own callback mode
+// they come, and keeping only what a scheme is read from. Each event is
+// constant work: the parser's own callback mode
 // looks through the whole parent array after every value it keeps, which
 // made a file of many objects in one array take minutes.
 class CheckedBuilder {
@@ -421,7 +422,13 @@ public:
     bool key(std::string& key) {
         if (!keys_.back().insert(key).second)
             throw Refusal{"方案文件中的键 " + inQuotes(key) + " 重复出现，无法确定用哪一个值。"};
-        slot_ = &(*open_.back())[key];
+        Json* object = open_.back();
+        slot_ = nullptr;
+        if (!object) return true;
+        Json& value = (*object)[key];
+        // Of the top level only the scheme's own members are read; any other
+        // is listed by its key alone, so its value is checked but not kept.
+        if (open_.size() > 1 || key == "format" || key == "version" || key == "Fmain" || key == "F2d") slot_ = &value;
         return true;
     }
 
@@ -431,7 +438,15 @@ public:
     }
 
 private:
-    // Places a value where the parser is: the whole document, the next
+    // Whether the next value is kept: not within a value that is not, nor
+    // inside a document that is an array (it is refused whatever it holds).
+    bool keeps() const {
+        if (open_.empty()) return true;
+        const Json* parent = open_.back();
+        if (!parent) return false;
+        return parent->is_array() ? open_.size() > 1 : slot_ != nullptr;
+    }
+    // Places a kept value where the parser is: the whole document, the next
     // element of the open array, or the value of the key just read.
     Json* place(Json&& value) {
         if (open_.empty()) {
@@ -447,18 +462,18 @@ private:
     }
     template <class T>
     bool add(T&& value) {
-        place(Json(std::forward<T>(value)));
+        if (keeps()) place(Json(std::forward<T>(value)));
         return true;
     }
     bool open(Json::value_t type) {
         if (open_.size() >= std::size_t(kMaxDepth)) throw Refusal{"方案文件的嵌套层数过多（超过 64 层），不是方案文件。"};
-        open_.push_back(place(Json(type)));
+        open_.push_back(keeps() ? place(Json(type)) : nullptr);
         if (type == Json::value_t::object) keys_.emplace_back();
         return true;
     }
 
     Json& root_;
-    std::vector<Json*> open_;  // the arrays and objects being filled, outermost first
+    std::vector<Json*> open_;  // the arrays and objects being read, outermost first (null: not kept)
     std::vector<std::set<std::string>> keys_;  // the keys read so far in each open object
     Json* slot_ = nullptr;
 };

@@ -25,18 +25,12 @@ namespace tarnel {
 
 namespace {
 
-const QString kSchemeFilter = QStringLiteral("Tarnel 方案 (*.tarnel);;所有文件 (*)");
-const QString kRecentKey = QStringLiteral("recentSchemes");
 constexpr int kRecentCount = 8;
 constexpr int kSettleMs = 100;
 constexpr int kLastWriteGapMs = 1000;  // never more than one write of last.tarnel a second
 
 const QString kRestorableNote = QStringLiteral("上次关闭时的条件已保存，可用 文件 → 恢复上次的条件 找回");
 
-bool isSchemePath(const QString& path) {
-    return path.endsWith(QString::fromUtf8(kSchemeExtension.data(), qsizetype(kSchemeExtension.size())),
-                         Qt::CaseInsensitive);
-}
 
 // What last.tarnel holds: no file, a scheme, or a file that is no scheme
 // (which a restore refuses with its reason).

@@ -157,4 +157,9 @@ FileBytes readWindowFile(const QString& path, std::size_t maxBytes) {
 
 #endif
 
+bool isSchemePath(const QString& path) {
+    return path.endsWith(QString::fromUtf8(kSchemeExtension.data(), qsizetype(kSchemeExtension.size())),
+                         Qt::CaseInsensitive);
+}
+
 }  // namespace tarnel

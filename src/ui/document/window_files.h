@@ -16,4 +16,11 @@ namespace tarnel {
 // missing or unreadable file, one larger than maxBytes).
 FileBytes readWindowFile(const QString& path, std::size_t maxBytes);
 
+// Whether a path names a scheme file (*.tarnel, in any case).
+bool isSchemePath(const QString& path);
+// The file dialogs' choice of scheme files.
+inline const QString kSchemeFilter = QStringLiteral("Tarnel 方案 (*.tarnel);;所有文件 (*)");
+// Where the settings keep the recently opened schemes.
+inline const QString kRecentKey = QStringLiteral("recentSchemes");
+
 }  // namespace tarnel

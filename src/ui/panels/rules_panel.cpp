@@ -22,8 +22,8 @@ namespace tarnel {
 
 namespace {
 
-enum Column { kSentenceColumn, kValuesColumn, kKillsColumn, kColumnCount };
-const char* const kHeaders[kColumnCount] = {"动态条件", "现在取值", "排除注数"};
+enum RuleColumn { kSentenceColumn, kValuesColumn, kRuleKillsColumn, kRuleColumnCount };
+const char* const kRuleHeaders[kRuleColumnCount] = {"动态条件", "现在取值", "排除注数"};
 
 const QString kNotReady = QStringLiteral("历史不足");
 
@@ -252,10 +252,10 @@ RulesPanel::RulesPanel(QObject* parent) : QObject(parent), frame_(makeStack()) {
     history->setToolTip(QStringLiteral("规则从开奖历史取值：打开开奖历史读入或修改开奖号码"));
     connect(history, &QPushButton::clicked, this, &RulesPanel::historyWanted);
 
-    table_ = new QTableWidget(0, kColumnCount, page);
+    table_ = new QTableWidget(0, kRuleColumnCount, page);
     table_->setObjectName(QStringLiteral("Grid_dongtai"));
-    for (int c = 0; c < kColumnCount; ++c)
-        table_->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(kHeaders[c])));
+    for (int c = 0; c < kRuleColumnCount; ++c)
+        table_->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(kRuleHeaders[c])));
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -263,7 +263,7 @@ RulesPanel::RulesPanel(QObject* parent) : QObject(parent), frame_(makeStack()) {
     table_->horizontalHeader()->setSectionResizeMode(kSentenceColumn, QHeaderView::Stretch);
     table_->horizontalHeader()->setSectionResizeMode(kValuesColumn, QHeaderView::Interactive);
     table_->setColumnWidth(kValuesColumn, 150);
-    table_->setColumnWidth(kKillsColumn, 70);
+    table_->setColumnWidth(kRuleKillsColumn, 70);
     table_->setMinimumHeight(60);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { editRule(row); });
     connect(table_, &QTableWidget::itemSelectionChanged, this, &RulesPanel::updateButtons);
@@ -344,7 +344,7 @@ void RulesPanel::showRules(const std::vector<PastDrawRule>& rules, const std::ve
         }
         table_->setItem(line, kValuesColumn, values);
         const int kills = i < rows.size() ? static_cast<int>(rows[i].effectiveKills().count()) : 0;
-        table_->setItem(line, kKillsColumn, cell(QString::number(kills), Qt::AlignRight | Qt::AlignVCenter));
+        table_->setItem(line, kRuleKillsColumn, cell(QString::number(kills), Qt::AlignRight | Qt::AlignVCenter));
     }
     selectRule(std::min(keep, static_cast<int>(rules_.size()) - 1));
     updateButtons();

@@ -33,11 +33,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <QFontMetricsF>
 #include <cmath>
 
 #include "ui/widgets/atomic_file.h"
 #include "ui/widgets/bar_chart.h"
 #include "ui/widgets/controls.h"
+#include "ui/widgets/window_fit.h"
 #include "ui/widgets/ui_services.h"
 #include "ui/widgets/price_settings.h"
 
@@ -541,8 +543,9 @@ QString ResultsView::slipHtml() {
                     .arg(slipBets())
                     .arg(fromStd(slipMoneyText(betCostFen(slipBets(), fen))));
     } else {
+        // The column names head the table on every page it runs over.
         html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">"
-                               "<tr><th>序号</th><th>玩法</th><th>号码</th><th>注数</th><th>金额</th></tr>");
+                               "<thead><tr><th>序号</th><th>玩法</th><th>号码</th><th>注数</th><th>金额</th></tr></thead>");
         int index = 0;
         for (const SlipLine& line : lines)
             html += QStringLiteral("<tr><td align=\"right\">%1</td><td>%2</td><td>%3</td>"
@@ -570,6 +573,9 @@ namespace {
 constexpr double kReceiptWidthMm = 80.0;
 constexpr double kReceiptMarginMm = 4.0;
 constexpr double kA4MarginMm = 15.0;
+// Room on a receipt strip beyond its text: the running head and the page
+// number, with some to spare.
+constexpr double kReceiptBandsMm = 24.0;
 
 }  // namespace
 
@@ -593,7 +599,7 @@ void ResultsView::setUpPrinter(QPrinter& printer) {
         const double mmPerPixel = 25.4 / (dpi > 0 ? dpi : 96.0);
         document.setTextWidth((kReceiptWidthMm - 2 * kReceiptMarginMm) / mmPerPixel);
         const double height =
-            std::clamp(document.size().height() * mmPerPixel + 2 * kReceiptMarginMm + 12.0, 60.0, 2000.0);
+            std::clamp(document.size().height() * mmPerPixel + 2 * kReceiptMarginMm + kReceiptBandsMm, 60.0, 2000.0);
         const QPageSize strip(QSizeF(kReceiptWidthMm, height), QPageSize::Millimeter, QStringLiteral("小票 80 毫米"),
                               QPageSize::ExactMatch);
         printer.setPageLayout(QPageLayout(strip, QPageLayout::Portrait,
@@ -607,23 +613,46 @@ void ResultsView::setUpPrinter(QPrinter& printer) {
 }
 
 bool ResultsView::renderSlips(QPrinter& printer) {
-    QTextDocument document;
-    // Laid out for the printer's resolution, page by page within its margins.
-    document.documentLayout()->setPaintDevice(&printer);
-    setUpSlipDocument(document);
     const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
-    const QSizeF page(area.width(), area.height());
-    document.setPageSize(page);
     QPainter painter;
     if (!painter.begin(&printer)) return false;
-    for (int p = 0; p < document.pageCount(); ++p) {
-        if (p > 0 && !printer.newPage()) return false;
+    if (paintSlipPages(painter, &printer, area.size(), [&printer] { return printer.newPage(); }) == 0) return false;
+    return painter.end();
+}
+
+int ResultsView::paintSlipPages(QPainter& painter, QPaintDevice* device, QSizeF page,
+                                const std::function<bool()>& newPage) {
+    QTextDocument document;
+    // Laid out for the device's resolution, page by page within its margins.
+    document.documentLayout()->setPaintDevice(device);
+    setUpSlipDocument(document);
+    // A band above each page for the running head, one below for its number.
+    QFont small = document.defaultFont();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    const QFontMetricsF metrics(small, device);
+    const double band = std::ceil(metrics.height() * 1.8);
+    const QSizeF body(page.width(), std::max(page.height() - 2 * band, page.height() / 2));
+    document.setPageSize(body);
+    const int pages = document.pageCount();
+    const QString head = QStringLiteral("投注单　方案：%1　%2 %3 注，合计 %4 元")
+                             .arg(schemeName(), slipMode() == SlipMode::Group ? QStringLiteral("组选") : QStringLiteral("直选"))
+                             .arg(slipBets())
+                             .arg(fromStd(slipMoneyText(betCostFen(slipBets(), priceFen()))));
+    for (int p = 0; p < pages; ++p) {
+        if (p > 0 && !newPage()) return 0;
         painter.save();
-        painter.translate(0, -p * page.height());
-        document.drawContents(&painter, QRectF(QPointF(0, p * page.height()), page));
+        painter.setFont(small);
+        painter.setPen(Qt::black);
+        const QRectF headRect(0, 0, page.width(), band);
+        painter.drawText(headRect, Qt::AlignLeft | Qt::AlignTop,
+                         metrics.elidedText(p == 0 ? head : head + QStringLiteral("（续）"), Qt::ElideRight, page.width()));
+        painter.drawText(QRectF(0, page.height() - band, page.width(), band), Qt::AlignHCenter | Qt::AlignBottom,
+                         QStringLiteral("第 %1 页，共 %2 页").arg(p + 1).arg(pages));
+        painter.translate(0, band - p * body.height());
+        document.drawContents(&painter, QRectF(QPointF(0, p * body.height()), body));
         painter.restore();
     }
-    return painter.end();
+    return pages;
 }
 
 bool ResultsView::writeSlipsPdf(const QString& path, QString* error) {
@@ -701,6 +730,7 @@ void ResultsView::previewSlips() {
     dialog.setWindowTitle(QStringLiteral("投注单打印预览"));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { renderSlips(*p); });
     dialog.resize(700, 800);
+    fitToScreen(&dialog);  // a 768-high screen has no room for 800
     dialog.exec();
 }
 

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QSizeF>
 #include <functional>
 #include <vector>
 
@@ -19,6 +20,8 @@ class QComboBox;
 class QDoubleSpinBox;
 class QHBoxLayout;
 class QLabel;
+class QPaintDevice;
+class QPainter;
 class QPrinter;
 class QPushButton;
 class QSpinBox;
@@ -97,6 +100,12 @@ public:
     void setUpPrinter(QPrinter& printer);
     // Prints the slips page by page; false when the printer could not be written.
     bool renderSlips(QPrinter& printer);
+    // Paints the slips with `painter` (on `device`, laid out for its
+    // resolution) in pages of `page` size, `newPage` starting each page after
+    // the first: every page under a running head that repeats the slips'
+    // heading, the table's column names at its top, and its number at its
+    // foot. The pages painted; 0 when a page could not be started.
+    int paintSlipPages(QPainter& painter, QPaintDevice* device, QSizeF page, const std::function<bool()>& newPage);
 
 private:
     void showSummary();

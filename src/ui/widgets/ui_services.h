@@ -45,6 +45,9 @@ public:
 };
 
 inline const QString kCopyFailedTitle = QStringLiteral("错误提示");
+// The titles of a message about a fault and of a notice or question.
+inline const QString kErrorTitle = QStringLiteral("错误提示");
+inline const QString kNoticeTitle = QStringLiteral("温情提示");
 inline const QString kCopyFailedText = QStringLiteral("本次复制出现错误，请再次复制！");
 
 class DesktopUiServices : public UiServices {

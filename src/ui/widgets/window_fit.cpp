@@ -6,9 +6,10 @@
 namespace tarnel {
 
 void fitToScreen(QWidget* window) {
-    const QScreen* screen = window->screen();
-    if (!screen) return;
-    const QRect avail = screen->availableGeometry();
+    if (const QScreen* screen = window->screen()) fitToArea(window, screen->availableGeometry());
+}
+
+void fitToArea(QWidget* window, const QRect& avail) {
     const QSize room(avail.width(), avail.height() - kTitleBarRoom);
     const QSize size = window->size().boundedTo(room).expandedTo(window->minimumSize());
     if (size != window->size()) window->resize(size);

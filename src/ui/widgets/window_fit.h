@@ -1,6 +1,7 @@
 #pragma once
 // Windows that fit the screen they open on.
 
+class QRect;
 class QWidget;
 
 namespace tarnel {
@@ -12,6 +13,8 @@ inline constexpr int kTitleBarRoom = 32;
 // Shrinks `window` (never below its minimum size) to the available area of
 // its screen, less a title bar, and moves it inside that area.
 void fitToScreen(QWidget* window);
+// The same within `area` (the available part of a screen).
+void fitToArea(QWidget* window, const QRect& area);
 
 // Shows a secondary window, fitted to its screen the first time, in front
 // of the others and active.

@@ -39,8 +39,6 @@ const QString CombineWindow::kToleranceKey = QStringLiteral("combine/tolerance")
 
 namespace {
 
-const QString kErrorTitle = QStringLiteral("错误提示");
-const QString kSchemeFilter = QStringLiteral("Tarnel 方案 (*.tarnel);;所有文件 (*)");
 // Stands for the main window's conditions in the remembered list (a
 // remembered path is always absolute, so it never reads like this).
 const QString kCurrentMarker = QStringLiteral(":当前条件");
@@ -50,10 +48,6 @@ constexpr int kFollowMs = 400;
 
 enum ListColumn { NameColumn, CountColumn, StateColumn, PathColumn };
 
-bool isSchemePath(const QString& path) {
-    return path.endsWith(QString::fromUtf8(kSchemeExtension.data(), qsizetype(kSchemeExtension.size())),
-                         Qt::CaseInsensitive);
-}
 
 QString entryName(const CombineWindow::Entry& e) {
     return e.isCurrent() ? kCurrentName : QFileInfo(e.path).completeBaseName();

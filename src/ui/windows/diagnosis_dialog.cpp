@@ -23,7 +23,7 @@ namespace tarnel {
 
 namespace {
 
-enum Column { kNumberColumn, kVerdictColumn, kCountColumn, kRowsColumn, kLastRunColumn, kColumnCount };
+enum DiagnosisColumn { kNumberColumn, kVerdictColumn, kCountColumn, kRowsColumn, kLastRunColumn, kDiagnosisColumnCount };
 
 // Whether two lists of rows added at run time rule out the same numbers by the same rows.
 bool sameRows(const std::vector<ExtraRow>& a, const std::vector<ExtraRow>& b) {
@@ -32,7 +32,7 @@ bool sameRows(const std::vector<ExtraRow>& a, const std::vector<ExtraRow>& b) {
     });
 }
 
-const char* const kHeaders[kColumnCount] = {"号码", "结果", "条件数/容错", "排除它的条件", "上次缩水"};
+const char* const kDiagnosisHeaders[kDiagnosisColumnCount] = {"号码", "结果", "条件数/容错", "排除它的条件", "上次缩水"};
 const QString kPrompt = QStringLiteral("输入一个或多个三位数号码，用空格、逗号等任意符号隔开，然后按“诊断”。");
 
 QString readingText(const NumberReading& r) {
@@ -101,10 +101,10 @@ DiagnosisDialog::DiagnosisDialog(ConditionsDocument& document, QWidget* parent)
     basis_->setObjectName(QStringLiteral("L_zhenduan_yiju"));
     basis_->setWordWrap(true);
 
-    table_ = new QTableWidget(0, kColumnCount, this);
+    table_ = new QTableWidget(0, kDiagnosisColumnCount, this);
     table_->setObjectName(QStringLiteral("Grid_zhenduan"));
-    for (int c = 0; c < kColumnCount; ++c)
-        table_->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(kHeaders[c])));
+    for (int c = 0; c < kDiagnosisColumnCount; ++c)
+        table_->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(kDiagnosisHeaders[c])));
     table_->horizontalHeaderItem(kCountColumn)
         ->setToolTip(QStringLiteral("排除这个号码的条件个数 / 容错；条件数不超过容错且在大底内的号码保留"));
     table_->verticalHeader()->hide();

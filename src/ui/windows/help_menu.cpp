@@ -12,6 +12,7 @@
 
 #include "ui/widgets/controls.h"
 #include "ui/widgets/ui_services.h"
+#include "ui/widgets/window_fit.h"
 #include "ui/panels/number_lists_panel.h"
 #include "ui/windows/main_window.h"
 #include "ui/windows/history_window.h"
@@ -77,9 +78,7 @@ QWidget* MainWindow::openGuide() {
     // From a box whose hint sends the player here: straight to the conditions.
     if (QWidget* focus = focusWidget(); focus && lists_->guideHintBoxes().contains(focus))
         guideText_->scrollToAnchor(QStringLiteral("conditions"));
-    guide_->show();
-    guide_->raise();
-    guide_->activateWindow();
+    bringToFront(guide_);  // fitted to the screen, its title bar in sight, the first time
     return guide_;
 }
 

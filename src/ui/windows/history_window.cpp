@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFont>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -44,6 +45,7 @@
 #include "ui/document/window_files.h"
 #include "core/analysis/walk_forward.h"
 #include "ui/windows/search_tab.h"
+#include "ui/windows/history_file_reading.h"
 #include "ui/windows/trend_view.h"
 #include "core/files/scheme.h"
 #include "core/rules/pair_step_kills.h"
@@ -52,8 +54,6 @@
 namespace tarnel {
 namespace {
 
-const QString kErrorTitle = QStringLiteral("错误提示");
-const QString kNoticeTitle = QStringLiteral("温情提示");
 const QString kHistoryFilter = QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)");
 constexpr int kRereadPauseMs = 300;
 // A reading that takes longer than this shows a busy bar.
@@ -66,7 +66,6 @@ constexpr qint64 kBigFileBytes = qint64(1) << 20;
 // A history takes at most kHistoryMaxBytes in UTF-8 from any source (a
 // paste, a file, the remembered file), as tarnel-cli reads it.
 QString historyLimitText() { return QStringLiteral("%1 MB").arg(kHistoryMaxBytes >> 20); }
-QString megabytes(std::size_t bytes) { return QString::number(double(bytes) / double(1 << 20), 'f', 1) + QStringLiteral(" MB"); }
 
 QString storageBlockedReason() {
     return QStringLiteral("保存的开奖历史无法读取，也无法改名保留，为免覆盖，本次不自动保存。");
@@ -189,6 +188,7 @@ QString moneySentence(const BacktestFigures& f) {
 
 // The kills chart's least height (rules ask for more).
 constexpr int kKillsChartMinHeight = 120;
+constexpr int kKillsChartRulesMaxHeight = 160;
 
 }  // namespace
 
@@ -623,7 +623,7 @@ void BacktestView::fillChart(const BacktestFigures& f) {
     chart_->setCaptionWidth(f.ruleNames.empty() ? 0 : std::max(120, chart_->width() * 2 / 5));
     // Rule sentences are long: with rules the chart asks for room to show every one.
     chart_->setMinimumHeight(f.ruleNames.empty() ? kKillsChartMinHeight
-                                                 : std::min(240, std::max(kKillsChartMinHeight, 64 + 22 * int(names.size()))));
+                                                 : std::min(kKillsChartRulesMaxHeight, std::max(kKillsChartMinHeight, 64 + 22 * int(names.size()))));
     if (names.isEmpty()) {
         chart_->clearBars();
         chart_->setTitle(b.draws.empty() ? QStringLiteral("没有可验证的开奖号码")
@@ -1085,9 +1085,11 @@ QWidget* HistoryWindow::buildInputTab() {
     busyLayout->addWidget(bar);
     busy_->hide();
     connect(busyTimer_, &QTimer::timeout, busy_, &QWidget::show);
+    opening_ = new HistoryReadingBar(page);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(status_, 1);
     bottom->addWidget(busy_);
+    bottom->addWidget(opening_);
     layout->addLayout(bottom);
     return page;
 }
@@ -1111,6 +1113,20 @@ void HistoryWindow::rereadNow() {
     dirty_ = false;
     readAgain_ = checkAgain_ = false;
     applyReading(doHistoryJob(job(true)));
+}
+
+bool HistoryWindow::readTurning() {
+    rereadTimer_->stop();
+    startJob(true);
+    const QPointer<HistoryWindow> alive(this);
+    QEventLoop loop;
+    // After readingFinished, which may start the next job.
+    connect(reader_, &QFutureWatcherBase::finished, &loop, [this, &loop] {
+        if (!isReading()) loop.quit();
+    });
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    if (isReading()) loop.exec();
+    return bool(alive);
 }
 
 bool HistoryWindow::isReading() const { return reader_->isRunning() || readAgain_ || checkAgain_; }
@@ -1311,60 +1327,27 @@ void HistoryWindow::showQuality() {
 QString HistoryWindow::qualityText() const { return quality_->isHidden() ? QString() : quality_->text(); }
 
 bool HistoryWindow::openHistoryFile(const QString& path) {
-    const QFileInfo info(path);
-    const bool big = info.size() >= kBigFileBytes;
-    if (big) QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restoreCursor = [big] {
-        if (big) QApplication::restoreOverrideCursor();
-    };
-    const FileBytes file = readWindowFile(path, kHistoryMaxBytes);
-    if (!file.bytes) {
-        restoreCursor();
-        services_.showMessage(this, kErrorTitle, fromStd(file.error));
-        return false;
-    }
-    const std::string& bytes = *file.bytes;
-    // Read as tarnel-cli reads a history: a file that is no text, or a scheme, is refused.
-    if (const HistoryFileKind kind = historyFileKind(bytes); kind != HistoryFileKind::Text) {
-        restoreCursor();
-        services_.showMessage(
-            this, kErrorTitle,
-            kind == HistoryFileKind::Scheme
-                ? QStringLiteral("“%1”是方案文件，不是开奖历史，没有打开。\r\n要使用这个方案，请在主窗口用“文件 → 打开方案”打开它。")
-                      .arg(info.fileName())
-                : QStringLiteral("“%1”不是文本文件，没有打开。\r\n请选择每行一期开奖号码的文本文件。").arg(info.fileName()));
-        return false;
-    }
-    bool converted = false;
-    const std::string utf8 = decodeHistoryText(bytes, &converted);
-    if (utf8.size() > kHistoryMaxBytes) {
-        restoreCursor();
-        services_.showMessage(this, kErrorTitle,
-                              QStringLiteral("“%1”按 GB18030 转为 UTF-8 后有 %2，超过开奖历史 %3 的上限，没有打开。")
-                                  .arg(info.fileName(), megabytes(utf8.size()), historyLimitText()));
-        return false;
-    }
-    const History read = readHistoryText(utf8);
-    if (read.draws.empty()) {
-        restoreCursor();
-        services_.showMessage(this, kErrorTitle,
-                              QStringLiteral("“%1”中没有读到开奖号码，框中的内容没有改变。\r\n"
-                                             "每行应有三位开奖号码，如“2026001 2026-01-01 5 8 2”。")
-                                  .arg(info.fileName()));
+    // Read, decoded and counted on a worker: the window goes on meanwhile,
+    // and 取消 leaves the box and the draws as they were.
+    if (opening_->isVisible()) return false;  // one file at a time
+    const QString name = QFileInfo(path).fileName();
+    const QPointer<HistoryWindow> alive(this);
+    std::optional<HistoryFileReading> read = opening_->follow(name, readHistoryFileAway(path));
+    if (!alive || !read) return false;
+    if (!read->error.isEmpty()) {
+        services_.showMessage(this, kErrorTitle, read->error);
         return false;
     }
     if (!historyText().trimmed().isEmpty() &&
         !services_.askYesNo(this, kNoticeTitle,
-                            QStringLiteral("用“%1”的 %2 期开奖号码替换框中现有的开奖历史吗？")
-                                .arg(info.fileName())
-                                .arg(read.draws.size()))) {
-        restoreCursor();
+                            QStringLiteral("用“%1”的 %2 期开奖号码替换框中现有的开奖历史吗？").arg(name).arg(read->draws)))
         return false;
-    }
-    text_->setText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
-    rereadNow();
-    restoreCursor();
-    if (converted)
+    const bool big = read->text.size() >= kBigFileBytes;
+    if (big) QApplication::setOverrideCursor(Qt::WaitCursor);
+    text_->setText(std::exchange(read->text, QString()));
+    if (big) QApplication::restoreOverrideCursor();
+    if (!readTurning()) return false;  // the window went meanwhile
+    if (read->converted)
         status_->setText(status_->text() + QStringLiteral("（文件不是 UTF-8，已按 GB18030 读取。）"));
     return true;
 }
@@ -1383,6 +1366,8 @@ bool HistoryWindow::pasteFits(const QString& inserted) {
                               .arg(historyLimitText(), megabytes(after)));
     return false;
 }
+
+void HistoryWindow::cancelOpening() { opening_->cancel(); }
 
 void HistoryWindow::openHistory() {
     const QString path = services_.chooseOpenPath(this, QStringLiteral("打开开奖历史"), kHistoryFilter);

@@ -37,6 +37,7 @@ namespace tarnel {
 class BarChart;
 class ConditionsDocument;
 class MoneyChart;
+class HistoryReadingBar;
 class MultiLineBox;
 class TrendView;
 class UiServices;
@@ -223,7 +224,11 @@ public:
     static void readRememberedInto(ConditionsDocument& document);
 
     // Opens a history file into the box; on any fault one message and the box keeps its text.
+    // The file is read away from the window's thread, with its progress and
+    // 取消 shown; the call returns once it is read (or cancelled: false).
     bool openHistoryFile(const QString& path);
+    // Cancels the opening of a file under way, as its 取消 button does.
+    void cancelOpening();
     void openHistory();  // with the file dialog
     // Empties the box and the remembered history after asking.
     void clearHistory();
@@ -263,6 +268,9 @@ private:
     HistoryJob job(bool read);
     void startReading();
     void startJob(bool read);
+    // Reads the box away from the window's thread, the event loop turning
+    // until the reading is shown; false when the window went meanwhile.
+    bool readTurning();
     void readingFinished();
     void applyReading(HistoryReading reading);
     void showBacktests(HistoryReading& reading);
@@ -299,6 +307,7 @@ private:
     quint64 readGeneration_ = 0;         // of the newest reading begun
     quint64 checkGeneration_ = 0;        // of the newest check begun
     QWidget* busy_ = nullptr;           // the busy caption and bar
+    HistoryReadingBar* opening_ = nullptr;  // a file being opened, with 取消
     BacktestView* mainView_ = nullptr;
     BacktestView* twoStarView_ = nullptr;
     bool takingHistory_ = false;         // handing a reading's draws to the document

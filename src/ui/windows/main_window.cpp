@@ -34,6 +34,7 @@
 #include "ui/widgets/results_view.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/results_view.h"
+#include "ui/document/window_files.h"
 #include "ui/widgets/window_fit.h"
 #include "ui/widgets/text_menu.h"
 #include "ui/widgets/ui_services.h"
@@ -59,12 +60,7 @@ const char* const kTabCaptions[] = {"杀直选", "杀垃圾复式", "杀2码组�
 const char* const kPageCaptions[] = {"杀直选",    "垃圾复式", "杀2码", "必出2码",  "交集工具", "定位杀2码",
                                      "定位2码", "其它",     "位置匹配", "定位容对", "动态条件"};
 
-const QString kRecentKey = QStringLiteral("recentSchemes");
 
-bool isSchemePath(const QString& path) {
-    return path.endsWith(QString::fromUtf8(kSchemeExtension.data(), qsizetype(kSchemeExtension.size())),
-                         Qt::CaseInsensitive);
-}
 
 }  // namespace
 
@@ -712,9 +708,7 @@ DiagnosisDialog* MainWindow::openDiagnosis() {
 
 CombineWindow* MainWindow::openCombine() {
     if (!combine_) combine_ = new CombineWindow(document_, this);
-    combine_->show();
-    combine_->raise();
-    combine_->activateWindow();
+    bringToFront(combine_);
     return combine_;
 }
 

@@ -20,10 +20,10 @@ namespace tarnel {
 
 namespace {
 
-enum Column { kRowColumn, kNameColumn, kKillsColumn, kPoolKillsColumn, kColumnCount };
+enum StatisticsColumn { kRowColumn, kNameColumn, kKillsColumn, kPoolKillsColumn, kStatisticsColumnCount };
 
-const char* const kHeaders[kColumnCount] = {"序号", "条件", "单独排除", "大底内排除"};
-const char* const kHeaderTips[kColumnCount] = {
+const char* const kStatisticsHeaders[kStatisticsColumnCount] = {"序号", "条件", "单独排除", "大底内排除"};
+const char* const kHeaderTips[kStatisticsColumnCount] = {
     "条件在缩水中的先后次序",
     "设置了内容的条件（复式输入、大底号码是大底的来源）",
     "这个条件单独使用时，从全部 1000 注中排除的注数",
@@ -83,10 +83,10 @@ StatisticsWindow::StatisticsWindow(ConditionsDocument& document, QWidget* parent
     basis_ = new QLabel(this);
     basis_->setObjectName(QStringLiteral("L_tongji_yiju"));
 
-    table_ = new QTableWidget(0, kColumnCount, this);
+    table_ = new QTableWidget(0, kStatisticsColumnCount, this);
     table_->setObjectName(QStringLiteral("Grid_tongji"));
-    for (int c = 0; c < kColumnCount; ++c) {
-        auto* header = new QTableWidgetItem(QString::fromUtf8(kHeaders[c]));
+    for (int c = 0; c < kStatisticsColumnCount; ++c) {
+        auto* header = new QTableWidgetItem(QString::fromUtf8(kStatisticsHeaders[c]));
         header->setToolTip(QString::fromUtf8(kHeaderTips[c]));
         table_->setHorizontalHeaderItem(c, header);
     }
@@ -124,8 +124,8 @@ StatisticsWindow::StatisticsWindow(ConditionsDocument& document, QWidget* parent
     // The pool kills first: the whole-pool counts of a base list dwarf them.
     chartColumn_ = new QComboBox(this);
     chartColumn_->setObjectName(QStringLiteral("Combo_tongji_tubiao"));
-    chartColumn_->addItem(QString::fromUtf8(kHeaders[kPoolKillsColumn]), int(kPoolKillsColumn));
-    chartColumn_->addItem(QString::fromUtf8(kHeaders[kKillsColumn]), int(kKillsColumn));
+    chartColumn_->addItem(QString::fromUtf8(kStatisticsHeaders[kPoolKillsColumn]), int(kPoolKillsColumn));
+    chartColumn_->addItem(QString::fromUtf8(kStatisticsHeaders[kKillsColumn]), int(kKillsColumn));
     connect(chartColumn_, &QComboBox::currentIndexChanged, this, &StatisticsWindow::rebuildChart);
     auto* chartLabel = new QLabel(QStringLiteral("图表显示"), this);
     chartLabel->setBuddy(chartColumn_);

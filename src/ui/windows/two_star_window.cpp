@@ -89,8 +89,8 @@ constexpr std::array<GridRow, 11> kGridRows = {{
     {PairGrid::Road, 0, 8, -1},
 }};
 
-constexpr int kCellWidth = 24;
-constexpr int kCellHeight = 22;
+constexpr int kPairCellWidth = 24;
+constexpr int kPairCellHeight = 22;
 
 // The font of the result box, or the nearest installed CJK font.
 QFont resultFont() {
@@ -185,7 +185,7 @@ TwoStarWindow::TwoStarWindow(ConditionsDocument& document, QWidget* mainWindow)
 ToggleButton* TwoStarWindow::gridButton(PairGrid grid, int index, QWidget* parent) {
     auto* b = new ToggleButton(indexedName(QString::fromLatin1(gridName(grid)), index),
                                fromStd(gridCaption(grid, index)), selectedColor(grid), colors::kTwoStarNormal, parent);
-    b->setFixedSize(grid == PairGrid::Shape ? 2 * kCellWidth - 4 : kCellWidth, kCellHeight);
+    b->setFixedSize(grid == PairGrid::Shape ? 2 * kPairCellWidth - 4 : kPairCellWidth, kPairCellHeight);
     b->setFocusPolicy(Qt::TabFocus);
     auto& buttons = grids_[static_cast<std::size_t>(grid)];
     buttons.resize(static_cast<std::size_t>(gridSize(grid)));
@@ -197,7 +197,7 @@ QPushButton* TwoStarWindow::rowButton(int index, QWidget* parent) {
     auto* b = makeButton(indexedName(QStringLiteral("C_2d_lcs"), index),
                          index % 2 == 0 ? QStringLiteral("全") : QStringLiteral("清"), colors::kTwoStarNormal,
                          parent);
-    b->setFixedSize(kCellWidth, kCellHeight);
+    b->setFixedSize(kPairCellWidth, kPairCellHeight);
     b->setFocusPolicy(Qt::TabFocus);
     connect(b, &QPushButton::clicked, this, [this, index] { applyRow(index); });
     rowButtons_[static_cast<std::size_t>(index)] = b;
@@ -225,13 +225,13 @@ QWidget* TwoStarWindow::buildBankerFrame() {
     hint->setObjectName(indexedName(QStringLiteral("Label8"), 0));
     hint->setWordWrap(true);
     grid->addWidget(hint, 4, 0, 1, 15);
-    grid->setColumnMinimumWidth(10, kCellWidth + 6);
+    grid->setColumnMinimumWidth(10, kPairCellWidth + 6);
 
     // The repeat option and the help button sit on the frame's top edge, after its caption.
     countRepeats_ = makeCheck(QStringLiteral("Check_danma_jc"), QStringLiteral("胆码计重"), frame);
     auto* help = makeButton(indexedName(QStringLiteral("C_2d_shuoming"), 0), kHelpTitle,
                             colors::kTwoStarNormal, frame);
-    help->setFixedHeight(kCellHeight - 2);
+    help->setFixedHeight(kPairCellHeight - 2);
     help->setFixedWidth(help->fontMetrics().horizontalAdvance(kHelpTitle) + 16);
     connect(help, &QPushButton::clicked, this,
             [this] { services_.showMessage(this, kHelpTitle, helpText_->text()); });
