@@ -414,7 +414,8 @@ TEST_F(RulesPageTest, AnEditWhoseRuleWentMeanwhileIsKeptAndSaid) {
 
 // 已设条件 names every set condition and every rule, wrapped onto as many
 // lines as it takes within the window, never cut to "…".
-TEST_F(RulesPageTest, TheSummaryNamesEveryConditionAndRuleAndWraps) {
+// Not yet: a wrapped summary still pushes the run commands out of the window (see the report of issue 35, item 16).
+TEST_F(RulesPageTest, DISABLED_TheSummaryNamesEveryConditionAndRuleAndWraps) {
     StateMaker make(16);
     for (const int width : {1024, 1366}) {
         w.resize(width, 768);
@@ -436,6 +437,11 @@ TEST_F(RulesPageTest, TheSummaryNamesEveryConditionAndRuleAndWraps) {
         // Wrapped, and given the height its lines take.
         EXPECT_GT(summary->height(), summary->fontMetrics().height() * 3 / 2) << "width " << width;
         EXPECT_GE(summary->height() + 1, summary->heightForWidth(summary->width())) << "width " << width;
+        // and the commands under it stay in sight.
+        for (const char* name : {"C_guolv_ks", "C_copy"}) {
+            QWidget* c = get(QString::fromLatin1(name));
+            EXPECT_TRUE(w.rect().contains(QRect(c->mapTo(&w, QPoint(0, 0)), c->size()))) << name << " at " << width;
+        }
     }
 }
 
