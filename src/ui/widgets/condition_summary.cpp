@@ -14,6 +14,7 @@ namespace {
 const QString kSummaryPrefix = QStringLiteral("已设条件：");
 const QString kNoCondition = QStringLiteral("已设条件：无");
 const QString kSeparator = QStringLiteral("、");
+const QString kMore = QStringLiteral("…");
 const QColor kDotColor(0xD0, 0x40, 0x00);
 const QString kLinkStyle = QStringLiteral("color:#1A4FA0;text-decoration:none");
 const char* const kDotName = "tabMark";  // for a look at the widget tree; never looked up
@@ -75,11 +76,8 @@ ConditionSummary::ConditionSummary(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("L_yishe_tiaojian"));
     setTextFormat(Qt::RichText);
     setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    // Every name shows: a long list (rules read as whole sentences) wraps onto more lines.
-    setWordWrap(true);
-    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    policy.setHeightForWidth(true);
-    setSizePolicy(policy);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setWordWrap(false);
     connect(this, &QLabel::linkActivated, this, [this](const QString& link) {
         bool ok = false;
         const int page = link.mid(5).toInt(&ok);  // "page:N"
@@ -111,9 +109,20 @@ void ConditionSummary::relayout() {
         setText(kNoCondition);
         return;
     }
+    // As many names as fit on the line, then "…".
+    const QFontMetrics metrics(font());
+    const int room = width() - 4;
+    QString plain = kSummaryPrefix;
     QString html = kSummaryPrefix.toHtmlEscaped();
     for (std::size_t i = 0; i < set_.size(); ++i) {
         const QString name = fromStd(set_[i].name);
+        const QString piece = (i ? kSeparator : QString()) + name;
+        const bool last = i + 1 == set_.size();
+        if (metrics.horizontalAdvance(plain + piece + (last ? QString() : kMore)) > room && i > 0) {
+            html += kMore;
+            break;
+        }
+        plain += piece;
         if (i) html += kSeparator;
         if (set_[i].page >= 0)
             html += QStringLiteral("<a href=\"page:%1\" style=\"%2\">%3</a>")

@@ -1,8 +1,7 @@
 #pragma once
 // Conditions out of sight: the mark on a tab button whose page holds a set
-// condition, and the summary of the set conditions under the result (every
-// one named, the rules too, wrapped onto as many lines as it takes), whose
-// names lead to their pages.
+// condition, and the one-line summary of the set conditions under the
+// result, whose names lead to their pages.
 
 #include <QLabel>
 #include <QPushButton>
@@ -35,7 +34,7 @@ public:
     explicit ConditionSummary(QWidget* parent = nullptr);
 
     void setConditions(std::vector<SetCondition> set);
-    // The whole summary as plain text.
+    // The whole line as plain text, however much of it fits.
     QString summaryText() const;
 
 signals:
