@@ -10,7 +10,8 @@
 # tests use: Core, Gui, Widgets, PrintSupport, Concurrent, Test, Sql with the
 # SQLite plugin (SQLite itself from Debian's sqlite3 source), Network, and
 # the windows, offscreen and minimal platform plugins; OpenGL stays dynamic
-# (the windows plugin of this Qt does not build without it). Tablet events
+# (the windows plugin of this Qt does not build without it), and so does
+# Direct2D (without it PrintSupport misses a DirectWrite symbol). Tablet events
 # are left out: Debian's source lacks the wintab headers they need.
 #
 # --check: prints the folder and succeeds only when the build is there.
@@ -41,14 +42,13 @@ qt_options=(
   -DFEATURE_sql_odbc=OFF -DFEATURE_sql_psql=OFF -DFEATURE_sql_mysql=OFF
   -DFEATURE_sql_oci=OFF -DFEATURE_sql_ibase=OFF -DFEATURE_sql_db2=OFF
   -DFEATURE_network=ON -DFEATURE_openssl=OFF
-  -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_direct2d=OFF -DFEATURE_vulkan=OFF
+  -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_vulkan=OFF
   -DFEATURE_icu=OFF -DFEATURE_glib=OFF
   -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF
   -DFEATURE_system_png=OFF -DFEATURE_system_freetype=OFF -DFEATURE_system_doubleconversion=OFF
 )
 sqlite_cflags=(-O2 -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_COLUMN_METADATA -DSQLITE_ENABLE_FTS5
                -DSQLITE_ENABLE_RTREE -DSQLITE_OMIT_LOAD_EXTENSION)
-qcp_version=$(sed -n 's/^Version: *//p' "$sources/qcustomplot/../qcustomplot/debian/changelog" 2>/dev/null | head -n1 || true)
 hash=$(printf '%s\n' "$qt_version" "${qt_options[@]}" "${sqlite_cflags[@]}" \
   "$(cat cmake/mingw-w64-x86_64-posix.cmake cmake/mingw-w64-x86_64-posix-shared.cmake)" | sha256sum | cut -c1-10)
 prefix=$cache_root/qt-$qt_upstream-mingw64-shared-release-$hash

@@ -118,7 +118,8 @@ QString BarChart::wrapped(const QString& caption) const {
                     cut = k + 1;
                     break;
                 }
-            lines << line.left(cut).trimmed();
+            const QString done = line.left(cut).trimmed();
+            if (!done.isEmpty()) lines << done;
             line = line.mid(cut);
         }
         line += piece;

@@ -105,7 +105,8 @@ QCPGraph* MoneyChart::line(const QString& name) const {
 }
 
 QString MoneyChart::pointText(const QPointF& pos) const {
-    if (isEmpty() || !axisRect()->rect().contains(pos.toPoint())) return {};
+    // The first and last draws lie on the plot's edges: a few pixels beside them count too.
+    if (isEmpty() || !axisRect()->rect().adjusted(-4, 0, 4, 0).contains(pos.toPoint())) return {};
     const double x = xAxis->pixelToCoord(pos.x());
     // The nearest point drawn.
     const auto it = std::lower_bound(points_.draw.begin(), points_.draw.end(), x);
