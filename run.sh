@@ -4,5 +4,5 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
-scripts/build.sh --target tarnel build -DCMAKE_BUILD_TYPE=Release -DTARNEL_WERROR=OFF
+TARNEL_NO_CCACHE=1 scripts/build.sh --target tarnel build -DCMAKE_BUILD_TYPE=Release -DTARNEL_WERROR=OFF
 exec build/tarnel "$@"
