@@ -8,7 +8,9 @@
 #include <cstddef>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's own count (its header comes with clang's runtime only; GCC's
+// runtime exports the same function).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #elif defined(_WIN32)
 #include <malloc.h>
 #else
