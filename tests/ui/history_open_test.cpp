@@ -30,7 +30,7 @@ protected:
         QByteArray bytes;
         bytes.reserve(qsizetype(megabytes) << 20);
         for (int i = 0; bytes.size() < (qsizetype(megabytes) << 20); ++i) {
-            bytes += QByteArray::number(2000000 + i) + ' ' + QByteArray::fromStdString(numberText((i * 7919) % 1000, 3)) + "\r\n";
+            bytes += QByteArray::number(2000000 + i) + ' ' + QByteArray::fromStdString(numberText(int((qint64(i) * 7919) % 1000), 3)) + "\r\n";
             if (i % 97 == 0) bytes += "\r\n";
         }
         const QString path = store.filePath(name);

@@ -77,7 +77,11 @@ ConditionsDocument::ConditionsDocument(UiServices& services, QObject* parent)
     connect(&undoStack_, &QUndoStack::cleanChanged, this, &ConditionsDocument::stepsChanged);
 }
 
-ConditionsDocument::~ConditionsDocument() = default;
+ConditionsDocument::~ConditionsDocument() {
+    // The stack clears itself as it goes and says so: by then the windows
+    // that listen may be half gone, so nothing more is said.
+    undoStack_.blockSignals(true);
+}
 
 void ConditionsDocument::start() {
     connect(&mainBinding_, &StateBinding::changed, this, [this] {
