@@ -1125,7 +1125,13 @@ bool HistoryWindow::readTurning() {
         if (!isReading()) loop.quit();
     });
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    if (isReading()) loop.exec();
+    while (alive) {
+        if (isReading()) loop.exec();
+        // A worker can be done before its watcher has said so: that word is
+        // still on its way, and the reading is taken only with it.
+        if (alive) QCoreApplication::sendPostedEvents(reader_, QEvent::FutureCallOut);
+        if (!alive || !isReading()) break;
+    }
     return bool(alive);
 }
 
