@@ -102,9 +102,10 @@ cmake --install "$build/qt" >>"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
 
 # ---- QCustomPlot: one library for the charts ----
 echo "windows-qt: QCustomPlot"
+rm -rf "$build/qcustomplot"
 "${low[@]}" cmake -S "$root/cmake/qcustomplot" -B "$build/qcustomplot" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_PREFIX_PATH="$prefix" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" "${launcher[@]}" \
+  -DCMAKE_TOOLCHAIN_FILE="$prefix/lib/cmake/Qt6/qt.toolchain.cmake" -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" \
+  -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
   -DTARNEL_QCUSTOMPLOT_SOURCE="$sources/qcustomplot" >>"$log" 2>&1 || { tail -n 40 "$log"; exit 1; }
 "${low[@]}" cmake --build "$build/qcustomplot" >>"$log" 2>&1 || { tail -n 40 "$log"; exit 1; }
 cmake --install "$build/qcustomplot" >>"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }

@@ -63,6 +63,8 @@ QString lastFileStamp() {
 
 ConditionsDocument::ConditionsDocument(UiServices& services, QObject* parent)
     : QObject(parent), services_(services), history_(std::make_shared<const History>()) {
+    const QByteArray key = QSettings().value(QStringLiteral("draws/lottery")).toString().toLatin1();
+    lottery_ = lotteryFromKey(std::string_view(key.constData(), std::size_t(key.size()))).value_or(Lottery::Fc3d);
     settleTimer_ = new QTimer(this);
     settleTimer_->setSingleShot(true);
     settleTimer_->setInterval(kSettleMs);
@@ -337,6 +339,14 @@ std::shared_ptr<const History> ConditionsDocument::setHistory(std::shared_ptr<co
     emit historyChanged();
     if (!main_.rules.empty()) emit rulesChanged();
     return old;
+}
+
+void ConditionsDocument::setLottery(Lottery lottery) {
+    if (lottery == lottery_) return;
+    lottery_ = lottery;
+    QSettings().setValue(QStringLiteral("draws/lottery"), QString::fromLatin1(lotteryKey(lottery).data(),
+                                                                              qsizetype(lotteryKey(lottery).size())));
+    emit lotteryChanged(lottery);
 }
 
 // ---- the scheme file --------------------------------------------------------------------

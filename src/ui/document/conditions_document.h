@@ -17,6 +17,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/files/draw_sources.h"
 #include "core/files/history.h"
 #include "core/files/scheme.h"
 #include "core/rules/number_pool.h"
@@ -139,6 +140,12 @@ public:
     // caller may free a large history away from this thread).
     std::shared_ptr<const History> setHistory(std::shared_ptr<const History> history);
 
+    // ---- the lottery the past draws are of (开奖历史's choice, kept in the
+    // setting "draws/lottery"): the rules, backtests, trends, combining,
+    // the search and the slips follow it.
+    Lottery lottery() const { return lottery_; }
+    void setLottery(Lottery lottery);
+
     // ---- the scheme file
     QString schemePath() const { return schemePath_; }
     // True when a scheme file is open and its conditions changed since it was opened or saved.
@@ -223,6 +230,8 @@ signals:
     void recentChanged();
     // The past draws changed.
     void historyChanged();
+    // The chosen lottery changed.
+    void lotteryChanged(tarnel::Lottery lottery);
     // The rule list changed (edited, opened, cleared, brought back), or
     // what the rules take from the history did.
     void rulesChanged();
@@ -304,6 +313,7 @@ private:
     int runCount_ = 0;
     bool followPending_ = false;  // `ran` is posted and not yet said
     std::shared_ptr<const History> history_;
+    Lottery lottery_ = Lottery::Fc3d;
     std::optional<std::vector<int>> pastDraws_;  // history_ in time order, once asked for
     std::optional<std::vector<ExtraRow>> ruleRows_;
     std::vector<PastDrawRule> ruleRowsOf_;       // the rules ruleRows_ was made from
