@@ -1,6 +1,9 @@
 #include "ui/widgets/condition_summary.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QScrollBar>
+#include <algorithm>
 #include <QPainter>
 #include <QPushButton>
 
@@ -14,7 +17,6 @@ namespace {
 const QString kSummaryPrefix = QStringLiteral("已设条件：");
 const QString kNoCondition = QStringLiteral("已设条件：无");
 const QString kSeparator = QStringLiteral("、");
-const QString kMore = QStringLiteral("…");
 const QColor kDotColor(0xD0, 0x40, 0x00);
 const QString kLinkStyle = QStringLiteral("color:#1A4FA0;text-decoration:none");
 const char* const kDotName = "tabMark";  // for a look at the widget tree; never looked up
@@ -76,53 +78,27 @@ ConditionSummary::ConditionSummary(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("L_yishe_tiaojian"));
     setTextFormat(Qt::RichText);
     setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    setWordWrap(false);
+    setWordWrap(true);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     connect(this, &QLabel::linkActivated, this, [this](const QString& link) {
         bool ok = false;
         const int page = link.mid(5).toInt(&ok);  // "page:N"
         if (ok && page >= 0 && page <= kRulesPage) emit pageRequested(page);
     });
-    relayout();
+    setText(kNoCondition);
 }
 
 void ConditionSummary::setConditions(std::vector<SetCondition> set) {
     set_ = std::move(set);
-    relayout();
-}
-
-QString ConditionSummary::summaryText() const {
-    if (set_.empty()) return kNoCondition;
-    QString text = kSummaryPrefix;
-    for (std::size_t i = 0; i < set_.size(); ++i) text += (i ? kSeparator : QString()) + fromStd(set_[i].name);
-    return text;
-}
-
-void ConditionSummary::resizeEvent(QResizeEvent* event) {
-    QLabel::resizeEvent(event);
-    relayout();
-}
-
-void ConditionSummary::relayout() {
-    setToolTip(set_.empty() ? QString() : summaryText());
     if (set_.empty()) {
         setText(kNoCondition);
+        setToolTip(QString());
+        emit namesChanged();
         return;
     }
-    // As many names as fit on the line, then "…".
-    const QFontMetrics metrics(font());
-    const int room = width() - 4;
-    QString plain = kSummaryPrefix;
     QString html = kSummaryPrefix.toHtmlEscaped();
     for (std::size_t i = 0; i < set_.size(); ++i) {
         const QString name = fromStd(set_[i].name);
-        const QString piece = (i ? kSeparator : QString()) + name;
-        const bool last = i + 1 == set_.size();
-        if (metrics.horizontalAdvance(plain + piece + (last ? QString() : kMore)) > room && i > 0) {
-            html += kMore;
-            break;
-        }
-        plain += piece;
         if (i) html += kSeparator;
         if (set_[i].page >= 0)
             html += QStringLiteral("<a href=\"page:%1\" style=\"%2\">%3</a>")
@@ -132,6 +108,51 @@ void ConditionSummary::relayout() {
             html += name.toHtmlEscaped();
     }
     setText(html);
+    setToolTip(summaryText());  // whole, also where the window is too short for every line
+    emit namesChanged();
+}
+
+QString ConditionSummary::summaryText() const {
+    if (set_.empty()) return kNoCondition;
+    QString text = kSummaryPrefix;
+    for (std::size_t i = 0; i < set_.size(); ++i) text += (i ? kSeparator : QString()) + fromStd(set_[i].name);
+    return text;
+}
+
+ConditionSummaryArea::ConditionSummaryArea(QWidget* parent) : QScrollArea(parent), summary_(new ConditionSummary) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setWidgetResizable(true);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setWidget(summary_);
+    viewport()->setAutoFillBackground(false);
+    summary_->setAutoFillBackground(false);
+    summary_->installEventFilter(this);
+    connect(summary_, &ConditionSummary::namesChanged, this, [this] {
+        // The area fits the label to its new lines, then asks for the room they take.
+        QEvent request(QEvent::LayoutRequest);
+        QCoreApplication::sendEvent(this, &request);
+        updateGeometry();
+    });
+}
+
+int ConditionSummaryArea::lineHeight() const { return summary_->fontMetrics().lineSpacing(); }
+
+QSize ConditionSummaryArea::sizeHint() const {
+    const int width = std::max(viewport()->width(), 1);
+    const int lines = summary_->heightForWidth(width);
+    const int most = kMaxLines * lineHeight() + 2;
+    return {summary_->sizeHint().width(), std::min(std::max(lines, lineHeight()), most)};
+}
+
+QSize ConditionSummaryArea::minimumSizeHint() const { return {0, lineHeight() + 2}; }
+
+bool ConditionSummaryArea::eventFilter(QObject* watched, QEvent* event) {
+    // New text or a new width: the lines it takes may have changed.
+    if (watched == summary_ && (event->type() == QEvent::Resize || event->type() == QEvent::FontChange))
+        updateGeometry();
+    return QScrollArea::eventFilter(watched, event);
 }
 
 }  // namespace tarnel

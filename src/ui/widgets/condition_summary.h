@@ -1,10 +1,11 @@
 #pragma once
 // Conditions out of sight: the mark on a tab button whose page holds a set
-// condition, and the one-line summary of the set conditions under the
-// result, whose names lead to their pages.
+// condition, and the summary of the set conditions (the rules that follow
+// past draws among them) under the result, whose names lead to their pages.
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <vector>
 
 #include "core/state/condition_marks.h"
@@ -28,26 +29,45 @@ private:
 void setTabMarked(QPushButton* tab, bool marked);
 bool isTabMarked(const QPushButton* tab);
 
+// Every set condition by name, wrapped over as many lines as they take.
 class ConditionSummary : public QLabel {
     Q_OBJECT
 public:
     explicit ConditionSummary(QWidget* parent = nullptr);
 
     void setConditions(std::vector<SetCondition> set);
-    // The whole line as plain text, however much of it fits.
+    // The whole summary as plain text.
     QString summaryText() const;
 
 signals:
     // A name was clicked whose controls are on tab page `page`.
     void pageRequested(int page);
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
+    // The names shown changed (the lines they take may have).
+    void namesChanged();
 
 private:
-    void relayout();
-
     std::vector<SetCondition> set_;
+};
+
+// Where the summary stands: as high as its lines up to `kMaxLines`, then it
+// scrolls; when the window is short it gives way down to one line, so that
+// the commands under it stay in sight.
+class ConditionSummaryArea : public QScrollArea {
+    Q_OBJECT
+public:
+    static constexpr int kMaxLines = 4;
+    explicit ConditionSummaryArea(QWidget* parent = nullptr);
+    ConditionSummary* summary() const { return summary_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int lineHeight() const;
+    ConditionSummary* summary_;
 };
 
 }  // namespace tarnel

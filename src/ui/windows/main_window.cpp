@@ -250,9 +250,10 @@ void MainWindow::buildLayout() {
     forecast_->setToolTip(QStringLiteral("按现在的条件缩水将得到的注数，条件一改就更新"));
     toleranceRow->addWidget(forecast_, 1);
     urLayout->addLayout(toleranceRow);
-    summary_ = new ConditionSummary(upperRight);
+    auto* summaryArea = new ConditionSummaryArea(upperRight);
+    summary_ = summaryArea->summary();
     connect(summary_, &ConditionSummary::pageRequested, this, &MainWindow::showTab);
-    urLayout->addWidget(summary_);
+    urLayout->addWidget(summaryArea);
 
     // Lower right: the four command buttons.
     auto* lowerRight = new QWidget(this);
