@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -220,6 +222,29 @@ TEST(ConditionRows, RegistryIsTheOldTableRowByRow) {
         EXPECT_FALSE(rowOfNumber(outside)) << outside;
         EXPECT_TRUE(rowName(outside).empty());
         EXPECT_EQ(tabPageOfRow(outside), -1);
+    }
+}
+
+// The table of printed numbers is checked when the program compiles: the
+// same check refuses a table where a row was given another row's number,
+// lost its entry, appears twice or strays into the run-time rows' 101….
+TEST(ConditionRows, PrintedNumberCheckRefusesEveryBrokenTable) {
+    static_assert(validRowNumbers(kRowNumbers));
+    std::mt19937 rng(36);
+    for (int round = 0; round < 200; ++round) {
+        auto table = kRowNumbers;
+        std::shuffle(table.begin(), table.end(), rng);  // the order of the entries is free
+        EXPECT_TRUE(validRowNumbers(table));
+        const std::size_t i = rng() % table.size(), j = (i + 1 + rng() % (table.size() - 1)) % table.size();
+        auto broken = table;
+        switch (round % 4) {
+        case 0: broken[i].number = broken[j].number; break;  // two rows, one number
+        case 1: broken[i].id = broken[j].id; break;          // a row twice, another missing
+        case 2: broken[i].number = 101 + int(rng() % 50); break;
+        case 3: broken[i].number = -int(rng() % 3); break;
+        }
+        EXPECT_FALSE(validRowNumbers(broken)) << "round " << round;
+        EXPECT_FALSE(validRowNumbers(std::span(table).first(table.size() - 1)));
     }
 }
 

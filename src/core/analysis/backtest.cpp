@@ -24,7 +24,7 @@ void summarise(Backtest& b) {
 Backtest backtestMain(const ShrinkInputs& inputs, int tolerance, const History& history) {
     Backtest b;
     b.skipped = history.skipped;
-    b.killsByRow.assign(static_cast<std::size_t>(rowNumber(RowId::Output)) + 1, 0);
+    b.killsByRow.assign(static_cast<std::size_t>(kMaxRowNumber) + 1, 0);
     const RowKills kills = computeRowKills(inputs);
     b.draws.reserve(history.draws.size());
     for (const Draw& draw : history.draws) {

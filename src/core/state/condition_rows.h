@@ -6,8 +6,8 @@
 // here, its rule and its panel.
 //
 // Rows are named by `RowId`. The numbers players and files know them by
-// (1 pool initialisation … 29 output) are only how an id prints:
-// rowNumber() and rowOfNumber() are the one place that knows them.
+// (1 pool initialisation … 29 output) are only how an id prints, written in
+// kRowNumbers beside each id; rowNumber() and rowOfNumber() read them.
 //
 // Rows decided at run time (rules that follow past draws) come after the
 // fixed rows as `ExtraRow`s: conditions like the 25, each with the number
@@ -99,11 +99,63 @@ extern const std::array<ConditionRow, kRowCount> kRows;
 
 inline const ConditionRow& conditionRow(RowId id) { return kRows[static_cast<std::size_t>(id)]; }
 
-// How a row prints (1-based, as files and `tarnel-cli` number the rows), and back.
-constexpr int rowNumber(RowId id) { return static_cast<int>(id) + 1; }
+// How each row prints, written once beside its id. Files, `tarnel-cli` and
+// the backtests name rows by these numbers, so a new row takes a number of
+// its own and no published number ever moves; the checks below hold every
+// number to one row at compile time.
+struct RowNumber {
+    RowId id;
+    int number;
+};
+inline constexpr std::array<RowNumber, kRowCount> kRowNumbers = {{
+    {RowId::PoolStart, 1},         {RowId::CompoundDigits, 2},     {RowId::BaseList, 3},
+    {RowId::DirectNumbers, 4},     {RowId::JunkCompounds, 5},      {RowId::KillPairs, 6},
+    {RowId::MustPairs, 7},         {RowId::PositionalPairKill, 8}, {RowId::PairSumsAndDiffs, 9},
+    {RowId::PairSumTails, 10},     {RowId::PositionMatch, 11},     {RowId::PositionalPairs, 12},
+    {RowId::PositionalGrid, 13},   {RowId::AnyTwoSumTails, 14},    {RowId::SumTails, 15},
+    {RowId::Spans, 16},            {RowId::BankerDigits, 17},      {RowId::Sums, 18},
+    {RowId::CompoundExclude, 19},  {RowId::PositionKill, 20},      {RowId::BankerGroups, 21},
+    {RowId::AcValues, 22},         {RowId::BigSmall, 23},          {RowId::OddEven, 24},
+    {RowId::PrimeComposite, 25},   {RowId::Roads, 26},             {RowId::Forms, 27},
+    {RowId::Shapes, 28},           {RowId::Output, 29},
+}};
+// The highest number a fixed row prints as; rows added at run time print
+// from 101 on, above every fixed row.
+inline constexpr int kMaxRowNumber = [] {
+    int most = 0;
+    for (const RowNumber& r : kRowNumbers) most = r.number > most ? r.number : most;
+    return most;
+}();
+
+// Whether a table of printed numbers names every row once, gives no two
+// rows the same number, and keeps to 1..100 (101 on belongs to the rows
+// added at run time).
+constexpr bool validRowNumbers(std::span<const RowNumber> table) {
+    if (table.size() != std::size_t(kRowCount)) return false;
+    for (int id = 0; id < kRowCount; ++id) {
+        int seen = 0;
+        for (const RowNumber& r : table) seen += static_cast<int>(r.id) == id;
+        if (seen != 1) return false;
+    }
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].number < 1 || table[i].number > 100) return false;
+        for (std::size_t j = i + 1; j < table.size(); ++j)
+            if (table[i].number == table[j].number) return false;
+    }
+    return true;
+}
+static_assert(validRowNumbers(kRowNumbers), "every row prints as a number of its own, from 1 to 100");
+
+// How a row prints, and back.
+constexpr int rowNumber(RowId id) {
+    for (const RowNumber& r : kRowNumbers)
+        if (r.id == id) return r.number;
+    return 0;
+}
 constexpr std::optional<RowId> rowOfNumber(int number) {
-    if (number < 1 || number > kRowCount) return std::nullopt;
-    return static_cast<RowId>(number - 1);
+    for (const RowNumber& r : kRowNumbers)
+        if (r.number == number) return r.id;
+    return std::nullopt;
 }
 
 constexpr bool isPoolSource(RowId id) {
