@@ -17,6 +17,7 @@
 //   history   the history window remembering its draws (history.txt)
 //   export    导出结果 of the result box
 //   numbers   the results view's 导出号码
+//   settings  the settings file (prices and the recent list)
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,6 +30,7 @@
 #include "ui/widgets/controls.h"
 #include "ui/widgets/data_folder.h"
 #include "ui/widgets/results_view.h"
+#include "ui/widgets/settings.h"
 #include "ui/widgets/ui_services.h"
 #include "ui/windows/history_window.h"
 #include "ui/windows/main_window.h"
@@ -160,6 +162,20 @@ int main(int argc, char** argv) {
         const QVector<ShownMessage> shown = services.takeMessages();
         say(QStringLiteral("saved %1").arg(shown.isEmpty() ? 1 : 0));
         for (const ShownMessage& m : shown) say(QStringLiteral("message %1: %2").arg(m.title, m.text));
+        return 0;
+    }
+    if (mode == QLatin1String("settings")) {
+        QString message;
+        QObject::connect(&Settings::notifier(), &Settings::writeFailed, [&](const QString& m) { message = m; });
+        if (!Settings::set(Setting::RecentSchemes, QStringList{dir + QStringLiteral("/一.tarnel")})) return 3;
+        say(Settings::fileName());
+        awaitGo();
+        QStringList recent;
+        for (int i = 0; i < 400; ++i) recent << dir + QStringLiteral("/方案%1.tarnel").arg(i);
+        fillDisk();
+        const bool saved = Settings::set({{Setting::RecentSchemes, recent}, {Setting::PriceFen, 300}});
+        say(QStringLiteral("saved %1").arg(saved ? 1 : 0));
+        if (!message.isEmpty()) say(QStringLiteral("message ") + message);
         return 0;
     }
     return 2;

@@ -87,7 +87,7 @@ TEST_P(FullDisk, RefusesWithAMessageAndKeepsTheOldFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFileTheProgramWrites, FullDisk,
-                         ::testing::Values("scheme", "saveas", "last", "history", "export", "numbers"));
+                         ::testing::Values("scheme", "saveas", "last", "history", "export", "numbers", "settings"));
 
 }  // namespace
 

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopedValueRollback>
-#include <QSettings>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include "ui/widgets/atomic_file.h"
 #include "ui/widgets/controls.h"
 #include "ui/widgets/data_folder.h"
+#include "ui/widgets/settings.h"
 #include "ui/widgets/ui_services.h"
 
 namespace tarnel {
@@ -63,7 +63,7 @@ QString lastFileStamp() {
 
 ConditionsDocument::ConditionsDocument(UiServices& services, QObject* parent)
     : QObject(parent), services_(services), history_(std::make_shared<const History>()) {
-    const QByteArray key = QSettings().value(QStringLiteral("draws/lottery")).toString().toLatin1();
+    const QByteArray key = Settings::stringValue(Setting::DrawsLottery).toLatin1();
     lottery_ = lotteryFromKey(std::string_view(key.constData(), std::size_t(key.size()))).value_or(Lottery::Fc3d);
     settleTimer_ = new QTimer(this);
     settleTimer_->setSingleShot(true);
@@ -344,8 +344,7 @@ std::shared_ptr<const History> ConditionsDocument::setHistory(std::shared_ptr<co
 void ConditionsDocument::setLottery(Lottery lottery) {
     if (lottery == lottery_) return;
     lottery_ = lottery;
-    QSettings().setValue(QStringLiteral("draws/lottery"), QString::fromLatin1(lotteryKey(lottery).data(),
-                                                                              qsizetype(lotteryKey(lottery).size())));
+    Settings::set(Setting::DrawsLottery, QString::fromLatin1(lotteryKey(lottery).data(), qsizetype(lotteryKey(lottery).size())));
     emit lotteryChanged(lottery);
 }
 
@@ -375,13 +374,12 @@ void ConditionsDocument::markSaved(const QString& path) {
 }
 
 void ConditionsDocument::rememberRecent(const QString& path) {
-    QSettings settings;
-    QStringList recent = settings.value(kRecentKey).toStringList();
+    QStringList recent = Settings::listValue(Setting::RecentSchemes);
     const QString absolute = QFileInfo(path).absoluteFilePath();
     recent.removeAll(absolute);
     recent.prepend(absolute);
     while (recent.size() > kRecentCount) recent.removeLast();
-    settings.setValue(kRecentKey, recent);
+    Settings::set(Setting::RecentSchemes, recent);
     emit recentChanged();
 }
 

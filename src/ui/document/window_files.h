@@ -20,7 +20,5 @@ FileBytes readWindowFile(const QString& path, std::size_t maxBytes);
 bool isSchemePath(const QString& path);
 // The file dialogs' choice of scheme files.
 inline const QString kSchemeFilter = QStringLiteral("Tarnel 方案 (*.tarnel);;所有文件 (*)");
-// Where the settings keep the recently opened schemes.
-inline const QString kRecentKey = QStringLiteral("recentSchemes");
 
 }  // namespace tarnel

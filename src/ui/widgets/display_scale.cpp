@@ -1,5 +1,6 @@
 #include "ui/widgets/display_scale.h"
 
+#include "ui/widgets/settings.h"
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QSettings>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QWidget>
@@ -21,7 +21,6 @@ namespace tarnel {
 
 namespace {
 
-const QString kScaleKey = QStringLiteral("view/displayScale");
 // What a control had before any scaling, kept on the control itself.
 const char* const kBaseMin = "tarnelBaseMinimumSize";
 const char* const kBaseMax = "tarnelBaseMaximumSize";
@@ -105,16 +104,15 @@ public:
 }  // namespace
 
 int savedDisplayScale() {
-    bool ok = false;
-    const int percent = QSettings().value(kScaleKey, kMinDisplayScale).toInt(&ok);
-    return ok && percent >= kMinDisplayScale && percent <= kMaxDisplayScale ? percent : kMinDisplayScale;
+    const int percent = Settings::intValue(Setting::DisplayScale);
+    return percent >= kMinDisplayScale && percent <= kMaxDisplayScale ? percent : kMinDisplayScale;
 }
 
 int displayScale() { return current; }
 
 void setDisplayScale(int percent) {
     percent = clampScale(percent);
-    QSettings().setValue(kScaleKey, percent);
+    Settings::set(Setting::DisplayScale, percent);
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app || (percent == current && !app->property(kAppBasePointSize).isValid() && percent == kMinDisplayScale))
         return;

@@ -1,8 +1,8 @@
 #include "ui/widgets/price_settings.h"
 
 #include "core/analysis/money_amount.h"
+#include "ui/widgets/settings.h"
 
-#include <QSettings>
 #include <cmath>
 
 namespace tarnel {
@@ -10,13 +10,6 @@ namespace tarnel {
 namespace {
 
 // Amounts are remembered in fen, so that a typed "2.5" comes back as it was.
-// The price shares its key with the results view, which had it first.
-const QString kPriceKey = QStringLiteral("results/priceFen");
-const QString kDirectKey = QStringLiteral("money/directFen");
-const QString kGroup3Key = QStringLiteral("money/group3Fen");
-const QString kGroup6Key = QStringLiteral("money/group6Fen");
-const QString kTwoStarKey = QStringLiteral("money/twoStarFen");
-const QString kGroupBetsKey = QStringLiteral("money/groupBets");
 
 struct Bounds {
     qint64 minFen;
@@ -31,11 +24,10 @@ Bounds bounds(MoneyField field) {
     return {kPrizeMinFen, kPrizeMaxFen};
 }
 
-qint64 readFen(const QSettings& settings, const QString& key, MoneyField field, double fallback) {
-    bool ok = false;
-    const qint64 fen = settings.value(key).toLongLong(&ok);
+qint64 readFen(Setting setting, MoneyField field, double fallback) {
+    const qint64 fen = Settings::longValue(setting);
     const Bounds b = bounds(field);
-    if (!ok || fen < b.minFen || fen > b.maxFen) return std::llround(fallback * 100);
+    if (fen < b.minFen || fen > b.maxFen) return std::llround(fallback * 100);
     return fen;
 }
 
@@ -49,27 +41,25 @@ PriceSettings& PriceSettings::notifier() {
 }
 
 MoneyPrices PriceSettings::prices() {
-    const QSettings s;
     const MoneyPrices d;
     MoneyPrices p;
-    p.price = double(readFen(s, kPriceKey, MoneyField::Price, d.price)) / 100;
-    p.direct = double(readFen(s, kDirectKey, MoneyField::Direct, d.direct)) / 100;
-    p.group3 = double(readFen(s, kGroup3Key, MoneyField::Group3, d.group3)) / 100;
-    p.group6 = double(readFen(s, kGroup6Key, MoneyField::Group6, d.group6)) / 100;
-    p.twoStar = double(readFen(s, kTwoStarKey, MoneyField::TwoStar, d.twoStar)) / 100;
-    p.groupBets = s.value(kGroupBetsKey, false).toBool();
+    p.price = double(readFen(Setting::PriceFen, MoneyField::Price, d.price)) / 100;
+    p.direct = double(readFen(Setting::DirectFen, MoneyField::Direct, d.direct)) / 100;
+    p.group3 = double(readFen(Setting::Group3Fen, MoneyField::Group3, d.group3)) / 100;
+    p.group6 = double(readFen(Setting::Group6Fen, MoneyField::Group6, d.group6)) / 100;
+    p.twoStar = double(readFen(Setting::TwoStarFen, MoneyField::TwoStar, d.twoStar)) / 100;
+    p.groupBets = Settings::boolValue(Setting::GroupBets);
     return p;
 }
 
 void PriceSettings::setPrices(const MoneyPrices& prices) {
     if (prices == PriceSettings::prices()) return;
-    QSettings s;
-    s.setValue(kPriceKey, toFen(prices.price));
-    s.setValue(kDirectKey, toFen(prices.direct));
-    s.setValue(kGroup3Key, toFen(prices.group3));
-    s.setValue(kGroup6Key, toFen(prices.group6));
-    s.setValue(kTwoStarKey, toFen(prices.twoStar));
-    s.setValue(kGroupBetsKey, prices.groupBets);
+    Settings::set({{Setting::PriceFen, toFen(prices.price)},
+                   {Setting::DirectFen, toFen(prices.direct)},
+                   {Setting::Group3Fen, toFen(prices.group3)},
+                   {Setting::Group6Fen, toFen(prices.group6)},
+                   {Setting::TwoStarFen, toFen(prices.twoStar)},
+                   {Setting::GroupBets, prices.groupBets}});
     emit notifier().changed();
 }
 

@@ -23,7 +23,6 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -39,6 +38,7 @@
 #include "ui/widgets/atomic_file.h"
 #include "ui/widgets/bar_chart.h"
 #include "ui/widgets/controls.h"
+#include "ui/widgets/settings.h"
 #include "ui/widgets/window_fit.h"
 #include "ui/widgets/ui_services.h"
 #include "ui/widgets/price_settings.h"
@@ -47,9 +47,6 @@ namespace tarnel {
 
 namespace {
 
-const QString kSeparatorKey = QStringLiteral("results/separator");
-const QString kPerLineKey = QStringLiteral("results/perLine");
-const QString kSlipPaperKey = QStringLiteral("results/slipPaper");
 constexpr int kMaxPerLine = 1000;
 
 const char* const kSeparatorCaptions[3] = {"空格", "逗号", "换行"};
@@ -152,11 +149,8 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
     perLine_->setRange(0, kMaxPerLine);
     perLine_->setSpecialValueText(QStringLiteral("不分行"));
     perLine_->setToolTip(QStringLiteral("每行放几个号码；0 表示全部放在一行"));
-    {
-        QSettings settings;
-        separator_->setCurrentIndex(std::clamp(settings.value(kSeparatorKey, 0).toInt(), 0, 2));
-        perLine_->setValue(std::clamp(settings.value(kPerLineKey, 0).toInt(), 0, kMaxPerLine));
-    }
+    separator_->setCurrentIndex(std::clamp(Settings::intValue(Setting::ResultsSeparator), 0, 2));
+    perLine_->setValue(std::clamp(Settings::intValue(Setting::ResultsPerLine), 0, kMaxPerLine));
     auto syncPerLine = [this] { perLine_->setEnabled(separator_->currentIndex() != 2); };
     syncPerLine();
     connect(separator_, &QComboBox::currentIndexChanged, this, syncPerLine);
@@ -207,7 +201,7 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
     slipPaper_->setObjectName(QStringLiteral("Combo_jg_tzd_zhi"));
     slipPaper_->addItem(QStringLiteral("A4 纸"));
     slipPaper_->addItem(QStringLiteral("小票（80 毫米宽）"));
-    slipPaper_->setCurrentIndex(std::clamp(QSettings().value(kSlipPaperKey, 0).toInt(), 0, 1));
+    slipPaper_->setCurrentIndex(std::clamp(Settings::intValue(Setting::SlipPaper), 0, 1));
     auto* paperLabel = new QLabel(QStringLiteral("打印纸"), slipPage_);
     paperLabel->setBuddy(slipPaper_);
     slipTotal_ = new QLabel(slipPage_);
@@ -262,7 +256,7 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
         showSlips();
     });
     connect(slipPaper_, &QComboBox::currentIndexChanged, this,
-            [this] { QSettings().setValue(kSlipPaperKey, slipPaper_->currentIndex()); });
+            [this] { Settings::set(Setting::SlipPaper, slipPaper_->currentIndex()); });
     connect(slipCopy_, &QPushButton::clicked, this, &ResultsView::copySlips);
     connect(slipPreview_, &QPushButton::clicked, this, &ResultsView::previewSlips);
     connect(slipPrint_, &QPushButton::clicked, this, &ResultsView::printSlips);
@@ -415,9 +409,7 @@ QString ResultsView::formattedText() const {
 }
 
 void ResultsView::rememberChoices() const {
-    QSettings settings;
-    settings.setValue(kSeparatorKey, separator_->currentIndex());
-    settings.setValue(kPerLineKey, perLine_->value());
+    Settings::set({{Setting::ResultsSeparator, separator_->currentIndex()}, {Setting::ResultsPerLine, perLine_->value()}});
 }
 
 void ResultsView::copyNumbers() {

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTableView>
@@ -28,14 +27,13 @@
 #include "ui/widgets/controls.h"
 #include "ui/widgets/keyboard.h"
 #include "ui/widgets/results_view.h"
+#include "ui/widgets/settings.h"
 #include "ui/widgets/ui_services.h"
 #include "ui/widgets/price_settings.h"
 #include "core/files/scheme.h"
 
 namespace tarnel {
 
-const QString CombineWindow::kListKey = QStringLiteral("combine/schemes");
-const QString CombineWindow::kToleranceKey = QStringLiteral("combine/tolerance");
 
 namespace {
 
@@ -264,8 +262,7 @@ CombineWindow::CombineWindow(ConditionsDocument& document, QWidget* parent)
     layout->addWidget(split);
 
     // The remembered list: a file that has gone is shown as missing, not dropped.
-    QSettings settings;
-    for (const QString& item : settings.value(kListKey).toStringList()) {
+    for (const QString& item : Settings::listValue(Setting::CombineSchemes)) {
         Entry e;
         if (item != kCurrentMarker) e.path = item;
         if (e.isCurrent() && std::any_of(entries_.begin(), entries_.end(), [](const Entry& x) { return x.isCurrent(); }))
@@ -273,7 +270,7 @@ CombineWindow::CombineWindow(ConditionsDocument& document, QWidget* parent)
         readEntry(e);
         entries_.push_back(std::move(e));
     }
-    tolerance_ = settings.value(kToleranceKey, 0).toInt();
+    tolerance_ = Settings::intValue(Setting::CombineTolerance);
 
     followTimer_ = new QTimer(this);
     followTimer_->setInterval(kFollowMs);
@@ -482,9 +479,7 @@ void CombineWindow::showList() {
 void CombineWindow::remember() const {
     QStringList items;
     for (const Entry& e : entries_) items << (e.isCurrent() ? kCurrentMarker : e.path);
-    QSettings settings;
-    settings.setValue(kListKey, items);
-    settings.setValue(kToleranceKey, tolerance_);
+    Settings::set({{Setting::CombineSchemes, items}, {Setting::CombineTolerance, tolerance_}});
 }
 
 // ---- commands on the combination ----------------------------------------------------------

@@ -90,10 +90,6 @@ public:
     const CombinationBacktestModel& backtestModel() const { return *backtestModel_; }
     QString backtestSummary() const;
 
-    // Where the list is remembered (QSettings keys).
-    static const QString kListKey;
-    static const QString kToleranceKey;
-
 protected:
     bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -13,7 +13,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QSettings>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <set>
@@ -23,6 +22,7 @@
 #include "data/draw_store.h"
 #include "data/draw_update.h"
 #include "ui/widgets/data_folder.h"
+#include "ui/widgets/settings.h"
 
 namespace tarnel {
 
@@ -33,9 +33,7 @@ QString& storePathOverride() {
     return path;
 }
 
-QString settingKey(Lottery lottery) {
-    return QStringLiteral("draws/source/") + QString::fromLatin1(lotteryKey(lottery).data(), qsizetype(lotteryKey(lottery).size()));
-}
+Setting sourceSetting(Lottery lottery) { return lottery == Lottery::Fc3d ? Setting::DrawsSource3d : Setting::DrawsSourceP3; }
 
 QString u(const std::string& s) { return QString::fromStdString(s); }
 
@@ -75,7 +73,7 @@ DrawsPanel::DrawsPanel(QWidget* parent) : QWidget(parent), store_(std::make_uniq
     progress_->setVisible(false);
     checkAtStart_ = new QCheckBox(QStringLiteral("启动时检查新开奖"), this);
     checkAtStart_->setObjectName(QStringLiteral("Check_qidong"));
-    checkAtStart_->setChecked(QSettings().value(QStringLiteral("draws/checkAtStart"), false).toBool());
+    checkAtStart_->setChecked(Settings::boolValue(Setting::DrawsCheckAtStart));
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("彩种："), this));
@@ -104,7 +102,7 @@ DrawsPanel::DrawsPanel(QWidget* parent) : QWidget(parent), store_(std::make_uniq
     connect(updateButton_, &QPushButton::clicked, this, &DrawsPanel::startUpdate);
     connect(cancelButton_, &QPushButton::clicked, this, &DrawsPanel::cancelUpdate);
     connect(checkAtStart_, &QCheckBox::toggled, this,
-            [](bool on) { QSettings().setValue(QStringLiteral("draws/checkAtStart"), on); });
+            [](bool on) { Settings::set(Setting::DrawsCheckAtStart, on); });
     refresh();
     if (checkAtStart_->isChecked()) QTimer::singleShot(0, this, &DrawsPanel::startUpdate);
 }
@@ -225,7 +223,7 @@ void DrawsPanel::exportText() {
 void DrawsPanel::startUpdate() {
     if (update_) return;
     update_ = new DrawUpdate(*store_, lottery(), this);
-    const QString base = QSettings().value(settingKey(lottery())).toString();
+    const QString base = Settings::stringValue(sourceSetting(lottery()));
     if (!base.isEmpty()) update_->setBase(base);
     update_->setPageTimeout(pageTimeoutMs_);
     connect(update_, &DrawUpdate::pageStarted, this, [this](int page, int maxPages) {

@@ -4,8 +4,8 @@
 // conflict asks, naming the issue and both numbers), exporting them as text,
 // and 更新开奖号码 from the lottery's source with progress and a cancel.
 // The sources' addresses and whether to check for new draws at start are
-// settings (QSettings "draws/source/3d", "draws/source/p3",
-// "draws/checkAtStart", the last off until the player turns it on).
+// settings (Setting::DrawsSource3d, DrawsSourceP3 and DrawsCheckAtStart,
+// the last off until the player turns it on).
 
 #include <QString>
 #include <QWidget>

@@ -6,11 +6,11 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSettings>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
 #include "ui/widgets/controls.h"
+#include "ui/widgets/settings.h"
 #include "ui/widgets/ui_services.h"
 #include "ui/widgets/window_fit.h"
 #include "ui/panels/number_lists_panel.h"
@@ -27,7 +27,7 @@ static void initGuideResources() { Q_INIT_RESOURCE(help); }
 namespace tarnel {
 
 QString aboutTarnelText() {
-    const QString recent = QDir::toNativeSeparators(QSettings().fileName());
+    const QString recent = QDir::toNativeSeparators(Settings::fileName());
     return QStringLiteral(
                "Tarnel %1\r\n"
                "三位数彩票缩水工具：按您自己的条件筛选号码，不能预测开奖。\r\n"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -14,7 +15,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QGroupBox>
@@ -28,6 +28,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "ui/widgets/settings.h"
 #include "ui/windows/diagnosis_dialog.h"
 #include "ui/windows/statistics_window.h"
 #include "ui/widgets/atomic_file.h"
@@ -90,6 +91,11 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent)
     connect(&document_, &ConditionsDocument::ran, this, &MainWindow::ran);
     connect(&document_, &ConditionsDocument::fileStateChanged, this, &MainWindow::updateTitle);
     connect(&document_, &ConditionsDocument::recentChanged, this, &MainWindow::rebuildRecentMenu);
+    // A setting that did not reach the disk is said where the player is working.
+    connect(&Settings::notifier(), &Settings::writeFailed, this, [this](const QString& message) {
+        services_.showMessage(QApplication::activeWindow() ? QApplication::activeWindow() : this,
+                              QStringLiteral("错误提示"), message);
+    });
     connect(&document_, &ConditionsDocument::clearUndoChanged, undoRestore_, &QAction::setEnabled);
     // The title's mark follows every step at once, as 退出's question does.
     connect(&document_, &ConditionsDocument::stepsChanged, this, [this] {
@@ -642,7 +648,7 @@ void MainWindow::updateEditActions() {
 
 void MainWindow::rebuildRecentMenu() {
     recentMenu_->clear();
-    const QStringList recent = QSettings().value(kRecentKey).toStringList();
+    const QStringList recent = Settings::listValue(Setting::RecentSchemes);
     for (const QString& path : recent)
         recentMenu_->addAction(QFileInfo(path).fileName() + QStringLiteral("  (") + path + QLatin1Char(')'), this,
                                [this, path] { openSchemeFile(path); });
