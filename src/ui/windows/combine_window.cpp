@@ -28,6 +28,7 @@
 #include "ui/widgets/controls.h"
 #include "ui/widgets/keyboard.h"
 #include "ui/widgets/results_view.h"
+#include "core/analysis/slip_heading.h"
 #include "ui/widgets/ui_services.h"
 #include "ui/widgets/price_settings.h"
 #include "core/files/scheme.h"
@@ -513,6 +514,9 @@ void CombineWindow::sendToBaseList() {
 ResultsView* CombineWindow::openResults() {
     if (!results_) {
         results_ = new ResultsView(result_, 3, services_, this);
+        results_->setSlipTargetSource([this] {
+            return ResultsView::SlipTarget{document_.lottery(), latestIssue(*document_.history(), document_.lottery())};
+        });
         results_->setWindowTitle(QStringLiteral("查看组合结果"));
         results_->addTarget(QStringLiteral("C_jg_fasong[0]"), QStringLiteral("发送到大底"),
                             [this](const QString& text) { document_.sendToBaseList(text); });

@@ -24,6 +24,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 
+#include "ui/panels/backtest_range_bar.h"
 #include "ui/windows/draws_panel.h"
 #include <QTableView>
 #include <QTableWidget>
@@ -322,6 +323,9 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     setObjectName(name);
     auto* layout = new QVBoxLayout(this);
     buildSettings(layout);
+    range_ = new BacktestRangeBar(name, this);
+    range_->setExport(model_, [this] { return QStringList{header_->text(), summary_->text(), money_->text()}; });
+    layout->addWidget(range_);
     auto labelled = [&](const QString& suffix) {
         auto* label = new QLabel(this);
         label->setObjectName(name + suffix);
@@ -501,8 +505,14 @@ void BacktestView::showPending(bool pending) {
     pending_->setVisible(pending);
 }
 
+void BacktestView::showRangeRefused(const QString& reason) {
+    showNothing(QStringLiteral("没有验证：") + reason);
+    range_->showNote(reason, true);
+}
+
 void BacktestView::showNothing(const QString& reason) {
     pending_->hide();
+    range_->showNote(QString(), false);
     model_->setFigures(nullptr, twoStar_);
     header_->clear();
     header_->hide();
@@ -604,6 +614,7 @@ void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
     fillDrought(f);
     money_->setText(moneySentence(f));
     money_->show();
+    range_->showNote(f.rangeNote, false);
     model_->setFigures(std::move(figures), twoStar_);
 }
 
@@ -842,15 +853,30 @@ HistoryReading doHistoryJob(HistoryJob job) {
     // tabs saying so; the reading itself stands.
     if (!history.draws.empty()) try {
         const bool newestFirst = historyIsNewestFirst(history);
-        if (job.walkForward)
-            reading.main = walkForwardFigures(*job.walkForward, history, job, order, newestFirst);
+        // A backtest limited to part of the history runs on the cut history
+        // (the rules' warm-up draws and the range), in the same time order.
+        const LimitedHistory mainPart =
+            limitHistory(history, order, job.mainRange, job.walkForward ? rulesLookBack(job.walkForward->rules) : 0);
+        const History& mainHistory = mainPart.cut ? *mainPart.cut : history;
+        const std::vector<std::size_t>& mainOrder = mainPart.cut ? mainPart.order : order;
+        std::shared_ptr<BacktestFigures> main;
+        if (!mainPart.error.empty())
+            reading.mainRangeError = fromStd(mainPart.error);
+        else if (job.walkForward)
+            main = walkForwardFigures(*job.walkForward, mainHistory, job, mainOrder, newestFirst);
         else
-            reading.main = figuresOf(backtestMain(job.mainInputs, job.tolerance, history),
-                                     mainBets(job.mainInputs, job.tolerance, job.prices.groupBets ? BetKind::Group : BetKind::Direct),
-                                     history, job, order, newestFirst);
-        if (job.twoStar) {
+            main = figuresOf(backtestMain(job.mainInputs, job.tolerance, mainHistory),
+                             mainBets(job.mainInputs, job.tolerance, job.prices.groupBets ? BetKind::Group : BetKind::Direct),
+                             mainHistory, job, mainOrder, newestFirst);
+        if (main) main->rangeNote = fromStd(mainPart.note);
+        reading.main = std::move(main);
+        const LimitedHistory twoStarPart = limitHistory(history, order, job.twoStarRange, 0);
+        if (job.twoStar && !twoStarPart.error.empty()) reading.twoStarRangeError = fromStd(twoStarPart.error);
+        if (job.twoStar && twoStarPart.error.empty()) {
+            const History& pairHistory = twoStarPart.cut ? *twoStarPart.cut : history;
+            const std::vector<std::size_t>& pairOrder = twoStarPart.cut ? twoStarPart.order : order;
             // Which of the two-star window's conditions rule out each draw.
-            Backtest b = backtestTwoStar(*job.twoStar, history);
+            Backtest b = backtestTwoStar(*job.twoStar, pairHistory);
             const PairStepKills kills = computePairStepKills(*job.twoStar);
             std::vector<int> byStep(kTwoStarStepCount, 0);
             for (DrawCheck& check : b.draws) {
@@ -858,8 +884,9 @@ HistoryReading doHistoryJob(HistoryJob job) {
                 check.killedBy = kills.killedBy(std::stoi(check.number));
                 for (int step : check.killedBy) ++byStep[std::size_t(step)];
             }
-            auto figures = figuresOf(std::move(b), twoStarBets(*job.twoStar), history, job, order, newestFirst);
+            auto figures = figuresOf(std::move(b), twoStarBets(*job.twoStar), pairHistory, job, pairOrder, newestFirst);
             figures->killsByStep = std::move(byStep);
+            figures->rangeNote = fromStd(twoStarPart.note);
             reading.twoStar = std::move(figures);
         }
     } catch (const std::bad_alloc&) {
@@ -908,6 +935,10 @@ HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
     tabs_->addTab(new SearchTab(document_, tabs_), QStringLiteral("条件寻优"));
     tabs_->addTab(new DrawsPanel(tabs_), QStringLiteral("开奖库"));
     connect(trendView_, &TrendView::itemChosen, this, &HistoryWindow::refreshTrend);
+    for (BacktestView* view : {mainView_, twoStarView_}) {
+        view->rangeBar()->setServices(&services_);
+        connect(view->rangeBar(), &BacktestRangeBar::rangeChanged, this, &HistoryWindow::checkLater);
+    }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(tabs_);
@@ -1157,6 +1188,8 @@ HistoryJob HistoryWindow::job(bool read) {
     if (!state.rules.empty()) job.walkForward = state;
     if (std::optional<TwoStarConditions> twoStar = document_.twoStarConditions()) job.twoStar = *twoStar;
     job.prices = PriceSettings::prices();
+    job.mainRange = mainView_->rangeBar()->range();
+    job.twoStarRange = twoStarView_->rangeBar()->range();
     return job;
 }
 
@@ -1401,14 +1434,21 @@ void HistoryWindow::showBacktests(HistoryReading& reading) {
         twoStarView_->showNothing(none);
         return;
     }
-    if (reading.outOfMemory || !reading.main) {
+    if (reading.outOfMemory || (!reading.main && reading.mainRangeError.isEmpty())) {
         const QString none = QStringLiteral("内存不足，无法验证这 %1 期开奖号码：请减少开奖历史的期数或动态条件后再试。")
                                  .arg(reading.history->draws.size());
         mainView_->showNothing(none);
         twoStarView_->showNothing(none);
         return;
     }
-    mainView_->showFigures(std::move(reading.main));
+    if (reading.main)
+        mainView_->showFigures(std::move(reading.main));
+    else
+        mainView_->showRangeRefused(reading.mainRangeError);
+    if (!reading.twoStarRangeError.isEmpty()) {
+        twoStarView_->showRangeRefused(reading.twoStarRangeError);
+        return;
+    }
     if (!reading.twoStar) {
         twoStarView_->showNothing(
             QStringLiteral("二星缩水软件没有打开：打开后，这里按它的条件验证每期开奖号码的后两位。"));

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/analysis/backtest.h"
+#include "core/analysis/backtest_range.h"
 #include "core/analysis/backtest_money.h"
 #include "core/files/history.h"
 #include "core/files/history_order.h"
@@ -34,6 +35,7 @@ class QFutureWatcher;
 
 namespace tarnel {
 
+class BacktestRangeBar;
 class BarChart;
 class ConditionsDocument;
 class MoneyChart;
@@ -75,6 +77,7 @@ struct BacktestFigures {
     double nextChance = 0;
     // Two-star window: draws each of its conditions would have ruled out, by step.
     std::vector<int> killsByStep;
+    QString rangeNote;  // the draws a limited backtest took (empty: the whole history)
 };
 
 // The rows of a backtest for a table view: data is made when a row is
@@ -120,6 +123,9 @@ public:
     void showNothing(const QString& reason);
     // The conditions changed and a check of a long history is under way.
     void showPending(bool pending);
+    // The range asked for cannot be taken: why, in place of the figures.
+    void showRangeRefused(const QString& reason);
+    BacktestRangeBar* rangeBar() const { return range_; }
     const BacktestModel& model() const { return *model_; }
     QString summaryText() const;
     QString headerText() const;
@@ -141,6 +147,7 @@ private:
 
     bool twoStar_;
     BacktestModel* model_;
+    BacktestRangeBar* range_;
     QLineEdit* price_ = nullptr;
     QLineEdit* direct_ = nullptr;
     QLineEdit* group3_ = nullptr;
@@ -174,6 +181,7 @@ struct HistoryJob {
     std::optional<MainConditions> walkForward;  // the same with their rules, when they hold any
     std::optional<TwoStarInputs> twoStar;   // while that window is open
     MoneyPrices prices;                     // the player's price and prizes
+    BacktestRange mainRange, twoStarRange;  // the draws each backtest takes
 };
 
 struct HistoryReading {
@@ -190,6 +198,7 @@ struct HistoryReading {
     bool outOfMemory = false;               // the backtests could not be made
     std::shared_ptr<const BacktestFigures> main;
     std::shared_ptr<const BacktestFigures> twoStar;
+    QString mainRangeError, twoStarRangeError;  // a range that cannot be taken: why
 };
 
 class HistoryWindow : public QWidget {
