@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/files/csv.h"
@@ -20,12 +19,10 @@ namespace tarnel {
 
 BacktestRangeBar::BacktestRangeBar(const QString& baseName, QWidget* parent) : QWidget(parent) {
     setObjectName(baseName + QStringLiteral("_fanwei_lan"));
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(2);
-    auto* row = new QHBoxLayout;
+    // One line, so the table keeps its room on a small screen: the note
+    // takes what the controls leave and wraps there.
+    auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    column->addLayout(row);
 
     auto* label = new QLabel(QStringLiteral("验证范围"), this);
     kind_ = new QComboBox(this);
@@ -55,17 +52,17 @@ BacktestRangeBar::BacktestRangeBar(const QString& baseName, QWidget* parent) : Q
                   &fromLabel_);
     to_ = field(QStringLiteral("_fanwei_dao"), QStringLiteral("到"), QStringLiteral("结束期号；留空表示到最新一期"), 9,
                 &toLabel_);
-    row->addStretch(1);
-    export_ = makeButton(baseName + QStringLiteral("_daochu"), QStringLiteral("导出CSV…"), colors::kLightGreen, this);
-    export_->setToolTip(QStringLiteral("把下面的表格按显示的样子存为 CSV 文件（电子表格程序可以打开），最后几行是总结"));
-    row->addWidget(export_);
-
     note_ = new QLabel(this);
     note_->setObjectName(baseName + QStringLiteral("_fanwei_shuoming"));
     note_->setWordWrap(true);
     note_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     note_->hide();
-    column->addWidget(note_);
+    row->addSpacing(6);
+    row->addWidget(note_, 1);
+    row->addStretch(0);
+    export_ = makeButton(baseName + QStringLiteral("_daochu"), QStringLiteral("导出CSV…"), colors::kLightGreen, this);
+    export_->setToolTip(QStringLiteral("把下面的表格按显示的样子存为 CSV 文件（电子表格程序可以打开），最后几行是总结"));
+    row->addWidget(export_);
 
     connect(kind_, &QComboBox::currentIndexChanged, this, [this] {
         showKind();
