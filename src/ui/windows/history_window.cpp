@@ -237,6 +237,7 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     right->setStretchFactor(0, 5);
     right->setStretchFactor(1, 2);
     right->setStretchFactor(2, 0);
+    right->setSizes({400, 160, 170});  // the profit chart first takes what the others leave
     split->addWidget(table_);
     split->addWidget(right);
     split->setStretchFactor(0, 3);
