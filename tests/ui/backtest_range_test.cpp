@@ -25,7 +25,11 @@
 #include "ui/widgets/price_settings.h"
 #include "ui/widgets/results_view.h"
 #include "ui/widgets/text_boxes.h"
+#include "ui/windows/combine_window.h"
 #include "ui/windows/history_window.h"
+#include "core/analysis/combine.h"
+#include "core/files/scheme.h"
+#include "core/rules/text.h"
 
 namespace tarnel {
 namespace {
@@ -225,6 +229,49 @@ TEST_F(BacktestRangeTest, CsvExportIsWrittenWholeOrNotAtAll) {
     view->rangeBar()->exportCsv();
     ASSERT_EQ(services.messages().size(), 1);
     EXPECT_EQ(services.takeMessages()[0].text, QStringLiteral("没有可以导出的验证结果。"));
+}
+
+// 方案组合's backtest takes the same ranges: the combination's backtest of
+// the cut history, its schemes' rules looking back before the range.
+TEST_F(BacktestRangeTest, TheCombinationsBacktestTakesARangeToo) {
+    StateMaker make(3812);
+    QStringList paths;
+    std::vector<MainConditions> states;
+    for (int i = 0; i < 2; ++i) {
+        states.push_back(make.main(0.01));
+        states.back().rules.push_back(testing::randomRule(make, 6));
+        const QString path = store.filePath(QStringLiteral("方案%1.tarnel").arg(i));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const std::string bytes = writeScheme(states.back(), nullptr);
+        f.write(bytes.data(), qsizetype(bytes.size()));
+        paths << path;
+    }
+    HistoryWindow* h = w.openHistory();
+    h->setHistoryText(historyText(make, 60, true));
+    h->rereadNow();
+    CombineWindow* c = w.openCombine();
+    c->addSchemeFiles(paths);
+    BacktestRangeBar* bar = c->backtestRange();
+    for (const BacktestRange& range : {BacktestRange{RangeKind::Last, "12", "", ""},
+                                       BacktestRange{RangeKind::Issues, "", "2026010", "2026030"}}) {
+        bar->setRange(range);
+        const History& history = h->history();
+        const std::vector<std::size_t> order = timeOrder(history);
+        const RangePick pick = pickBacktestRange(history, order, range);
+        std::size_t lookBack = 0;
+        for (const MainConditions& s : states) lookBack = std::max(lookBack, rulesLookBack(s.rules));
+        const History cut = cutHistory(history, order, pick, lookBack);
+        const CombinationBacktest want = backtestCombination(states, 0, cut);
+        const CombinationBacktestModel& m = c->backtestModel();
+        ASSERT_EQ(m.rowCount(), int(cut.draws.size()));
+        EXPECT_TRUE(c->backtestSummary().contains(QStringLiteral("保留 %1 期").arg(want.kept)))
+            << c->backtestSummary().toStdString();
+        EXPECT_TRUE(bar->noteText().startsWith(QStringLiteral("验证"))) << bar->noteText().toStdString();
+    }
+    bar->setRange({RangeKind::Last, "x", "", ""});
+    EXPECT_EQ(c->backtestModel().rowCount(), 0);
+    EXPECT_EQ(c->backtestSummary(), QStringLiteral("没有验证：“x”不是期数：最近期数只能填 1 以上的整数。"));
 }
 
 // ---- slips -----------------------------------------------------------------
