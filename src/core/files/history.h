@@ -13,6 +13,7 @@
 // tabs) silently, any other by its line number.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,10 @@ struct History {
     std::vector<int> skipped;  // 1-based numbers of the non-blank lines without a draw
     std::vector<int> skippedFullWidth;  // those of them holding full-width digits (０..９)
     bool convertedFromGb18030 = false;
+    // Set on a history cut out of a longer one: the order that one had
+    // (newest first or not), kept rather than read again from the cut's
+    // issues, which alone may say otherwise.
+    std::optional<bool> newestFirst;
 };
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF,

@@ -35,6 +35,7 @@ void NewestFirstCheck::add(std::string_view issue) {
 }
 
 bool historyIsNewestFirst(const History& history) {
+    if (history.newestFirst) return *history.newestFirst;
     NewestFirstCheck check;
     for (const Draw& d : history.draws) {
         check.add(d.issue);

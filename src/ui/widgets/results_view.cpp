@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -42,6 +43,7 @@
 #include "ui/widgets/window_fit.h"
 #include "ui/widgets/ui_services.h"
 #include "ui/widgets/price_settings.h"
+#include "core/analysis/slip_heading.h"
 
 namespace tarnel {
 
@@ -230,11 +232,37 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
     slipChoices->addWidget(paperLabel);
     slipChoices->addWidget(slipPaper_);
     slipChoices->addStretch(1);
+    // The lottery and the issue the slips are for (shown once a window gives them).
+    slipTargetRow_ = new QWidget(slipPage_);
+    auto* targetRow = new QHBoxLayout(slipTargetRow_);
+    targetRow->setContentsMargins(0, 0, 0, 0);
+    slipLottery_ = new QLabel(slipTargetRow_);
+    slipLottery_->setObjectName(QStringLiteral("L_jg_tzd_caizhong"));
+    slipIssue_ = new QLineEdit(slipTargetRow_);
+    slipIssue_->setObjectName(QStringLiteral("T_jg_tzd_qihao"));
+    slipIssue_->setMaxLength(16);
+    slipIssue_->setFixedWidth(slipIssue_->fontMetrics().horizontalAdvance(QStringLiteral("000000000")) + 14);
+    slipIssue_->setToolTip(QStringLiteral("投注单是哪一期的：默认是最新开奖的下一期，可以改"));
+    auto* issueLabel = new QLabel(QStringLiteral("期号"), slipTargetRow_);
+    issueLabel->setBuddy(slipIssue_);
+    slipIssueNote_ = new QLabel(slipTargetRow_);
+    slipIssueNote_->setObjectName(QStringLiteral("L_jg_tzd_qihao_tishi"));
+    slipIssueNote_->setWordWrap(true);
+    slipCopyHeaded_ = plainButton(QStringLiteral("C_jg_tzd_copy_qihao"), QStringLiteral("复制（含彩种期号）"), slipTargetRow_);
+    slipCopyHeaded_->setToolTip(QStringLiteral("复制投注单，第一行写明彩种和期号"));
+    targetRow->addWidget(slipLottery_);
+    targetRow->addSpacing(8);
+    targetRow->addWidget(issueLabel);
+    targetRow->addWidget(slipIssue_);
+    targetRow->addWidget(slipIssueNote_, 1);
+    targetRow->addWidget(slipCopyHeaded_);
+    slipTargetRow_->hide();
     auto* slipButtons = new QHBoxLayout;
     slipButtons->addStretch(1);
     for (QPushButton* b : {slipCopy_, slipPreview_, slipPrint_, slipPdf_}) slipButtons->addWidget(b);
     auto* slipLayout = new QVBoxLayout(slipPage_);
     slipLayout->addLayout(slipChoices);
+    slipLayout->addWidget(slipTargetRow_);
     slipLayout->addWidget(slipTotal_);
     slipLayout->addWidget(slipGrid_, 1);
     slipLayout->addLayout(slipButtons);
@@ -258,6 +286,8 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
     connect(slipPaper_, &QComboBox::currentIndexChanged, this,
             [this] { Settings::set(Setting::SlipPaper, slipPaper_->currentIndex()); });
     connect(slipCopy_, &QPushButton::clicked, this, &ResultsView::copySlips);
+    connect(slipCopyHeaded_, &QPushButton::clicked, this, &ResultsView::copyHeadedSlips);
+    connect(slipIssue_, &QLineEdit::textEdited, this, [this] { slipIssueUsable(); });
     connect(slipPreview_, &QPushButton::clicked, this, &ResultsView::previewSlips);
     connect(slipPrint_, &QPushButton::clicked, this, &ResultsView::printSlips);
     connect(slipPdf_, &QPushButton::clicked, this, &ResultsView::exportSlipsPdf);
@@ -470,7 +500,78 @@ int ResultsView::slipBets() const {
     return bets;
 }
 
+void ResultsView::setSlipTargetSource(std::function<SlipTarget()> source) {
+    slipTarget_ = std::move(source);
+    showSlipTarget();
+}
+
+// The lottery as the window has it now; the issue field suggests again
+// when the newest past draw or the lottery changed.
+void ResultsView::showSlipTarget() {
+    slipTargetRow_->setVisible(bool(slipTarget_));
+    if (!slipTarget_) return;
+    const SlipTarget target = slipTarget_();
+    const QString suggestion = fromStd(nextIssue(target.lottery, target.latestIssue));
+    slipLottery_->setText(QStringLiteral("彩种：%1").arg(fromStd(lotteryName(target.lottery))));
+    if (target.lottery != slipLotteryShown_ || suggestion != slipSuggested_) {
+        slipLotteryShown_ = target.lottery;
+        slipSuggested_ = suggestion;
+        slipIssue_->setText(suggestion);
+        slipIssue_->setModified(false);
+    }
+    slipIssueUsable();
+}
+
+QString ResultsView::slipIssue() {
+    showSlipTarget();
+    return slipIssue_->text().trimmed();
+}
+
+void ResultsView::setSlipIssue(const QString& issue) {
+    showSlipTarget();
+    slipIssue_->setText(issue);
+    slipIssue_->setModified(true);
+    slipIssueUsable();
+}
+
+bool ResultsView::slipIssueUsable() {
+    const std::string error =
+        slipTarget_ ? slipIssueError(slipLotteryShown_, toStd(slipIssue_->text().trimmed())) : std::string();
+    slipIssueNote_->setText(fromStd(error));
+    slipIssueNote_->setStyleSheet(error.empty() ? QString() : QStringLiteral("color: red;"));
+    if (error.empty() && slipTarget_ && slipIssue_->text().trimmed().isEmpty())
+        slipIssueNote_->setText(slipSuggested_.isEmpty() ? QStringLiteral("开奖历史中没有这个彩种的期号：投注单只写彩种。")
+                                                         : QStringLiteral("期号空着：投注单只写彩种。"));
+    return error.empty();
+}
+
+QString ResultsView::slipIssueMessage() {
+    showSlipTarget();
+    return slipIssueUsable() ? QString() : slipIssueNote_->text();
+}
+
+QString ResultsView::slipHeading() {
+    if (!slipTarget_) return {};
+    const QString issue = slipIssue();
+    return fromStd(tarnel::slipHeading(slipLotteryShown_, slipIssueUsable() ? toStd(issue) : std::string()));
+}
+
+QString ResultsView::headedSlipText() {
+    const QString heading = slipHeading();
+    return heading.isEmpty() ? slipText() : heading + QStringLiteral("\r\n") + slipText();
+}
+
+void ResultsView::copyHeadedSlips() {
+    if (slipLines().empty()) return;
+    if (!slipIssueMessage().isEmpty()) {
+        services_.showMessage(this, QStringLiteral("错误提示"), slipIssueMessage());
+        return;
+    }
+    services_.copyWithNotice(this, headedSlipText());
+}
+
 void ResultsView::showSlips() {
+    showSlipTarget();
     const std::vector<SlipLine>& lines = slipLines();
     const int fen = priceFen();
     slipGrid_->clearContents();
@@ -514,8 +615,10 @@ QString ResultsView::slipHtml() {
     const QString kind = slipMode() == SlipMode::Group ? QStringLiteral("组选") : QStringLiteral("直选");
     QString html = QStringLiteral("<html><body>");
     html += QStringLiteral("<p style=\"font-size:%1pt; font-weight:bold; margin:0\">投注单</p>").arg(receipt ? 11 : 16);
-    html += QStringLiteral("<p>日期：%1<br>方案：%2<br>%3 %4 注，%5 张投注单，合计 %6 元（每注 %7 元）</p>")
-                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+    const QString heading = slipHeading();
+    html += QStringLiteral("<p>%1日期：%2<br>方案：%3<br>%4 %5 注，%6 张投注单，合计 %7 元（每注 %8 元）</p>")
+                .arg(heading.isEmpty() ? QString() : QStringLiteral("<b>%1</b><br>").arg(heading.toHtmlEscaped()),
+                     QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
                      schemeName().toHtmlEscaped(), kind)
                 .arg(slipBets())
                 .arg(lines.size())
@@ -626,8 +729,10 @@ int ResultsView::paintSlipPages(QPainter& painter, QPaintDevice* device, QSizeF 
     const QSizeF body(page.width(), std::max(page.height() - 2 * band, page.height() / 2));
     document.setPageSize(body);
     const int pages = document.pageCount();
-    const QString head = QStringLiteral("投注单　方案：%1　%2 %3 注，合计 %4 元")
-                             .arg(schemeName(), slipMode() == SlipMode::Group ? QStringLiteral("组选") : QStringLiteral("直选"))
+    const QString heading = slipHeading();
+    const QString head = QStringLiteral("投注单　%1方案：%2　%3 %4 注，合计 %5 元")
+                             .arg(heading.isEmpty() ? QString() : heading + QStringLiteral("　"), schemeName(),
+                                  slipMode() == SlipMode::Group ? QStringLiteral("组选") : QStringLiteral("直选"))
                              .arg(slipBets())
                              .arg(fromStd(slipMoneyText(betCostFen(slipBets(), priceFen()))));
     for (int p = 0; p < pages; ++p) {
@@ -680,6 +785,10 @@ void ResultsView::exportSlipsPdf() {
         services_.showMessage(this, QStringLiteral("提示"), kNoSlipsText);
         return;
     }
+    if (const QString bad = slipIssueMessage(); !bad.isEmpty()) {
+        services_.showMessage(this, QStringLiteral("错误提示"), QStringLiteral("投注单的期号不对，请改正后再打印或导出：%1").arg(bad));
+        return;
+    }
     QString path = services_.chooseSavePath(this, QStringLiteral("导出投注单"), QStringLiteral("投注单.pdf"),
                                             QStringLiteral("PDF 文件 (*.pdf);;所有文件 (*)"));
     if (path.isEmpty()) return;
@@ -693,6 +802,10 @@ void ResultsView::exportSlipsPdf() {
 void ResultsView::printSlips() {
     if (slipLines().empty()) {
         services_.showMessage(this, QStringLiteral("提示"), kNoSlipsText);
+        return;
+    }
+    if (const QString bad = slipIssueMessage(); !bad.isEmpty()) {
+        services_.showMessage(this, QStringLiteral("错误提示"), QStringLiteral("投注单的期号不对，请改正后再打印或导出：%1").arg(bad));
         return;
     }
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
@@ -713,6 +826,10 @@ void ResultsView::printSlips() {
 void ResultsView::previewSlips() {
     if (slipLines().empty()) {
         services_.showMessage(this, QStringLiteral("提示"), kNoSlipsText);
+        return;
+    }
+    if (const QString bad = slipIssueMessage(); !bad.isEmpty()) {
+        services_.showMessage(this, QStringLiteral("错误提示"), QStringLiteral("投注单的期号不对，请改正后再打印或导出：%1").arg(bad));
         return;
     }
     QPrinter printer(QPrinter::HighResolution);

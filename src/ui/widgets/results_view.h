@@ -15,11 +15,13 @@
 
 #include "core/analysis/result_summary.h"
 #include "core/analysis/tickets.h"
+#include "core/files/draw_sources.h"
 
 class QComboBox;
 class QDoubleSpinBox;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPaintDevice;
 class QPainter;
 class QPrinter;
@@ -74,6 +76,25 @@ public:
     inline static const QString kNoSlipsText = QStringLiteral("没有号码，无需投注单");
     // The name printed on the slips ("未保存的方案" when the source is unset or says nothing).
     void setSchemeNameSource(std::function<QString()> source);
+    // The lottery the slips are for and the newest issue of its past draws
+    // (empty when none has one). With a source the slip tab shows the
+    // lottery and an issue field, and printed pages name both.
+    struct SlipTarget {
+        Lottery lottery = Lottery::Fc3d;
+        std::string latestIssue;
+    };
+    void setSlipTargetSource(std::function<SlipTarget()> source);
+    // The issue field: the one after the newest past draw until the player
+    // changes it; a new past draw or another lottery suggests again.
+    QString slipIssue();
+    void setSlipIssue(const QString& issue);  // as the player types it
+    // Why the issue typed cannot be printed (empty when it can).
+    QString slipIssueMessage();
+    // "福彩3D 第2026225期" ("福彩3D" with the field empty); empty without a source.
+    QString slipHeading();
+    // The slips as text under their heading (复制（含彩种期号）).
+    QString headedSlipText();
+    void copyHeadedSlips();
     // Direct tickets, or group tickets (main window only).
     enum class SlipMode { Direct = 0, Group = 1 };
     SlipMode slipMode() const;
@@ -116,6 +137,9 @@ private:
     void setUpSlipDocument(QTextDocument& document);
     QString schemeName() const;
     int slipBets() const;
+    void showSlipTarget();
+    // Says why the issue typed cannot go on a slip; false when it cannot.
+    bool slipIssueUsable();
 
     QPointer<MultiLineBox> box_;
     int width_;
@@ -151,6 +175,14 @@ private:
     std::vector<SlipLine> slips_;
     bool slipsStale_ = true;
     std::function<QString()> schemeName_;
+    std::function<SlipTarget()> slipTarget_;
+    QWidget* slipTargetRow_ = nullptr;
+    QLabel* slipLottery_ = nullptr;
+    QLineEdit* slipIssue_ = nullptr;
+    QLabel* slipIssueNote_ = nullptr;
+    QPushButton* slipCopyHeaded_ = nullptr;
+    Lottery slipLotteryShown_ = Lottery::Fc3d;
+    QString slipSuggested_;  // the issue last suggested
 };
 
 }  // namespace tarnel

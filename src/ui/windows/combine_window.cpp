@@ -28,6 +28,10 @@
 #include "ui/widgets/keyboard.h"
 #include "ui/widgets/results_view.h"
 #include "ui/widgets/settings.h"
+#include "core/analysis/slip_heading.h"
+#include "core/analysis/backtest_range.h"
+#include "core/files/history_order.h"
+#include "ui/panels/backtest_range_bar.h"
 #include "ui/widgets/ui_services.h"
 #include "ui/widgets/price_settings.h"
 #include "core/files/scheme.h"
@@ -236,6 +240,11 @@ CombineWindow::CombineWindow(ConditionsDocument& document, QWidget* parent)
     summaryRow->addWidget(openHistory, 0, Qt::AlignTop);
     backtestLayout->addLayout(summaryRow);
     backtestModel_ = new CombinationBacktestModel(this);
+    backtestRange_ = new BacktestRangeBar(QStringLiteral("Frame_zh_yanzheng"), backtest);
+    backtestRange_->setExport(backtestModel_, [this] { return QStringList{backtestSummary_->text()}; });
+    backtestRange_->setServices(&services_);
+    connect(backtestRange_, &BacktestRangeBar::rangeChanged, this, &CombineWindow::showBacktest);
+    backtestLayout->addWidget(backtestRange_);
     backtestTable_ = new QTableView(backtest);
     backtestTable_->setObjectName(QStringLiteral("Grid_zh_yanzheng"));
     backtestTable_->setModel(backtestModel_);
@@ -508,6 +517,9 @@ void CombineWindow::sendToBaseList() {
 ResultsView* CombineWindow::openResults() {
     if (!results_) {
         results_ = new ResultsView(result_, 3, services_, this);
+        results_->setSlipTargetSource([this] {
+            return ResultsView::SlipTarget{document_.lottery(), latestIssue(*document_.history(), document_.lottery())};
+        });
         results_->setWindowTitle(QStringLiteral("查看组合结果"));
         results_->addTarget(QStringLiteral("C_jg_fasong[0]"), QStringLiteral("发送到大底"),
                             [this](const QString& text) { document_.sendToBaseList(text); });
@@ -528,6 +540,7 @@ ResultsView* CombineWindow::openResults() {
 
 void CombineWindow::showBacktest() {
     const History* history = document_.history().get();
+    backtestRange_->showNote(QString(), false);
     if (!history || history->draws.empty()) {
         backtestModel_->setBacktest({});
         backtestSummary_->setText(QStringLiteral("还没有开奖历史：在“开奖历史”窗口粘贴或打开开奖号码后，"
@@ -540,7 +553,22 @@ void CombineWindow::showBacktest() {
         return;
     }
     std::vector<MainConditions> schemes;
-    for (const Entry& e : entries_) schemes.push_back(*e.conditions);
+    std::size_t lookBack = 0;
+    for (const Entry& e : entries_) {
+        schemes.push_back(*e.conditions);
+        lookBack = std::max(lookBack, rulesLookBack(e.conditions->rules));
+    }
+    // Limited to part of the history: the cut history, the schemes' rules
+    // looking back on the draws before the range as warm-up draws.
+    const LimitedHistory part = limitHistory(*history, timeOrder(*history), backtestRange_->range(), lookBack);
+    if (!part.error.empty()) {
+        backtestModel_->setBacktest({});
+        backtestSummary_->setText(QStringLiteral("没有验证：") + fromStd(part.error));
+        backtestRange_->showNote(fromStd(part.error), true);
+        return;
+    }
+    backtestRange_->showNote(fromStd(part.note), false);
+    if (part.cut) history = &*part.cut;
     // The player's price and prizes, as the history window's backtests use them.
     const MoneyPrices p = PriceSettings::prices();
     const MoneySettings prices{p.price, p.direct, p.group3, p.group6, p.twoStar};

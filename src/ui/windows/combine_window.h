@@ -45,6 +45,8 @@ private:
     CombinationBacktest backtest_;
 };
 
+class BacktestRangeBar;
+
 class CombineWindow : public QWidget {
     Q_OBJECT
 public:
@@ -89,6 +91,7 @@ public:
 
     const CombinationBacktestModel& backtestModel() const { return *backtestModel_; }
     QString backtestSummary() const;
+    BacktestRangeBar* backtestRange() const { return backtestRange_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -120,6 +123,7 @@ private:
     MultiLineBox* result_ = nullptr;
     QList<QPushButton*> resultButtons_;
     QLabel* backtestSummary_ = nullptr;
+    BacktestRangeBar* backtestRange_ = nullptr;
     QTableView* backtestTable_ = nullptr;
     CombinationBacktestModel* backtestModel_ = nullptr;
     QTimer* followTimer_ = nullptr;

@@ -24,6 +24,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 
+#include "ui/panels/backtest_range_bar.h"
 #include "ui/windows/draws_panel.h"
 #include <QTableView>
 #include <QTableWidget>
@@ -102,45 +103,6 @@ QString lineList(const std::vector<int>& lines, int named) {
     return text;
 }
 
-// A row of the main window by its name: a fixed row, or a rule that follows past draws.
-QString mainRowName(int row, const std::vector<std::string>& ruleNames) {
-    if (row >= kFirstRuleRow) {
-        const auto rule = std::size_t(row - kFirstRuleRow);
-        return rule < ruleNames.size() ? fromStd(ruleNames[rule]) : QString();
-    }
-    return fromStd(rowName(row));
-}
-
-// A draw's result as a row shows it: with 组选 bets whether a bet hit it,
-// otherwise whether the conditions kept it.
-QString resultCaption(bool groupBets, bool success) {
-    if (groupBets) return success ? QStringLiteral("中") : QStringLiteral("未中");
-    return success ? QStringLiteral("保留") : QStringLiteral("排除");
-}
-
-// The conditions a draw met, by their names.
-QString killerNames(const std::vector<int>& killedBy, bool twoStar, const std::vector<std::string>& ruleNames) {
-    if (twoStar) return killedBy.empty() ? QString() : QStringLiteral("二星缩水条件");
-    QStringList names;
-    for (int row : killedBy) names << mainRowName(row, ruleNames);
-    return names.join(QStringLiteral("、"));
-}
-
-// The conditions a draw met, in full: for the two-star window each of its conditions.
-QString killerDetails(const std::vector<int>& killedBy, bool twoStar, const std::vector<std::string>& ruleNames) {
-    if (!twoStar) return killerNames(killedBy, false, ruleNames);
-    QStringList names;
-    for (int step : killedBy) names << fromStd(pairStepName(step));
-    return QStringLiteral("二星缩水条件：") + names.join(QStringLiteral("、"));
-}
-
-// An amount of yuan as the tabs show it: "-12.5", "1040"; never NaN or infinity.
-QString yuanShown(double yuan) {
-    if (!std::isfinite(yuan)) return QStringLiteral("-");
-    const qint64 fen = std::llround(yuan * 100);
-    return (fen < 0 ? QStringLiteral("-") : QString()) + PriceSettings::amountText(double(fen < 0 ? -fen : fen) / 100);
-}
-
 QString decimalShown(double value, int decimals) {
     if (!std::isfinite(value)) return QStringLiteral("-");
     return QString::number(value, 'f', decimals);
@@ -192,136 +154,14 @@ constexpr int kKillsChartRulesMaxHeight = 160;
 
 }  // namespace
 
-// ---- backtest table --------------------------------------------------------------
-
-void BacktestModel::setFigures(std::shared_ptr<const BacktestFigures> figures, bool twoStar) {
-    beginResetModel();
-    std::swap(figures_, figures);
-    twoStar_ = twoStar;
-    killedCache_.clear();
-    endResetModel();
-    freeAway(std::move(figures));
-}
-
-QString BacktestModel::warmupCaption() { return QStringLiteral("预热"); }
-
-bool BacktestModel::isWarmup(int row) const {
-    return figures_ && row >= 0 && std::size_t(row) < figures_->warmup.size() && figures_->warmup[std::size_t(row)];
-}
-
-std::vector<int> BacktestModel::killedBy(int row) const {
-    if (!figures_ || row < 0 || row >= rowCount()) return {};
-    const auto i = std::size_t(row);
-    const BacktestFigures& f = *figures_;
-    const DrawCheck& d = f.backtest.draws[i];
-    if (!f.walksForward || !f.fixedKills || i >= f.timePlace.size() || isWarmup(row)) return d.killedBy;
-    for (const auto& [cached, rows] : killedCache_)
-        if (cached == row) return rows;
-    const int n = std::stoi(d.draw.number);
-    std::vector<int> rows = f.fixedKills->killedBy(n);
-    const std::vector<int> rules = ruleRowsAt(f.rules, f.timeNumbers, f.timePlace[i]);
-    rows.insert(rows.end(), rules.begin(), rules.end());
-    if (killedCache_.size() >= 256) killedCache_.erase(killedCache_.begin(), killedCache_.begin() + 128);
-    killedCache_.emplace_back(row, rows);
-    return rows;
-}
-
-bool BacktestModel::succeeded(int row) const {
-    if (!figures_ || row < 0 || row >= rowCount()) return false;
-    const auto i = std::size_t(row);
-    if (figures_->groupBets && !twoStar_ && i < figures_->money.draws.size()) return figures_->money.draws[i].hit;
-    return figures_->backtest.draws[i].survives;
-}
-
-const Backtest& BacktestModel::backtest() const {
-    static const Backtest none;
-    return figures_ ? figures_->backtest : none;
-}
-
-int BacktestModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !figures_ ? 0 : int(figures_->backtest.draws.size());
-}
-
-int BacktestModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
-
-QVariant BacktestModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount()) return {};
-    const auto row = std::size_t(index.row());
-    const DrawCheck& d = figures_->backtest.draws[row];
-    const int column = index.column();
-    if (row < figures_->warmup.size() && figures_->warmup[row]) {
-        // A warm-up draw: listed in grey, with nothing that would count.
-        if (role == Qt::DisplayRole) {
-            switch (column) {
-                case Line: return d.draw.line;
-                case Issue: return fromStd(d.draw.issue);
-                case Number: return fromStd(d.number);
-                case Result: return warmupCaption();
-                default: return QString();
-            }
-        }
-        if (role == Qt::ForegroundRole) return QColor(Qt::gray);
-        if (role == Qt::TextAlignmentRole && column != KilledBy)
-            return column >= Bets ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignCenter);
-        if (role == Qt::ToolTipRole)
-            return QStringLiteral("预热期：这一期之前的开奖期数还不够动态条件回看，不投注，也不计入任何统计。");
-        return {};
-    }
-    const DrawMoney* m = row < figures_->money.draws.size() ? &figures_->money.draws[row] : nullptr;
-    const bool groupBets = figures_->groupBets && !twoStar_;
-    const double cumulative = row < figures_->cumulative.size() ? figures_->cumulative[row] : 0;
-    if (role == Qt::DisplayRole) {
-        switch (column) {
-            case Line: return d.draw.line;
-            case Issue: return fromStd(d.draw.issue);
-            case Number: return twoStar_ ? fromStd(d.draw.number) + QStringLiteral(" → ") + fromStd(d.number)
-                                         : fromStd(d.number);
-            case Result: return resultCaption(groupBets, succeeded(index.row()));
-            case Bets: return m ? QVariant(m->bets) : QVariant();
-            case Cost: return m ? yuanShown(m->cost) : QString();
-            case Win: return m ? yuanShown(m->win) : QString();
-            case Net: return m ? yuanShown(m->win - m->cost) : QString();
-            case Cumulative: return m ? yuanShown(cumulative) : QString();
-            case KilledBy: return killerNames(killedBy(index.row()), twoStar_, figures_->ruleNames);
-        }
-    } else if (role == Qt::ForegroundRole) {
-        if (column == Result && !succeeded(index.row())) return QColor(Qt::red);
-        if (m && column == Win && m->win > 0) return QColor(Qt::darkGreen);
-        if (m && column == Net) return m->win - m->cost < 0 ? QColor(Qt::red) : QColor(Qt::darkGreen);
-        if (m && column == Cumulative) return cumulative < 0 ? QColor(Qt::red) : QColor(Qt::darkGreen);
-    } else if (role == Qt::TextAlignmentRole && column != KilledBy) {
-        return column >= Bets ? int(Qt::AlignRight | Qt::AlignVCenter) : int(Qt::AlignCenter);
-    } else if (role == Qt::ToolTipRole && column == KilledBy) {
-        const std::vector<int> rows = killedBy(index.row());
-        if (!rows.empty()) return killerDetails(rows, twoStar_, figures_->ruleNames);
-    } else if (role == Qt::ToolTipRole && column == Cumulative && m) {
-        return QStringLiteral("从最早一期到这一期（按时间先后）的盈亏之和");
-    }
-    return {};
-}
-
-QVariant BacktestModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-    switch (section) {
-        case Line: return QStringLiteral("行号");
-        case Issue: return QStringLiteral("期号");
-        case Number: return twoStar_ ? QStringLiteral("开奖号码 → 后两位") : QStringLiteral("开奖号码");
-        case Result: return QStringLiteral("结果");
-        case Bets: return QStringLiteral("注数");
-        case Cost: return QStringLiteral("花费");
-        case Win: return QStringLiteral("奖金");
-        case Net: return QStringLiteral("盈亏");
-        case Cumulative: return QStringLiteral("累计盈亏");
-        case KilledBy: return QStringLiteral("排除它的条件");
-    }
-    return {};
-}
-
 BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     : QWidget(parent), twoStar_(twoStar), model_(new BacktestModel(this)) {
     setObjectName(name);
     auto* layout = new QVBoxLayout(this);
     buildSettings(layout);
+    range_ = new BacktestRangeBar(name, this);
+    range_->setExport(model_, [this] { return QStringList{header_->text(), summary_->text(), money_->text()}; });
+    layout->addWidget(range_);
     auto labelled = [&](const QString& suffix) {
         auto* label = new QLabel(this);
         label->setObjectName(name + suffix);
@@ -372,7 +212,7 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     moneyChart_->setObjectName(name + QStringLiteral("_leiji"));
     // Small enough minimums that the window fits a 1366 x 690 or 1024 x 768
     // screen; the splitter gives a larger window's height to the charts.
-    moneyChart_->setMinimumSize(300, 200);
+    moneyChart_->setMinimumSize(300, 115);
     chart_ = new BarChart(right);
     chart_->setDirection(BarChart::Direction::Across);
     chart_->setValueLabels(true);
@@ -397,6 +237,7 @@ BacktestView::BacktestView(const QString& name, bool twoStar, QWidget* parent)
     right->setStretchFactor(0, 5);
     right->setStretchFactor(1, 2);
     right->setStretchFactor(2, 0);
+    right->setSizes({400, 160, 170});  // the profit chart first takes what the others leave
     split->addWidget(table_);
     split->addWidget(right);
     split->setStretchFactor(0, 3);
@@ -501,8 +342,14 @@ void BacktestView::showPending(bool pending) {
     pending_->setVisible(pending);
 }
 
+void BacktestView::showRangeRefused(const QString& reason) {
+    showNothing(QStringLiteral("没有验证：") + reason);
+    range_->showNote(reason, true);
+}
+
 void BacktestView::showNothing(const QString& reason) {
     pending_->hide();
+    range_->showNote(QString(), false);
     model_->setFigures(nullptr, twoStar_);
     header_->clear();
     header_->hide();
@@ -604,6 +451,7 @@ void BacktestView::showFigures(std::shared_ptr<const BacktestFigures> figures) {
     fillDrought(f);
     money_->setText(moneySentence(f));
     money_->show();
+    range_->showNote(f.rangeNote, false);
     model_->setFigures(std::move(figures), twoStar_);
 }
 
@@ -842,15 +690,30 @@ HistoryReading doHistoryJob(HistoryJob job) {
     // tabs saying so; the reading itself stands.
     if (!history.draws.empty()) try {
         const bool newestFirst = historyIsNewestFirst(history);
-        if (job.walkForward)
-            reading.main = walkForwardFigures(*job.walkForward, history, job, order, newestFirst);
+        // A backtest limited to part of the history runs on the cut history
+        // (the rules' warm-up draws and the range), in the same time order.
+        const LimitedHistory mainPart =
+            limitHistory(history, order, job.mainRange, job.walkForward ? rulesLookBack(job.walkForward->rules) : 0);
+        const History& mainHistory = mainPart.cut ? *mainPart.cut : history;
+        const std::vector<std::size_t>& mainOrder = mainPart.cut ? mainPart.order : order;
+        std::shared_ptr<BacktestFigures> main;
+        if (!mainPart.error.empty())
+            reading.mainRangeError = fromStd(mainPart.error);
+        else if (job.walkForward)
+            main = walkForwardFigures(*job.walkForward, mainHistory, job, mainOrder, newestFirst);
         else
-            reading.main = figuresOf(backtestMain(job.mainInputs, job.tolerance, history),
-                                     mainBets(job.mainInputs, job.tolerance, job.prices.groupBets ? BetKind::Group : BetKind::Direct),
-                                     history, job, order, newestFirst);
-        if (job.twoStar) {
+            main = figuresOf(backtestMain(job.mainInputs, job.tolerance, mainHistory),
+                             mainBets(job.mainInputs, job.tolerance, job.prices.groupBets ? BetKind::Group : BetKind::Direct),
+                             mainHistory, job, mainOrder, newestFirst);
+        if (main) main->rangeNote = fromStd(mainPart.note);
+        reading.main = std::move(main);
+        const LimitedHistory twoStarPart = limitHistory(history, order, job.twoStarRange, 0);
+        if (job.twoStar && !twoStarPart.error.empty()) reading.twoStarRangeError = fromStd(twoStarPart.error);
+        if (job.twoStar && twoStarPart.error.empty()) {
+            const History& pairHistory = twoStarPart.cut ? *twoStarPart.cut : history;
+            const std::vector<std::size_t>& pairOrder = twoStarPart.cut ? twoStarPart.order : order;
             // Which of the two-star window's conditions rule out each draw.
-            Backtest b = backtestTwoStar(*job.twoStar, history);
+            Backtest b = backtestTwoStar(*job.twoStar, pairHistory);
             const PairStepKills kills = computePairStepKills(*job.twoStar);
             std::vector<int> byStep(kTwoStarStepCount, 0);
             for (DrawCheck& check : b.draws) {
@@ -858,8 +721,9 @@ HistoryReading doHistoryJob(HistoryJob job) {
                 check.killedBy = kills.killedBy(std::stoi(check.number));
                 for (int step : check.killedBy) ++byStep[std::size_t(step)];
             }
-            auto figures = figuresOf(std::move(b), twoStarBets(*job.twoStar), history, job, order, newestFirst);
+            auto figures = figuresOf(std::move(b), twoStarBets(*job.twoStar), pairHistory, job, pairOrder, newestFirst);
             figures->killsByStep = std::move(byStep);
+            figures->rangeNote = fromStd(twoStarPart.note);
             reading.twoStar = std::move(figures);
         }
     } catch (const std::bad_alloc&) {
@@ -908,6 +772,10 @@ HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
     tabs_->addTab(new SearchTab(document_, tabs_), QStringLiteral("条件寻优"));
     tabs_->addTab(new DrawsPanel(tabs_), QStringLiteral("开奖库"));
     connect(trendView_, &TrendView::itemChosen, this, &HistoryWindow::refreshTrend);
+    for (BacktestView* view : {mainView_, twoStarView_}) {
+        view->rangeBar()->setServices(&services_);
+        connect(view->rangeBar(), &BacktestRangeBar::rangeChanged, this, &HistoryWindow::checkLater);
+    }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(tabs_);
@@ -1157,6 +1025,8 @@ HistoryJob HistoryWindow::job(bool read) {
     if (!state.rules.empty()) job.walkForward = state;
     if (std::optional<TwoStarConditions> twoStar = document_.twoStarConditions()) job.twoStar = *twoStar;
     job.prices = PriceSettings::prices();
+    job.mainRange = mainView_->rangeBar()->range();
+    job.twoStarRange = twoStarView_->rangeBar()->range();
     return job;
 }
 
@@ -1401,14 +1271,21 @@ void HistoryWindow::showBacktests(HistoryReading& reading) {
         twoStarView_->showNothing(none);
         return;
     }
-    if (reading.outOfMemory || !reading.main) {
+    if (reading.outOfMemory || (!reading.main && reading.mainRangeError.isEmpty())) {
         const QString none = QStringLiteral("内存不足，无法验证这 %1 期开奖号码：请减少开奖历史的期数或动态条件后再试。")
                                  .arg(reading.history->draws.size());
         mainView_->showNothing(none);
         twoStarView_->showNothing(none);
         return;
     }
-    mainView_->showFigures(std::move(reading.main));
+    if (reading.main)
+        mainView_->showFigures(std::move(reading.main));
+    else
+        mainView_->showRangeRefused(reading.mainRangeError);
+    if (!reading.twoStarRangeError.isEmpty()) {
+        twoStarView_->showRangeRefused(reading.twoStarRangeError);
+        return;
+    }
     if (!reading.twoStar) {
         twoStarView_->showNothing(
             QStringLiteral("二星缩水软件没有打开：打开后，这里按它的条件验证每期开奖号码的后两位。"));

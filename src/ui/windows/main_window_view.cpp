@@ -21,6 +21,7 @@
 #include "ui/widgets/display_scale.h"
 #include "ui/widgets/keyboard.h"
 #include "ui/widgets/results_view.h"
+#include "core/analysis/slip_heading.h"
 #include "ui/panels/digit_properties_panel.h"
 #include "ui/panels/pool_source_panel.h"
 #include "ui/windows/main_window.h"
@@ -87,6 +88,9 @@ void MainWindow::buildViewExtras() {
 ResultsView* MainWindow::openResults() {
     if (!results_) {
         results_ = new ResultsView(output_, 3, services_, this);
+        results_->setSlipTargetSource([this] {
+            return ResultsView::SlipTarget{document_.lottery(), latestIssue(*document_.history(), document_.lottery())};
+        });
         results_->setSchemeNameSource(
             [this] { return schemePath().isEmpty() ? QString() : QFileInfo(schemePath()).completeBaseName(); });
         results_->addTarget(QStringLiteral("C_jg_fasong[0]"), QStringLiteral("发送到大底"),

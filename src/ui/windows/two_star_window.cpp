@@ -15,6 +15,7 @@
 #include "ui/widgets/window_fit.h"
 #include "ui/widgets/keyboard.h"
 #include "ui/widgets/results_view.h"
+#include "core/analysis/slip_heading.h"
 #include "ui/widgets/ui_services.h"
 #include "core/rules/text.h"
 #include "ui/widgets/feedback_line.h"
@@ -473,6 +474,9 @@ void TwoStarWindow::applyRow(int index) {
 ResultsView* TwoStarWindow::openResults() {
     if (!results_) {
         results_ = new ResultsView(boxes_[2], 2, services_, this);
+        results_->setSlipTargetSource([this] {
+            return ResultsView::SlipTarget{document_.lottery(), latestIssue(*document_.history(), document_.lottery())};
+        });
         results_->setSchemeNameSource([] { return QStringLiteral("二星"); });
         results_->addTarget(QStringLiteral("C_jg_fasong[0]"), QStringLiteral("发送到大底"), [this](const QString& text) {
             TwoStarConditions next = conditions();
