@@ -5,6 +5,10 @@
 
 #include <QAbstractButton>
 #include <QFile>
+#include <QTest>
+#include <QPushButton>
+#include <QDir>
+#include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -77,6 +81,64 @@ TEST_F(GuideTest, SaysWhatClearingAllConditionsDoesToTheBase) {
     EXPECT_TRUE(baseCleared);
     EXPECT_EQ(sentence.contains(QStringLiteral("大底也一并清空")), baseCleared) << sentence.toStdString();
     EXPECT_FALSE(sentence.contains(QStringLiteral("大底保留"))) << sentence.toStdString();
+}
+
+
+// The guide's pictures, made from the windows as they are (not a check):
+// with TARNEL_GUIDE_PICTURES set to a folder, the pictures the guide shows
+// are saved there, to be copied into src/ui/windows/help.
+TEST_F(GuideTest, Pictures) {
+    const QString folder = qEnvironmentVariable("TARNEL_GUIDE_PICTURES");
+    if (folder.isEmpty()) GTEST_SKIP() << "TARNEL_GUIDE_PICTURES not set";
+    const auto save = [&](QPixmap picture, const char* name, int width) {
+        if (picture.width() > width) picture = picture.scaledToWidth(width, Qt::SmoothTransformation);
+        picture.save(QDir(folder).filePath(QLatin1String(name) + QStringLiteral(".png")));
+    };
+    w.resize(1366, 740);
+    w.show();
+    QTest::qWait(300);
+    save(w.grab(), "first-run", 720);
+
+    get<MultiLineBox>("T_main_shazhixuan")->setText(QStringLiteral("123 557 000 999"));
+    for (const char* box : {"Check_hewei_sha[3]", "Check_hewei_sha[7]", "Check_kuadu_sha[0]", "Check_kuadu_sha[9]"})
+        get<QAbstractButton>(QLatin1String(box))->click();
+    get<QPushButton>("C_guolv_ks")->click();
+    QTest::qWait(300);
+    save(w.grab(), "conditions", 720);
+
+    // The file menu, as the scheme section shows it.
+    for (QAction* menu : w.menuBar()->actions()) {
+        if (!caption(menu->text()).startsWith(QStringLiteral("文件"))) continue;
+        menu->menu()->popup(w.mapToGlobal(QPoint(0, w.menuBar()->height())));
+        QTest::qWait(300);
+        save(menu->menu()->grab(), "scheme", 320);
+        menu->menu()->close();
+    }
+
+    // 容错 and what it keeps: the column right of the tabs.
+    auto* tolerance = get<QComboBox>("Combo_rongcuo");
+    tolerance->setCurrentIndex(1);
+    get<QPushButton>("C_guolv_ks")->click();
+    QTest::qWait(300);
+    QWidget* column = tolerance->parentWidget();
+    save(column->grab(), "tolerance", 360);
+
+    HistoryWindow* h = w.openHistory();
+    QString draws;
+    for (int i = 0; i < 400; ++i)
+        draws += QStringLiteral("%1 %2\n").arg(2025001 + i).arg((i * 379 + 123) % 1000, 3, 10, QLatin1Char('0'));
+    h->setHistoryText(draws);
+    h->rereadNow();
+    h->resize(1200, 720);
+    h->findChild<QTabWidget*>()->setCurrentIndex(1);
+    QTest::qWait(500);
+    save(h->grab(), "history", 720);
+    h->close();
+
+    ResultsView* view = w.openResults();
+    QTest::qWait(300);
+    save(view->grab(), "results", 720);
+    view->close();
 }
 
 }  // namespace
