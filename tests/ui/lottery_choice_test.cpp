@@ -6,10 +6,13 @@
 // against plain reference versions over random draws.
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
+#include <QScreen>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -174,7 +177,10 @@ TEST_F(LotteryChoice, SwitchingTheLotteryChangesTheDrawsTheRulesAndARun) {
         EXPECT_EQ(h->history().draws.size(), past.size());
         EXPECT_TRUE(h->statusText().contains(QString::fromStdString(std::string(lotteryName(lottery))) + QStringLiteral("开奖库")))
             << h->statusText().toStdString();
+        auto* tabs = h->findChild<QTabWidget*>(QStringLiteral("Tab_lishi"));
+        tabs->setCurrentWidget(h->drawsPanel());  // its page is read when shown
         EXPECT_TRUE(kept->toPlainText().startsWith(QString::fromStdString((lottery == Lottery::Fc3d ? "2025" : "25"))));
+        tabs->setCurrentIndex(0);
         EXPECT_EQ(QSettings().value(QStringLiteral("draws/lottery")).toString(),
                   QString::fromStdString(std::string(lotteryKey(lottery))));
 
@@ -305,6 +311,38 @@ TEST_F(LotteryChoice, TheCheckAtStartRunsOnlyWhenTurnedOnAndHoldsNothingUp) {
     // The document follows the kept draws at once, before 开奖历史 is opened.
     EXPECT_EQ(documentPast(w.document()), plainPast(source));
     EXPECT_EQ(w.openHistory()->history().draws.size(), source.size());
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+// The window with its lottery list dropped down (the list is a window of its
+// own: the screen is taken, under xvfb-run with the xcb platform).
+TEST_F(LotteryChoice, Screenshot) {
+    const QString folder = qEnvironmentVariable("TARNEL_SCREENSHOTS");
+    if (folder.isEmpty()) GTEST_SKIP() << "TARNEL_SCREENSHOTS not set";
+    std::mt19937 rng(2026);
+    {
+        DrawStore store(storePath());
+        ASSERT_TRUE(store.merge(Lottery::Fc3d, randomDraws(Lottery::Fc3d, 300, rng)).ok());
+        ASSERT_TRUE(store.merge(Lottery::Pl3, randomDraws(Lottery::Pl3, 300, rng)).ok());
+    }
+    RecordingUiServices services;
+    MainWindow w(services);
+    HistoryWindow* h = w.openHistory();
+    h->resize(1100, 600);
+    h->move(0, 0);
+    h->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h));
+    auto* choice = h->findChild<QComboBox*>(QStringLiteral("Combo_caizhong"));
+    choice->showPopup();
+    QTest::qWait(500);
+    const QRect frame = h->frameGeometry();
+    QGuiApplication::primaryScreen()->grabWindow(0).copy(frame).save(QDir(folder).filePath(QStringLiteral("draws-lottery.png")));
+    choice->hidePopup();
 }
 
 }  // namespace

@@ -48,7 +48,8 @@ QString DrawsPanel::storePath() {
 
 void DrawsPanel::setStorePath(const QString& path) { storePathOverride() = path; }
 
-DrawsPanel::DrawsPanel(QWidget* parent, bool ownChoice) : QWidget(parent), store_(std::make_unique<DrawStore>(storePath())) {
+DrawsPanel::DrawsPanel(QWidget* parent, bool ownChoice)
+    : QWidget(parent), store_(std::make_unique<DrawStore>(storePath())), ownChoice_(ownChoice) {
     setObjectName(QStringLiteral("Frame_kaijiangku"));
     lotteryBox_ = new QComboBox(this);
     // Within 开奖历史 the window's own choice is the one shown (and named so).
@@ -124,7 +125,18 @@ QString DrawsPanel::statusLine() const { return status_->text(); }
 
 QString DrawsPanel::shownDraws() const { return list_->toPlainText(); }
 
+void DrawsPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (stale_) refresh();
+}
+
 void DrawsPanel::refresh() {
+    // Within 开奖历史 the page is read when it is shown: the window opens at once.
+    if (!ownChoice_ && !isVisible()) {
+        stale_ = true;
+        return;
+    }
+    stale_ = false;
     const auto draws = store_->draws(lottery());
     if (!draws) {
         list_->clear();

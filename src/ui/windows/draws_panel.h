@@ -65,6 +65,9 @@ signals:
     // An update began (true) or ended (false).
     void updateRunning(bool running);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void refresh();
     void openFile();
@@ -83,6 +86,8 @@ private:
     DrawUpdate* update_ = nullptr;
     ConflictQuestion ask_;
     int pageTimeoutMs_ = 15000;
+    bool ownChoice_ = true;
+    bool stale_ = false;  // within 开奖历史: read when its page is next shown
 };
 
 }  // namespace tarnel
