@@ -1020,6 +1020,8 @@ void HistoryWindow::readRememberedInto(ConditionsDocument& document) {
 
 HistoryWindow::~HistoryWindow() {
     waitForReading();
+    // The store is written whole; nothing more is asked.
+    if (merging_) merger_->waitForFinished();
     // A pending pause must not cost the player the last words typed.
     if (rereadTimer_->isActive() || dirty_ || readAgain_) remember();
 }

@@ -38,6 +38,7 @@ namespace tarnel {
 class BarChart;
 class ConditionsDocument;
 class DrawsPanel;
+struct DrawsMerged;
 class MoneyChart;
 class HistoryReadingBar;
 class MultiLineBox;
@@ -268,6 +269,9 @@ public:
     // Shows the kept draws of the chosen lottery in the box (read at once).
     void showStoredDraws();
     DrawsPanel* drawsPanel() const { return draws_; }
+    // Waits for the merge of the box's draws under way and shows its answer
+    // (a conflict is asked about then).
+    void finishMerging();
 
 signals:
     // A reading of the box has been taken in: history() holds its draws.
@@ -335,8 +339,12 @@ private:
     // The box was pasted into, a file opened or typed: it holds the player's text now.
     void leaveStoredDraws();
     // Merges the draws of the text read into the kept draws of the chosen
-    // lottery; `ask` puts a conflict to the player, otherwise the kept numbers stay.
+    // lottery, away from the window's thread (one merge at a time, the
+    // newest waiting); `ask` puts a conflict to the player, otherwise the
+    // kept numbers stay.
     void mergeRead(const QString& text, bool ask);
+    void startMerge(const QString& text, Lottery lottery, bool ask);
+    void mergeDone();
     QString drawsStatus() const;
     QComboBox* lottery_ = nullptr;
     DrawsPanel* draws_ = nullptr;
@@ -345,6 +353,14 @@ private:
     bool pasted_ = false;        // pasted into or a file opened since the last reading
     bool typed_ = false;         // typed since the last reading (read after the pause)
     QString drawsNote_;          // what became of the last text's draws
+    QFutureWatcher<DrawsMerged>* merger_ = nullptr;
+    bool merging_ = false;       // a merge is under way (its answer not yet taken)
+    QString mergeText_;          // the text being merged, for the lottery
+    Lottery mergeLottery_ = Lottery::Fc3d;
+    bool mergePending_ = false;  // another text waits for the merge under way
+    QString pendingText_;
+    Lottery pendingLottery_ = Lottery::Fc3d;
+    bool pendingAsk_ = false;
 };
 
 }  // namespace tarnel

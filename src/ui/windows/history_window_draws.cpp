@@ -2,6 +2,8 @@
 // showing the kept draws of the chosen lottery, and a text of the player's
 // own merged into them.
 #include <QComboBox>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -111,13 +113,64 @@ void HistoryWindow::storedDrawsChanged(Lottery lottery) {
     showStatus();
 }
 
+namespace {
+// A merge away from the window's thread, on a connection of its own. Asked
+// first, a conflict merges nothing and comes back as the question to put.
+DrawsMerged mergeAway(const QString& storePath, Lottery lottery, const QString& text, bool askFirst) {
+    DrawStore store(storePath);
+    ConflictQuestion ask;
+    if (askFirst) ask = [](const QString&) { return false; };
+    return mergeHistoryText(store, lottery, text, ask);
+}
+}  // namespace
+
 void HistoryWindow::mergeRead(const QString& text, bool ask) {
-    DrawStore store(DrawsPanel::storePath());
-    ConflictQuestion question;
-    if (ask) question = [this](const QString& q) { return services_.askYesNo(this, kNoticeTitle, q); };
-    const DrawsMerged merged = mergeHistoryText(store, shownLottery_, text, question);
-    if (merged.added > 0) document_.noteStoredDraws(shownLottery_);
-    drawsNote_ = merged.line;
+    if (merging_) {
+        // The newest text waits; a question owed to an earlier paste is still asked.
+        pendingAsk_ = (mergePending_ && pendingAsk_) || ask;
+        mergePending_ = true;
+        pendingText_ = text;
+        pendingLottery_ = shownLottery_;
+        return;
+    }
+    startMerge(text, shownLottery_, ask);
+}
+
+void HistoryWindow::startMerge(const QString& text, Lottery lottery, bool ask) {
+    if (!merger_) {
+        merger_ = new QFutureWatcher<DrawsMerged>(this);
+        connect(merger_, &QFutureWatcherBase::finished, this, &HistoryWindow::mergeDone);
+    }
+    mergeText_ = text;
+    mergeLottery_ = lottery;
+    merging_ = true;
+    merger_->setFuture(QtConcurrent::run(mergeAway, DrawsPanel::storePath(), lottery, text, ask));
+}
+
+void HistoryWindow::mergeDone() {
+    // A result taken already (finishMerging) leaves nothing for its late signal.
+    if (!merging_ || !merger_->future().isValid() || !merger_->future().isFinished()) return;
+    DrawsMerged merged = merger_->future().takeResult();
+    merging_ = false;
+    if (!merged.question.isEmpty() && services_.askYesNo(this, kNoticeTitle, merged.question)) {
+        startMerge(mergeText_, mergeLottery_, false);  // the kept numbers stay, the rest goes in
+        return;
+    }
+    mergeText_.clear();
+    if (merged.added > 0) document_.noteStoredDraws(mergeLottery_);
+    if (!showsStore_ && mergeLottery_ == shownLottery_) {
+        drawsNote_ = merged.line;
+        showStatus();
+    }
+    if (std::exchange(mergePending_, false)) startMerge(std::exchange(pendingText_, QString()), pendingLottery_, pendingAsk_);
+}
+
+void HistoryWindow::finishMerging() {
+    // Each merge done may begin another (after the player's answer, or the text that waited).
+    while (merging_) {
+        merger_->waitForFinished();
+        mergeDone();
+    }
 }
 
 QString HistoryWindow::drawsStatus() const {

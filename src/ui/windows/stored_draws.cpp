@@ -103,6 +103,7 @@ DrawsMerged mergeDraws(DrawStore& store, Lottery lottery, std::vector<StoredDraw
                                                .arg(u(c.issue), u(c.kept), u(c.incoming))
                                          : QStringLiteral("第 %1 期出现两次，号码不同：%2 和 %3。\n保留前一个并并入其余开奖吗？")
                                                .arg(u(c.issue), u(c.kept), u(c.incoming));
+            out.question = question;
             if (!ask(question)) {
                 out.line = QStringLiteral("未并入：%1；开奖库未改动。").arg(u(conflictText(c, "粘贴或打开的是")));
                 return out;

@@ -32,6 +32,7 @@ struct DrawsMerged {
     long long added = 0;
     long long withoutIssue = 0;
     QString line;            // what it did or why not, in one sentence
+    QString question;        // a conflict put to the player, when it was (see mergeDraws)
 };
 
 // Merges the draws into the lottery's kept draws as an import merges them.
