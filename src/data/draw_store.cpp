@@ -270,7 +270,9 @@ EarlierHistory DrawStore::importEarlierHistory(const QString& historyPath) {
     std::vector<StoredDraw> draws;
     QFile file(historyPath);
     const bool present = file.exists();
-    if (present && file.open(QIODevice::ReadOnly) && file.size() <= qint64(kHistoryMaxBytes)) {
+    // Only a regular file is read: opening a pipe would wait for a writer.
+    if (present && QFileInfo(historyPath).isFile() && file.size() <= qint64(kHistoryMaxBytes) &&
+        file.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = file.readAll();
         std::string converted;
         draws = historyDraws(historyText(std::string_view(bytes.constData(), std::size_t(bytes.size())), converted));

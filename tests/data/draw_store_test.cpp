@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+#include <QFile>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -168,6 +172,33 @@ bool integrityOk(const QString& path) {
     QSqlDatabase::removeDatabase("integrity");
     return ok;
 }
+
+#ifndef _WIN32
+// A history.txt that is a pipe (or anything but a regular file) is not read:
+// opening a pipe would wait for a writer, and the program's start with it.
+TEST(DrawStore, AnEarlierHistoryThatIsAPipeIsNotWaitedOn) {
+    QTemporaryDir dir;
+    const QString pipe = dir.path() + "/history.txt";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    DrawStore store(drawStorePath(dir.path()));
+    EarlierHistory earlier;
+    QThread* worker = QThread::create([&] { earlier = store.importEarlierHistory(pipe); });
+    worker->start();
+    const bool done = worker->wait(5000);
+    if (!done) {
+        // Let the stuck open go by writing nothing, so that the test ends.
+        {
+            QFile writer(pipe);
+            (void)writer.open(QIODevice::WriteOnly);
+        }
+        worker->wait();
+    }
+    delete worker;
+    EXPECT_TRUE(done) << "the import waited for a writer of the pipe";
+    EXPECT_EQ(earlier.added, 0);
+    EXPECT_FALSE(earlier.lottery);
+}
+#endif
 
 TEST(DrawStore, AWriterKilledAtAnyMomentLeavesWholeWrites) {
     QTemporaryDir dir;

@@ -141,7 +141,7 @@ TEST_F(SettingsTest, TheKeysAreThoseEarlierVersionsWrote) {
         {Setting::TwoStarFen, "money/twoStarFen"},       {Setting::GroupBets, "money/groupBets"},
         {Setting::DisplayScale, "view/displayScale"},    {Setting::DrawsLottery, "draws/lottery"},
         {Setting::DrawsCheckAtStart, "draws/checkAtStart"}, {Setting::DrawsSource3d, "draws/source/3d"},
-        {Setting::DrawsSourceP3, "draws/source/p3"},
+        {Setting::DrawsSourceP3, "draws/source/p3"},     {Setting::DrawsBoxShowsStore, "draws/boxShowsStore"},
     };
     ASSERT_EQ(written.size(), settingSpecs().size());
     for (const SettingSpec& s : settingSpecs()) EXPECT_EQ(Settings::key(s.id), written.at(s.id));

@@ -145,6 +145,14 @@ public:
     // the search and the slips follow it.
     Lottery lottery() const { return lottery_; }
     void setLottery(Lottery lottery);
+    // Says that the kept draws of `lottery` changed (a merge, an update):
+    // whatever shows them reads them again.
+    void noteStoredDraws(Lottery lottery) { emit storedDrawsChanged(lottery); }
+    // Draws without an issue the player gave for `lottery` in this run: never
+    // kept, analysed after the kept draws until the program ends (history
+    // text, one draw a line; empty when none).
+    const QString& drawsOfThisRun(Lottery lottery) const { return runDraws_[lottery == Lottery::Fc3d ? 0 : 1]; }
+    void setDrawsOfThisRun(Lottery lottery, QString text) { runDraws_[lottery == Lottery::Fc3d ? 0 : 1] = std::move(text); }
 
     // ---- the scheme file
     QString schemePath() const { return schemePath_; }
@@ -232,6 +240,8 @@ signals:
     void historyChanged();
     // The chosen lottery changed.
     void lotteryChanged(tarnel::Lottery lottery);
+    // The kept draws of a lottery changed.
+    void storedDrawsChanged(tarnel::Lottery lottery);
     // The rule list changed (edited, opened, cleared, brought back), or
     // what the rules take from the history did.
     void rulesChanged();
@@ -314,6 +324,7 @@ private:
     bool followPending_ = false;  // `ran` is posted and not yet said
     std::shared_ptr<const History> history_;
     Lottery lottery_ = Lottery::Fc3d;
+    QString runDraws_[2];  // by lottery: draws without an issue given in this run
     std::optional<std::vector<int>> pastDraws_;  // history_ in time order, once asked for
     std::optional<std::vector<ExtraRow>> ruleRows_;
     std::vector<PastDrawRule> ruleRowsOf_;       // the rules ruleRows_ was made from

@@ -37,6 +37,7 @@ constexpr std::array<SettingSpec, kSettingCount> kSpecs = {{
     {Setting::DrawsCheckAtStart, "draws/checkAtStart", QMetaType::Bool, [] { return QVariant(false); }},
     {Setting::DrawsSource3d, "draws/source/3d", QMetaType::QString, [] { return QVariant(QString()); }},
     {Setting::DrawsSourceP3, "draws/source/p3", QMetaType::QString, [] { return QVariant(QString()); }},
+    {Setting::DrawsBoxShowsStore, "draws/boxShowsStore", QMetaType::Bool, [] { return QVariant(true); }},
 }};
 
 constexpr bool inEnumOrder() {
@@ -182,6 +183,11 @@ QVariant Settings::value(Setting setting) {
     const QString key = QLatin1String(s.key);
     if (const auto held = unsaved().constFind(key); held != unsaved().cend()) return *held;
     return asType(QSettings().value(key), s.type).value_or(s.defaultValue());
+}
+
+bool Settings::isSet(Setting setting) {
+    const SettingSpec& s = spec(setting);
+    return unsaved().contains(QLatin1String(s.key)) || asType(QSettings().value(QLatin1String(s.key)), s.type).has_value();
 }
 
 bool Settings::set(Setting setting, const QVariant& value) { return set({{setting, value}}); }

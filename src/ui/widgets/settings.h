@@ -31,8 +31,9 @@ enum class Setting {
     DrawsCheckAtStart,
     DrawsSource3d,     // the address the draws come from; empty: the lottery's own
     DrawsSourceP3,
+    DrawsBoxShowsStore,  // 开奖号码 shows the kept draws (not a text of the player's)
 };
-inline constexpr int kSettingCount = int(Setting::DrawsSourceP3) + 1;
+inline constexpr int kSettingCount = int(Setting::DrawsBoxShowsStore) + 1;
 
 struct SettingSpec {
     Setting id;
@@ -56,6 +57,8 @@ public:
     static bool boolValue(Setting setting) { return value(setting).toBool(); }
     static QString stringValue(Setting setting) { return value(setting).toString(); }
     static QStringList listValue(Setting setting) { return value(setting).toStringList(); }
+    // Whether the setting has a value of its own (of its type), not its default.
+    static bool isSet(Setting setting);
 
     // Remembers a value (converted to the setting's type) and writes the
     // settings file now. True when it is on the disk, or nothing changed;

@@ -23,6 +23,7 @@
 #include "data/draw_update.h"
 #include "ui/widgets/data_folder.h"
 #include "ui/widgets/settings.h"
+#include "ui/windows/stored_draws.h"
 
 namespace tarnel {
 
@@ -45,10 +46,12 @@ QString DrawsPanel::storePath() {
 
 void DrawsPanel::setStorePath(const QString& path) { storePathOverride() = path; }
 
-DrawsPanel::DrawsPanel(QWidget* parent) : QWidget(parent), store_(std::make_unique<DrawStore>(storePath())) {
+DrawsPanel::DrawsPanel(QWidget* parent, bool ownChoice)
+    : QWidget(parent), store_(std::make_unique<DrawStore>(storePath())), ownChoice_(ownChoice) {
     setObjectName(QStringLiteral("Frame_kaijiangku"));
     lotteryBox_ = new QComboBox(this);
-    lotteryBox_->setObjectName(QStringLiteral("Combo_caizhong"));
+    // Within 开奖历史 the window's own choice is the one shown (and named so).
+    lotteryBox_->setObjectName(ownChoice ? QStringLiteral("Combo_caizhong") : QStringLiteral("Combo_caizhong_ku"));
     for (Lottery l : kLotteries) lotteryBox_->addItem(u(std::string(lotteryName(l))));
     list_ = new QPlainTextEdit(this);
     list_->setObjectName(QStringLiteral("Text_kaijiangku"));
@@ -76,8 +79,12 @@ DrawsPanel::DrawsPanel(QWidget* parent) : QWidget(parent), store_(std::make_uniq
     checkAtStart_->setChecked(Settings::boolValue(Setting::DrawsCheckAtStart));
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("彩种："), this));
-    top->addWidget(lotteryBox_);
+    if (ownChoice) {
+        top->addWidget(new QLabel(QStringLiteral("彩种："), this));
+        top->addWidget(lotteryBox_);
+    } else {
+        lotteryBox_->hide();
+    }
     top->addStretch(1);
     top->addWidget(checkAtStart_);
     auto* buttons = new QHBoxLayout;
@@ -104,7 +111,6 @@ DrawsPanel::DrawsPanel(QWidget* parent) : QWidget(parent), store_(std::make_uniq
     connect(checkAtStart_, &QCheckBox::toggled, this,
             [](bool on) { Settings::set(Setting::DrawsCheckAtStart, on); });
     refresh();
-    if (checkAtStart_->isChecked()) QTimer::singleShot(0, this, &DrawsPanel::startUpdate);
 }
 
 DrawsPanel::~DrawsPanel() = default;
@@ -117,7 +123,18 @@ QString DrawsPanel::statusLine() const { return status_->text(); }
 
 QString DrawsPanel::shownDraws() const { return list_->toPlainText(); }
 
+void DrawsPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (stale_) refresh();
+}
+
 void DrawsPanel::refresh() {
+    // Within 开奖历史 the page is read when it is shown: the window opens at once.
+    if (!ownChoice_ && !isVisible()) {
+        stale_ = true;
+        return;
+    }
+    stale_ = false;
     const auto draws = store_->draws(lottery());
     if (!draws) {
         list_->clear();
@@ -136,51 +153,15 @@ void DrawsPanel::refresh() {
 }
 
 void DrawsPanel::mergeText(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    std::vector<StoredDraw> draws = historyDraws(std::string_view(utf8.constData(), std::size_t(utf8.size())));
-    const long long withoutIssue = std::count_if(draws.begin(), draws.end(), [](const StoredDraw& d) { return d.issue.empty(); });
-    const std::string name(lotteryName(lottery()));
-    std::set<std::string> dropped;  // issues whose kept number the player chose to keep
-    for (;;) {
-        const StoreMerge merged = store_->merge(lottery(), draws);
-        if (merged.ok()) {
-            QString line = QStringLiteral("已并入%1：新增 %2 期，%3 期库中已有").arg(u(name)).arg(merged.plan.added.size()).arg(merged.plan.same);
-            if (!dropped.empty()) line += QStringLiteral("，%1 期号码不同而保留库中的").arg(dropped.size());
-            if (withoutIssue > 0) line += QStringLiteral("；%1 期没有期号，只在本次运行中分析，不保存").arg(withoutIssue);
-            const long long otherLength = merged.plan.unstored - withoutIssue;
-            if (otherLength > 0) line += QStringLiteral("；%1 期的期号不是%2的期号，未保存").arg(otherLength).arg(u(name));
-            status_->setText(line + QStringLiteral("。"));
-            refresh();
-            emit drawsChanged(lottery());
-            return;
-        }
-        if (!merged.plan.conflict) {
-            status_->setText(QStringLiteral("未并入：%1").arg(u(merged.error)));
-            return;
-        }
-        const DrawConflict& c = *merged.plan.conflict;
-        const QString question = c.keptInStore
-                                     ? QStringLiteral("第 %1 期库中为 %2，粘贴或打开的是 %3。\n保留库中的号码并并入其余开奖吗？")
-                                           .arg(u(c.issue), u(c.kept), u(c.incoming))
-                                     : QStringLiteral("第 %1 期出现两次，号码不同：%2 和 %3。\n保留前一个并并入其余开奖吗？")
-                                           .arg(u(c.issue), u(c.kept), u(c.incoming));
-        const bool keep = ask_ ? ask_(question)
-                               : QMessageBox::question(this, QStringLiteral("号码不同"), question,
-                                                       QMessageBox::Yes | QMessageBox::Cancel) == QMessageBox::Yes;
-        if (!keep) {
-            status_->setText(QStringLiteral("未并入：%1；开奖库未改动。").arg(u(conflictText(c, "粘贴或打开的是"))));
-            return;
-        }
-        dropped.insert(c.issue);
-        // Drops the disagreeing draw (for a repeat within the text, every later one of that issue that disagrees).
-        const std::string kept = c.kept;
-        bool firstSeen = false;
-        std::erase_if(draws, [&](const StoredDraw& d) {
-            if (d.issue != c.issue) return false;
-            if (!c.keptInStore && d.number == kept && !firstSeen) return !(firstSeen = true);
-            return d.number != kept;
-        });
-    }
+    const DrawsMerged merged = mergeHistoryText(*store_, lottery(), text, [this](const QString& question) {
+        return ask_ ? ask_(question)
+                    : QMessageBox::question(this, QStringLiteral("号码不同"), question, QMessageBox::Yes | QMessageBox::Cancel) ==
+                          QMessageBox::Yes;
+    });
+    status_->setText(merged.line);
+    if (!merged.written) return;
+    refresh();
+    emit drawsChanged(lottery());
 }
 
 void DrawsPanel::pasteClipboard() { mergeText(QApplication::clipboard()->text()); }
@@ -237,6 +218,7 @@ void DrawsPanel::startUpdate() {
     updateButton_->setEnabled(false);
     cancelButton_->setEnabled(true);
     lotteryBox_->setEnabled(false);
+    emit updateRunning(true);
     update_->start();
 }
 
@@ -253,6 +235,7 @@ void DrawsPanel::updateDone(const UpdateOutcome& outcome) {
     lotteryBox_->setEnabled(true);
     update_->deleteLater();
     update_ = nullptr;
+    emit updateRunning(false);
     if (outcome.ok()) {
         const QString line = status_->text();
         refresh();

@@ -5,7 +5,8 @@
 // and 更新开奖号码 from the lottery's source with progress and a cancel.
 // The sources' addresses and whether to check for new draws at start are
 // settings (Setting::DrawsSource3d, DrawsSourceP3 and DrawsCheckAtStart,
-// the last off until the player turns it on).
+// the last off until the player turns it on; the check itself runs as the
+// program starts, checkDrawsAtStart).
 
 #include <QString>
 #include <QWidget>
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "core/files/draw_sources.h"
+#include "ui/windows/stored_draws.h"
 
 class QCheckBox;
 class QComboBox;
@@ -30,7 +32,9 @@ struct UpdateOutcome;
 class DrawsPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit DrawsPanel(QWidget* parent = nullptr);
+    // With `ownChoice` false the panel shows no lottery choice of its own:
+    // its owner sets the lottery (setLottery) from the choice it shows.
+    explicit DrawsPanel(QWidget* parent = nullptr, bool ownChoice = true);
     ~DrawsPanel() override;
 
     // draws.sqlite in the data folder, unless set otherwise (tests).
@@ -38,7 +42,6 @@ public:
     static void setStorePath(const QString& path);
     // How a conflict is put to the player: true keeps the kept number and
     // merges the rest, false drops the whole merge. Tests answer it.
-    using ConflictQuestion = std::function<bool(const QString& question)>;
     void setConflictQuestion(ConflictQuestion ask) { ask_ = std::move(ask); }
     void setPageTimeout(int ms) { pageTimeoutMs_ = ms; }
 
@@ -47,6 +50,8 @@ public:
     // Merges the draws of a history text into the chosen lottery; the line
     // below says what it did.
     void mergeText(const QString& text);
+    // Reads the kept draws again (another window or program changed them).
+    void reload() { refresh(); }
     void startUpdate();
     void cancelUpdate();
     bool updating() const { return update_ != nullptr; }
@@ -57,6 +62,11 @@ public:
 signals:
     void drawsChanged(tarnel::Lottery lottery);
     void updateFinished();
+    // An update began (true) or ended (false).
+    void updateRunning(bool running);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void refresh();
@@ -76,6 +86,8 @@ private:
     DrawUpdate* update_ = nullptr;
     ConflictQuestion ask_;
     int pageTimeoutMs_ = 15000;
+    bool ownChoice_ = true;
+    bool stale_ = false;  // within 开奖历史: read when its page is next shown
 };
 
 }  // namespace tarnel

@@ -672,7 +672,9 @@ HistoryReading doHistoryJob(HistoryJob job) {
         reading.trend = reading.quality.newestFirst ? trendTable(job.measure, drawsInTimeOrder(history, order))
                                                     : trendTable(job.measure, history.draws);
         job.history = std::make_shared<const History>(std::move(history));
-        if (job.text == job.savedText && !job.lastSaveFailed) {
+        if (!job.keep) {
+            // The box shows the kept draws: history.txt keeps the player's last text.
+        } else if (job.text == job.savedText && !job.lastSaveFailed) {
             reading.saved = true;
         } else if (job.path.isEmpty()) {
             reading.saveError = storageBlockedReason();
@@ -770,7 +772,8 @@ HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
     trendView_ = new TrendView(document_, tabs_);
     tabs_->addTab(trendView_, QStringLiteral("走势统计"));
     tabs_->addTab(new SearchTab(document_, tabs_), QStringLiteral("条件寻优"));
-    tabs_->addTab(new DrawsPanel(tabs_), QStringLiteral("开奖库"));
+    draws_ = new DrawsPanel(tabs_, false);
+    tabs_->addTab(draws_, QStringLiteral("开奖库"));
     connect(trendView_, &TrendView::itemChosen, this, &HistoryWindow::refreshTrend);
     for (BacktestView* view : {mainView_, twoStarView_}) {
         view->rangeBar()->setServices(&services_);
@@ -778,6 +781,7 @@ HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
     }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
+    tabs_->setCornerWidget(buildLotteryChoice(), Qt::TopRightCorner);
     layout->addWidget(tabs_);
 
     // The two-star window may have opened or closed since the tab was last shown.
@@ -797,11 +801,13 @@ HistoryWindow::HistoryWindow(ConditionsDocument& document, QWidget* parent)
     });
 
     loadRemembered();
-    {
+    if (boxShowsStore() || savedText_.isEmpty()) {
+        showStoredDraws();
+    } else {
         const QSignalBlocker block(text_);
         text_->setText(savedText_);
+        rereadNow();
     }
-    rereadNow();
     resize(1100, 660);
 }
 
@@ -882,6 +888,8 @@ void HistoryWindow::readRememberedInto(ConditionsDocument& document) {
 
 HistoryWindow::~HistoryWindow() {
     waitForReading();
+    // The store is written whole; nothing more is asked.
+    if (merging_) merger_->waitForFinished();
     // A pending pause must not cost the player the last words typed.
     if (rereadTimer_->isActive() || dirty_ || readAgain_) remember();
 }
@@ -971,6 +979,7 @@ void HistoryWindow::setHistoryText(const QString& text) { text_->setText(text); 
 QString HistoryWindow::statusText() const { return status_->text(); }
 
 void HistoryWindow::textEdited() {
+    if (showsStore_) leaveStoredDraws();
     dirty_ = true;
     rereadTimer_->start();
 }
@@ -1016,6 +1025,7 @@ HistoryJob HistoryWindow::job(bool read) {
         job.lastSaveFailed = !saveError_.isEmpty();
         job.path = storageBlocked_ ? QString() : storagePath();
         job.measure = shownTrend();
+        job.keep = !showsStore_;
     } else {
         job.history = history_;
     }
@@ -1030,7 +1040,10 @@ HistoryJob HistoryWindow::job(bool read) {
     return job;
 }
 
-void HistoryWindow::startReading() { startJob(true); }
+void HistoryWindow::startReading() {
+    typed_ = true;  // the pause after typing is over
+    startJob(true);
+}
 
 void HistoryWindow::checkLater() {
     if (dirty_) return;  // the pause ends in a reading, which checks too
@@ -1099,6 +1112,8 @@ void HistoryWindow::waitForReading() {
 void HistoryWindow::applyReading(HistoryReading reading) {
     noteSave(reading);
     refusedBytes_ = reading.tooLargeBytes;
+    if ((pasted_ || typed_) && !showsStore_ && !refusedBytes_) mergeRead(reading.text, pasted_);
+    pasted_ = typed_ = false;
     {
         // The reading's own backtests already follow its draws.
         const QScopedValueRollback taking(takingHistory_, true);
@@ -1116,6 +1131,7 @@ void HistoryWindow::applyReading(HistoryReading reading) {
 }
 
 void HistoryWindow::remember() {
+    if (showsStore_) return;  // history.txt keeps the player's last text
     const QString text = text_->plainText();
     if (text == savedText_ && saveError_.isEmpty()) return;
     if (storageBlocked_ || utf8Size(text) > kHistoryMaxBytes) return;  // as a reading would not save it
@@ -1156,7 +1172,7 @@ void HistoryWindow::showStatus() {
                    .arg(megabytes(refusedBytes_), historyLimitText());
     if (!saveError_.isEmpty()) text += QStringLiteral("历史未能保存：%1").arg(saveError_);
     if (!storageNote_.isEmpty() && !storageBlocked_) text += storageNote_;
-    status_->setText(text);
+    status_->setText(text + drawsStatus());
     showQuality();
 }
 
@@ -1214,12 +1230,13 @@ bool HistoryWindow::openHistoryFile(const QString& path) {
         services_.showMessage(this, kErrorTitle, read->error);
         return false;
     }
-    if (!historyText().trimmed().isEmpty() &&
+    if (!showsStore_ && !historyText().trimmed().isEmpty() &&
         !services_.askYesNo(this, kNoticeTitle,
                             QStringLiteral("用“%1”的 %2 期开奖号码替换框中现有的开奖历史吗？").arg(name).arg(read->draws)))
         return false;
     const bool big = read->text.size() >= kBigFileBytes;
     if (big) QApplication::setOverrideCursor(Qt::WaitCursor);
+    pasted_ = true;  // its draws go into the kept draws once read
     text_->setText(std::exchange(read->text, QString()));
     if (big) QApplication::restoreOverrideCursor();
     if (!readTurning()) return false;  // the window went meanwhile
@@ -1231,12 +1248,12 @@ bool HistoryWindow::openHistoryFile(const QString& path) {
 bool HistoryWindow::pasteFits(const QString& inserted) {
     // UTF-8 takes at most three bytes a UTF-16 unit: most pastes need no counting.
     const auto units = std::size_t(text_->document()->characterCount()) + std::size_t(inserted.size());
-    if (units * 3 <= kHistoryMaxBytes) return true;
+    if (units * 3 <= kHistoryMaxBytes) return pasted_ = true;
     // The selection counts each block end once, a cut inside a long line too: never more than the whole.
     const std::size_t whole = utf8Size(historyText());
     const std::size_t kept = whole - std::min(whole, utf8Size(text_->textCursor().selectedText()));
     const std::size_t after = kept + utf8Size(fromLineBreaks(inserted));  // CR LF goes in as one break
-    if (after <= kHistoryMaxBytes) return true;
+    if (after <= kHistoryMaxBytes) return pasted_ = true;
     services_.showMessage(this, kErrorTitle,
                           QStringLiteral("粘贴的内容过大：开奖历史最多 %1，粘贴后将有 %2。\r\n没有粘贴，框中的内容没有改变。")
                               .arg(historyLimitText(), megabytes(after)));
@@ -1251,11 +1268,14 @@ void HistoryWindow::openHistory() {
 }
 
 void HistoryWindow::clearHistory() {
-    if (historyText().isEmpty()) return;
-    if (!services_.askYesNo(this, kNoticeTitle, QStringLiteral("清空全部开奖历史吗？保存的历史也会一并清空。")))
+    if (historyText().isEmpty() || showsStore_) return;  // the kept draws are never cleared here
+    if (!services_.askYesNo(this, kNoticeTitle,
+                            QStringLiteral("清空框中的开奖历史吗？保存的历史也会一并清空；开奖库中的开奖号码不受影响，"
+                                           "清空后这里显示开奖库中的开奖号码。")))
         return;
     text_->clear();
     rereadNow();
+    showStoredDraws();
 }
 
 void HistoryWindow::refreshBacktests() {

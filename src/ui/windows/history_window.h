@@ -16,6 +16,7 @@
 #include "core/analysis/backtest_range.h"
 #include "ui/windows/backtest_model.h"
 #include "core/analysis/backtest_money.h"
+#include "core/files/draw_sources.h"
 #include "core/files/history.h"
 #include "core/files/history_order.h"
 #include "core/state/condition_state.h"
@@ -39,6 +40,8 @@ namespace tarnel {
 class BacktestRangeBar;
 class BarChart;
 class ConditionsDocument;
+class DrawsPanel;
+struct DrawsMerged;
 class MoneyChart;
 class HistoryReadingBar;
 class MultiLineBox;
@@ -114,6 +117,7 @@ struct HistoryJob {
     int tolerance = 0;
     std::optional<MainConditions> walkForward;  // the same with their rules, when they hold any
     std::optional<TwoStarInputs> twoStar;   // while that window is open
+    bool keep = true;                       // the text is the player's: history.txt follows it
     MoneyPrices prices;                     // the player's price and prizes
     BacktestRange mainRange, twoStarRange;  // the draws each backtest takes
 };
@@ -198,6 +202,20 @@ public:
 
     static QString trendOmissionHint();
 
+    // ---- the kept draws (history_window_draws.cpp)
+    // The lottery chosen is the document's (福彩3D / 排列三). The 开奖号码 box
+    // shows its kept draws, then the draws without an issue given in this
+    // run, until the player pastes, opens or types a text of his own; that
+    // text is what is analysed while it is there, and its draws with an
+    // issue go into the kept draws (a paste or a file asks on a conflict).
+    bool showsStoredDraws() const { return showsStore_; }
+    // Shows the kept draws of the chosen lottery in the box (read at once).
+    void showStoredDraws();
+    DrawsPanel* drawsPanel() const { return draws_; }
+    // Waits for the merge of the box's draws under way and shows its answer
+    // (a conflict is asked about then).
+    void finishMerging();
+
 signals:
     // A reading of the box has been taken in: history() holds its draws.
     void historyRead();
@@ -255,6 +273,37 @@ private:
     BacktestView* twoStarView_ = nullptr;
     bool takingHistory_ = false;         // handing a reading's draws to the document
     TrendView* trendView_ = nullptr;
+
+    // ---- the kept draws (history_window_draws.cpp)
+    // The choice beside the tabs (it takes no height of its own).
+    QWidget* buildLotteryChoice();
+    void lotteryChosen(Lottery lottery);
+    void storedDrawsChanged(Lottery lottery);
+    // The box was pasted into, a file opened or typed: it holds the player's text now.
+    void leaveStoredDraws();
+    // Merges the draws of the text read into the kept draws of the chosen
+    // lottery, away from the window's thread (one merge at a time, the
+    // newest waiting); `ask` puts a conflict to the player, otherwise the
+    // kept numbers stay.
+    void mergeRead(const QString& text, bool ask);
+    void startMerge(const QString& text, Lottery lottery, bool ask);
+    void mergeDone();
+    QString drawsStatus() const;
+    QComboBox* lottery_ = nullptr;
+    DrawsPanel* draws_ = nullptr;
+    Lottery shownLottery_ = Lottery::Fc3d;
+    bool showsStore_ = false;    // the box shows the kept draws, not a text of the player's
+    bool pasted_ = false;        // pasted into or a file opened since the last reading
+    bool typed_ = false;         // typed since the last reading (read after the pause)
+    QString drawsNote_;          // what became of the last text's draws
+    QFutureWatcher<DrawsMerged>* merger_ = nullptr;
+    bool merging_ = false;       // a merge is under way (its answer not yet taken)
+    QString mergeText_;          // the text being merged, for the lottery
+    Lottery mergeLottery_ = Lottery::Fc3d;
+    bool mergePending_ = false;  // another text waits for the merge under way
+    QString pendingText_;
+    Lottery pendingLottery_ = Lottery::Fc3d;
+    bool pendingAsk_ = false;
 };
 
 }  // namespace tarnel

@@ -50,6 +50,7 @@
 #include "ui/panels/pool_source_panel.h"
 #include "ui/windows/two_star_window.h"
 #include "ui/windows/history_window.h"
+#include "ui/windows/stored_draws.h"
 #include "ui/windows/combine_window.h"
 
 namespace tarnel {
@@ -116,8 +117,11 @@ MainWindow::MainWindow(UiServices& services, QWidget* parent)
     connect(rulesPage_, &RulesPanel::historyWanted, this, &MainWindow::openHistory);
     showSettled();
     setupStatusBar();
-    // The rules look back on the remembered draws before 开奖历史 is opened.
-    HistoryWindow::readRememberedInto(document_);
+    // The rules look back on the draws before 开奖历史 is opened: the kept
+    // draws of the chosen lottery (an earlier history.txt imported once), or
+    // the text the player left in that window.
+    if (const QString note = startDraws(document_); !note.isEmpty()) status_->showMessage(note);
+    checkDrawsAtStart(document_, [this](const QString& line) { status_->showMessage(line); });
     document_.start();
     buildHelpMenu();
 }
