@@ -21,6 +21,8 @@ export CMAKE_BUILD_PARALLEL_LEVEL=2
 extra=()  # more cmake options, e.g. TARNEL_WINDOWS_CMAKE_ARGS=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 [ -z "${TARNEL_WINDOWS_CMAKE_ARGS:-}" ] || read -ra extra <<<"$TARNEL_WINDOWS_CMAKE_ARGS"
 fail() { echo "windows: $*" >&2; exit 1; }
+# wine_done: waits until the Wine programs of this prefix have ended and its server with them.
+wine_done() { timeout 60 "${wine%/*}/wineserver64" -w || "${wine%/*}/wineserver64" -k || true; }
 [ -x "$wine" ] || fail "$wine is missing (scripts/setup.sh windows)"
 
 # ---- the window program: scripts/windows.sh gui DIR [LINUX_BUILD_DIR] ----
@@ -70,12 +72,6 @@ gui() {
   # start tarnel-cli.exe and tarnel.exe there).
   export WINEPATH="Z:${program//\//\\}" WINEQT_PLUGIN_PATH="Z:${program//\//\\}"
   "$wine" cmd /c exit >/dev/null 2>&1 || true
-  # Xvfb's RandR names a primary output it reports as disconnected, and Wine
-  # then makes the screen 1024x768 whatever Xvfb's size; without RandR, Wine
-  # takes the X screen as it is.
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1 ||
-    fail "could not set Wine's X11 driver to take the screen size from X"
-  timeout 60 "${wine%/*}/wineserver64" -w || true  # the setting saved before a program reads it
   # The offscreen platform of Qt for Windows takes its fonts from one folder
   # (QT_QPA_FONTDIR), not from the system: there, the fonts the Linux tests see.
   rm -rf "$out/fonts" && mkdir -p "$out/fonts"
@@ -127,6 +123,9 @@ gui() {
   passed=$((passed + n))
 
   # ---- on a screen, with the windows platform plugin ----
+  # Wine's desktop lives as long as its server: one started by the runs
+  # without a screen would stand in for the screen at 1024x768.
+  wine_done
   rm -rf "$out/screenshots" && mkdir -p "$out/screenshots"
   local shots
   shots="Z:${out//\//\\}\\screenshots"
@@ -161,6 +160,7 @@ gui() {
 installed_gui() {
   local installer=$1 out=$2
   unset WINEPATH WINEQT_PLUGIN_PATH
+  wine_done
   local target='C:\Program Files\Tarnel'
   timeout 300 "$wine" "$installer" /S >"$out/install.log" 2>&1 || { cat "$out/install.log" >&2; fail "$installer /S failed"; }
   local unix_target
@@ -172,34 +172,46 @@ installed_gui() {
     [ -f "$unix_target/$f" ] || fail "the installer left out $f"
   done
   "$wine" reg query 'HKCR\.tarnel' 2>/dev/null | tr -d '\r' | grep -q Tarnel.Scheme || fail ".tarnel is not Tarnel's file type"
+  find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Tarnel/Tarnel.lnk' | grep -q . ||
+    fail "the installer made no Start-menu entry Tarnel\\Tarnel"
+  # The player's data folder, as the program finds it (QStandardPaths): empty before its first start.
+  local appdata
+  appdata=$("$wine" winepath -u "$("$wine" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null | tr -d '\r')
+  rm -rf "$appdata/Tarnel"
+  wine_done
   # A scheme opened through its file type, on a screen: the window's title names it.
   local scheme=$out/我的方案.tarnel
   cp "$root/fuzz/corpus/scheme/both-windows.tarnel" "$scheme"
   # Only what the installer put there: no DLLs or plugins from the test folder.
+  # Closed as a window is closed (WM_CLOSE), so that it ends as it does for a player.
   env -u WINEPATH -u WINEQT_PLUGIN_PATH xvfb-run -a -s "-screen 0 1366x768x24" bash -c '
     "$0" start /unix "$1" >/dev/null 2>&1 &
     for _ in $(seq 150); do
-      if LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | grep -q "\.tarnel - Tarnel"; then
+      if LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | grep "\.tarnel - Tarnel"; then
+        sleep 1.5  # the last conditions are written a second after they change
         import -window root "$2/installed-tarnel.png" 2>/dev/null || true
         "$0" taskkill /im tarnel.exe >/dev/null 2>&1 || true
-        "$0" wineserver -k >/dev/null 2>&1 || true
+        timeout 60 "$3" -w || "$3" -k
         exit 0
       fi
       sleep 0.2
     done
     xwininfo -root -tree >&2
-    "$0" wineserver -k >/dev/null 2>&1 || true
-    exit 1' "$wine" "$scheme" "$out" >"$out/open.log" 2>&1 ||
+    "$3" -k >/dev/null 2>&1 || true
+    exit 1' "$wine" "$scheme" "$out" "${wine%/*}/wineserver64" >"$out/open.log" 2>&1 ||
     { cat "$out/open.log" >&2; fail "the installed tarnel.exe did not show $scheme"; }
-  # Data the program keeps for the player, beside what this run left there.
-  local appdata
-  appdata=$("$wine" winepath -u "$("$wine" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null | tr -d '\r')
-  mkdir -p "$appdata/Tarnel/Tarnel"
-  echo "2026001 123" >"$appdata/Tarnel/Tarnel/history.txt"
+  echo "the installed tarnel.exe, opened by the file type: $(grep -o '"[^"]*\.tarnel - Tarnel"' "$out/open.log" | head -n 1)"
+  # What the program kept for the player: its settings (the recent list names
+  # the scheme) and its data folder.
+  local kept=("$appdata/Tarnel/Tarnel.ini" "$appdata/Tarnel/Tarnel/last.tarnel")
+  for f in "${kept[@]}"; do [ -f "$f" ] || fail "tarnel.exe kept no ${f#"$appdata"/} under %APPDATA%"; done
+  grep -q 'tarnel' "$appdata/Tarnel/Tarnel.ini" || fail "the settings do not name the scheme opened"
   timeout 300 "$wine" "$unix_target/Uninstall.exe" /S "_?=$target" >>"$out/install.log" 2>&1 ||
     { cat "$out/install.log" >&2; fail "the uninstaller failed"; }
+  # Under Wine the uninstaller may return before it has done its work.
+  wine_done
   [ ! -e "$unix_target/tarnel.exe" ] || fail "the uninstaller left tarnel.exe"
-  [ -f "$appdata/Tarnel/Tarnel/history.txt" ] || fail "the uninstaller took the player's data"
+  for f in "${kept[@]}"; do [ -f "$f" ] || fail "the uninstaller took the player's ${f#"$appdata"/}"; done
   echo "installer: installed silently, opened 我的方案.tarnel by its file type, uninstalled, the player's data kept"
 }
 
