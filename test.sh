@@ -4,7 +4,8 @@
 # again in a build with AddressSanitizer and UndefinedBehaviorSanitizer,
 # and random player sessions through that build (scripts/monkey.sh), then
 # the core tests and tarnel-cli cross-built for Windows and run under Wine
-# (scripts/windows.sh).
+# (scripts/windows.sh), and the window program too when Qt for MinGW is in
+# the machine's cache (scripts/windows-qt.sh).
 # Both builds treat compiler warnings as errors. Ends with a summary: the
 # time of each phase, then "tests: N passed, N failed" as the last line.
 set -uo pipefail
@@ -53,13 +54,12 @@ run_tests() {
 # build (scripts/windows.sh): the core tests and tarnel-cli, then the window
 # program (its widget tests, the replayed scenarios, screenshots and the
 # installer) when Qt for MinGW is in the machine's cache. Building that Qt
-# takes about an hour on two cores, more than a run of this script may add:
-# it is built here only with TARNEL_BUILD_WINDOWS_QT=1 (or once by hand,
-# scripts/windows-qt.sh), and without it the summary says the window program
-# was not built. The window program's part runs only with TARNEL_WINDOWS_GUI=1
-# until it has passed on these machines. Their tests and comparisons count
-# into the totals, and a
-# failure of either script as one failed test.
+# takes hours on two cores, more than a run of this script may add: it is
+# built here only with TARNEL_BUILD_WINDOWS_QT=1 (or once by hand,
+# scripts/windows-qt.sh), and without it the summary says that the window
+# program was not built and how to build the cache. Their tests and
+# comparisons count into the totals, and a failure of either script as one
+# failed test.
 windows_note=""
 windows_tests() {
   local log rc=0 n
@@ -69,12 +69,6 @@ windows_tests() {
   passed=$((passed + ${n:-0}))
   if ((rc)); then
     failed=$((failed + 1))
-  elif [ "${TARNEL_WINDOWS_GUI:-0}" != 1 ]; then
-    # The window program's Windows build has not passed here yet: until it
-    # has, it runs only when asked for.
-    windows_note="the window program was not built for Windows (TARNEL_WINDOWS_GUI=1 builds and tests it"
-    windows_note+="$(scripts/windows-qt.sh --check >/dev/null 2>&1 && echo ', with the Qt for MinGW in the cache' || echo '; Qt for MinGW is not in the cache')"
-    windows_note+=")"
   elif scripts/windows-qt.sh --check >/dev/null || [ "${TARNEL_BUILD_WINDOWS_QT:-0}" = 1 ]; then
     local start=$SECONDS
     scripts/windows.sh gui build-windows-gui/out build-test 2>&1 | tee "$log" || rc=$?
@@ -86,7 +80,8 @@ windows_tests() {
     local took
     took=$(cat "${XDG_CACHE_HOME:-$HOME/.cache}"/tarnel/qt-*/build-time.txt 2>/dev/null | head -n 1)
     windows_note="the window program was not built for lack of the cache of Qt for MinGW"
-    windows_note+=" (scripts/windows-qt.sh builds it once per machine, about an hour on 2 cores${took:+; here: $took})"
+    windows_note+=" (scripts/windows-qt.sh builds it once per machine, hours on 2 cores;"
+    windows_note+=" or TARNEL_BUILD_WINDOWS_QT=1 ./test.sh${took:+; here: $took})"
   fi
   rm -f "$log"
   return $rc

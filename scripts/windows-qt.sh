@@ -16,7 +16,10 @@
 #
 # --check: prints the folder and succeeds only when the build is there.
 # The build runs at the lowest priority; its log and the time it took are
-# kept beside it (build.log, build-time.txt).
+# kept beside it (build.log, build-time.txt). A build that stops (an error,
+# the machine going down) goes on from where it stopped when the script runs
+# again, so its time is that of every run: each run notes its start and end
+# in build-runs.txt, and build-time.txt gives their sum and the runs it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -53,6 +56,39 @@ hash=$(printf '%s\n' "$qt_version" "${qt_options[@]}" "${sqlite_cflags[@]}" \
   "$(cat cmake/mingw-w64-x86_64-posix.cmake cmake/mingw-w64-x86_64-posix-shared.cmake)" | sha256sum | cut -c1-10)
 prefix=$cache_root/qt-$qt_upstream-mingw64-shared-release-$hash
 
+# build_time QT_VERSION CORES <RUNS: the line for build-time.txt from the runs
+# (build-runs.txt): their sum, and when there was more than one, each run's
+# time and how it ended, so that a build finished by a short last run does
+# not pass for a short build.
+build_time() {
+  local total=0 n=0 list=() start end how took
+  while read -r start end how; do
+    [ -n "$start" ] || continue
+    took=$((end - start))
+    total=$((total + took))
+    n=$((n + 1))
+    case $how in
+      killed) how=' (stopped, its end taken from the log)' ;;
+      failed) how=' (failed)' ;;
+      *) how='' ;;
+    esac
+    list+=("$(printf '%dm%02ds' $((took / 60)) $((took % 60)))$how")
+  done
+  printf 'Qt %s, SQLite and QCustomPlot for MinGW-w64 built in %dh%02dm%02ds' \
+    "$1" $((total / 3600)) $((total % 3600 / 60)) $((total % 60))
+  if ((n > 1)); then
+    local joined
+    joined=$(printf '%s, ' "${list[@]}")
+    printf ' over %d runs, resumed %d times (%s)' "$n" $((n - 1)) "${joined%, }"
+  fi
+  printf ' (%s, %s cores)\n' "$(date -u +%F)" "$2"
+}
+if [ "${1:-}" = --build-time ]; then
+  # For the tests of this script: the line for build-time.txt from RUNS on standard input.
+  build_time "${2:-$qt_version}" "${3:-$(nproc)}"
+  exit
+fi
+
 if [ "${1:-}" = --check ]; then
   echo "$prefix"
   [ -f "$prefix/.complete" ]
@@ -63,13 +99,27 @@ if [ -f "$prefix/.complete" ]; then
   exit 0
 fi
 
-start=$SECONDS
 exec 3>&1 1>&2
-scripts/windows-sources.sh "$sources"
 build=$cache_root/build-$hash
 mkdir -p "$build" "$prefix"
 log=$prefix/build.log
-: >"$log"
+# The runs of this build, one line each: its start, then its end and how it
+# ended, in seconds since 1970. A run killed outright leaves its end out; the
+# next run takes it from the last change of the log, which the build writes
+# all along.
+runs=$prefix/build-runs.txt
+if [ -f "$runs" ] && [ "$(tail -n 1 "$runs" | wc -w)" = 1 ]; then
+  sed -i "\$ s/\$/ $(stat -c %Y "$log" 2>/dev/null || tail -n 1 "$runs") killed/" "$runs"
+fi
+echo "$(date +%s)" >>"$runs"
+run_ended() {
+  local rc=$?
+  sed -i "\$ s/^\([0-9]*\)\$/\1 $(date +%s) $( ((rc)) && echo failed || echo finished)/" "$runs"
+}
+trap run_ended EXIT
+trap 'exit 130' INT TERM HUP
+echo "==== windows-qt: a run started at $(date -u '+%F %T') UTC" >>"$log"
+scripts/windows-sources.sh "$sources"
 toolchain=$root/cmake/mingw-w64-x86_64-posix-shared.cmake
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -110,9 +160,10 @@ rm -rf "$build/qcustomplot"
 "${low[@]}" cmake --build "$build/qcustomplot" >>"$log" 2>&1 || { tail -n 40 "$log"; exit 1; }
 cmake --install "$build/qcustomplot" >>"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
 
-took=$((SECONDS - start))
-printf 'Qt %s, SQLite and QCustomPlot for MinGW-w64 built in %dm%02ds (%s, %s cores)\n' \
-  "$qt_version" $((took / 60)) $((took % 60)) "$(date -u +%F)" "$(nproc)" >"$prefix/build-time.txt"
+# The time it took: every run's, this one ending now.
+trap - EXIT
+sed -i "\$ s/^\([0-9]*\)\$/\1 $(date +%s) finished/" "$runs"
+build_time "$qt_version" "$(nproc)" <"$runs" >"$prefix/build-time.txt"
 rm -rf "$build"
 touch "$prefix/.complete"
 cat "$prefix/build-time.txt"

@@ -3,8 +3,10 @@
 #include <QCommandLineParser>
 #include <QTimer>
 #include <QIcon>
+#include <QSettings>
 #include <cstdio>
 
+#include "core/files/platform.h"
 #include "ui/document/session_end.h"
 #include "ui/widgets/appearance.h"
 #include "ui/widgets/display_scale.h"
@@ -35,6 +37,9 @@ const char* const kHelp =
 }  // namespace
 
 int main(int argc, char** argv) {
+    // What it prints reads the same on every system: no CR before each line
+    // on Windows.
+    tarnel::useBinaryStandardStreams();
     // --help and --version answer before any window system is needed, so
     // they work without a display. The toolkit's own options (-platform,
     // -style, ...) are left for the application to take.
@@ -62,6 +67,12 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
+#ifdef Q_OS_WIN
+    // The settings in a file beside the player's data (%APPDATA%\Tarnel),
+    // not in the registry: all the program keeps is in one folder the player
+    // can find, copy and take along.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+#endif
     app.setWindowIcon(QIcon(QStringLiteral(":/tarnel.png")));
     app.setDesktopFileName(QStringLiteral("tarnel"));
 

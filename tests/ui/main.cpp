@@ -15,7 +15,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnel"));
     QStandardPaths::setTestModeEnabled(true);  // recent schemes and the like stay out of the user's settings
-    // ctest runs tests side by side: each process keeps its settings to itself.
+    // ctest runs tests side by side: each process keeps its settings to itself,
+    // in a file (Windows' native settings are the registry, which has no folder).
+    QSettings::setDefaultFormat(QSettings::IniFormat);
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSettings>
@@ -157,6 +159,29 @@ TEST_F(ResultsViewTest, FiguresMatchACountByHandForRandomResultsAndFollowEachRun
     EXPECT_EQ(view->summary().direct, 0);
     EXPECT_FALSE(inView<QPushButton>(view, "C_jg_copy")->isEnabled());
     EXPECT_FALSE(inView<QPushButton>(view, "C_jg_fasong[0]")->isEnabled());
+}
+
+// All ten columns of numbers show side by side, whatever the widest glyph of
+// the header's font (Windows' interface fonts have very wide ones).
+TEST_F(ResultsViewTest, TheNumberGridShowsEveryColumnWithoutScrolling) {
+    std::mt19937 rng(7);
+    runWithBase(randomNumbers(rng, 300));
+    ResultsView* view = w.openResults();
+    auto* grid = inView<QTableWidget>(view, "Grid_jg_haoma");
+    // The interface font (a CJK one here, as on Windows) a size up: its widest
+    // glyph is wider than a column of four digits.
+    QFont wide = QApplication::font();
+    wide.setPointSizeF(wide.pointSizeF() * 2);
+    for (const QFont& font : {grid->horizontalHeader()->font(), wide}) {
+        grid->horizontalHeader()->setFont(font);
+        view->resize(view->sizeHint());
+        view->show();
+        QApplication::processEvents();
+        const int last = grid->columnCount() - 1;
+        EXPECT_LE(grid->columnViewportPosition(last) + grid->columnWidth(last), grid->viewport()->width())
+            << "header font " << grid->horizontalHeader()->fontMetrics().maxWidth() << " px at its widest";
+        EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+    }
 }
 
 TEST_F(ResultsViewTest, ThePriceIsRememberedAndPricesBothKindsOfBet) {

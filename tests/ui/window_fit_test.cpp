@@ -458,6 +458,8 @@ TEST_F(WindowFitTest, TheTwoStarResultsViewSpeaksOfGroupsAfterItsConversion) {
 TEST_F(WindowFitTest, Screenshots) {
     const QString folder = qEnvironmentVariable("TARNEL_SCREENSHOTS");
     if (folder.isEmpty()) GTEST_SKIP() << "TARNEL_SCREENSHOTS not set";
+    // Which platform drew them (scripts/windows.sh wants Windows' own).
+    RecordProperty("platform", QGuiApplication::platformName().toStdString());
     const QSize screen = w.screen()->size();
     const QString suffix = sizeText(screen) + QStringLiteral(".png");
     w.resize(w.sizeHint());

@@ -132,7 +132,12 @@ ResultsView::ResultsView(MultiLineBox* resultBox, int width, UiServices& service
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);
     grid_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    grid_->setMinimumWidth(grid_->fontMetrics().horizontalAdvance(QStringLiteral("0000")) * kGridColumns + 60);
+    const int column = grid_->fontMetrics().horizontalAdvance(QStringLiteral("0000"));
+    // A column as narrow as a number: left to itself the header keeps each one
+    // as wide as the widest glyph of its font, which on Windows can be twice
+    // that and pushed the last columns out of sight.
+    grid_->horizontalHeader()->setMinimumSectionSize(column);
+    grid_->setMinimumWidth(column * kGridColumns + 60);
 
     // Survivors by sum.
     chart_ = new BarChart(this);
