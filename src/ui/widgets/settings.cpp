@@ -203,6 +203,19 @@ bool Settings::set(std::initializer_list<std::pair<Setting, QVariant>> values) {
         changed.push_back(setting);
     }
     if (changed.empty()) return true;
+#ifdef Q_OS_WIN
+    if (file.format() == QSettings::NativeFormat) {
+        // The registry, where a program runs without the INI file the
+        // program itself chooses: written as the settings object writes it.
+        for (auto it = unsaved().cbegin(); it != unsaved().cend(); ++it) file.setValue(it.key(), it.value());
+        file.sync();
+        const bool saved = file.status() == QSettings::NoError;
+        if (saved) unsaved().clear();
+        for (Setting setting : changed) emit notifier().changed(setting);
+        if (!saved) emit notifier().writeFailed(QStringLiteral("设置未能保存：无法写入注册表；本次运行中仍按新的设置。"));
+        return saved;
+    }
+#endif
     // Every key of the file, with the values not yet on the disk over them.
     QMap<QString, QVariant> all;
     for (const QString& key : file.allKeys()) all.insert(key, file.value(key));
