@@ -331,7 +331,11 @@ TEST_F(BacktestRangeTest, TheMainWindowsSlipsFollowTheChosenLotterysDraws) {
     ResultsView* view = w.openResults();
     EXPECT_EQ(view->slipIssue(), QStringLiteral("2026225"));
     EXPECT_EQ(view->findChild<QLabel*>(QStringLiteral("L_jg_tzd_caizhong"))->text(), QStringLiteral("彩种：福彩3D"));
+    // The other lottery brings its own draws: the slip follows them.
     w.document().setLottery(Lottery::Pl3);
+    EXPECT_EQ(view->slipIssue(), QString()) << "排列三 has no draws yet";
+    h->setHistoryText(QStringLiteral("26229 123\n26230 111\n"));
+    h->rereadNow();
     EXPECT_EQ(view->slipIssue(), QStringLiteral("26231"));
     EXPECT_EQ(view->slipHeading(), QStringLiteral("排列三 第26231期"));
     w.document().setLottery(Lottery::Fc3d);
