@@ -120,8 +120,11 @@ TEST_F(GuideTest, Pictures) {
     tolerance->setCurrentIndex(1);
     get<QPushButton>("C_guolv_ks")->click();
     QTest::qWait(300);
+    // From 最后注数 down to 已设条件.
     QWidget* column = tolerance->parentWidget();
-    save(column->grab(), "tolerance", 360);
+    const QPixmap whole = column->grab();
+    const int top = get<QWidget>("L_yuji_zhushu")->mapTo(column, QPoint(0, 0)).y() - 40;
+    save(whole.copy(0, std::max(0, top), whole.width(), whole.height() - std::max(0, top)), "tolerance", 360);
 
     HistoryWindow* h = w.openHistory();
     QString draws;
