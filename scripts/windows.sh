@@ -122,6 +122,35 @@ gui() {
   echo "replayed scenarios under Wine: $n, the same bytes as the expected files"
   passed=$((passed + n))
 
+  # ---- tarnel-cli draws, handed over to tarnel-cli-draws.exe beside it ----
+  local draws=$out/draws
+  rm -rf "$draws" && mkdir -p "$draws"
+  printf '2026224 2026-08-22 3 7 7\r\n2026225 5 8 2\r\n582\r\n' >"$draws/开奖.txt"
+  local case_name want_code
+  for case_name in import export refused; do
+    local args=()
+    case $case_name in
+      import) args=(draws import --db 开奖库.sqlite --lottery 3d 开奖.txt) ;;
+      export) args=(draws export --db 开奖库.sqlite --lottery 3d) ;;
+      refused) args=(draws import --db 开奖库.sqlite --lottery 4d 开奖.txt) ;;
+    esac
+    mkdir -p "$draws/linux" "$draws/windows"
+    cp "$draws/开奖.txt" "$draws/linux/"; cp "$draws/开奖.txt" "$draws/windows/"
+    want_code=0
+    (cd "$draws/linux" && "$linux/tarnel-cli" "${args[@]}" >"$case_name.out" 2>"$case_name.err") || want_code=$?
+    status=0
+    (cd "$draws/windows" && timeout 120 "$wine" "$program/tarnel-cli.exe" "${args[@]}" >"$case_name.out" 2>"$case_name.err") ||
+      status=$?
+    [ "$status" = "$want_code" ] || fail "tarnel-cli draws ($case_name): exit status $status under Wine, $want_code on Linux"
+    for stream in out err; do
+      cmp -s "$draws/linux/$case_name.$stream" "$draws/windows/$case_name.$stream" ||
+        { diff "$draws/linux/$case_name.$stream" "$draws/windows/$case_name.$stream" | head -n 10 >&2
+          fail "tarnel-cli draws ($case_name): standard $stream differs from Linux"; }
+    done
+  done
+  echo "tarnel-cli draws under Wine (handed over to tarnel-cli-draws.exe): import, export and a refusal as on Linux"
+  passed=$((passed + 1))
+
   # ---- on a screen, with the windows platform plugin ----
   # Wine's desktop lives as long as its server: one started by the runs
   # without a screen would stand in for the screen at 1024x768.

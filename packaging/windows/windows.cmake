@@ -5,6 +5,10 @@
 set(_tarnel_windows ${CMAKE_CURRENT_LIST_DIR})
 
 install(TARGETS tarnel-cli RUNTIME DESTINATION .)
+if(TARGET tarnel-cli-draws)
+  # `tarnel-cli draws` hands over to it (it needs Qt SQL and Qt Network).
+  install(TARGETS tarnel-cli-draws RUNTIME DESTINATION .)
+endif()
 if(TARGET tarnel)
   install(TARGETS tarnel RUNTIME DESTINATION .)
   # What windeployqt would put beside the program, named here: the Qt DLLs

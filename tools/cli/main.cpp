@@ -37,6 +37,9 @@
 #include <climits>
 #include <unistd.h>
 #endif
+#if defined(TARNEL_CLI_DRAWS_ELSEWHERE) && defined(_WIN32)
+#include <windows.h>
+#endif
 
 using namespace tarnel;
 
@@ -860,6 +863,52 @@ std::string drawsCommand(const std::vector<std::string>& args) {
         execv(helper.c_str(), argv.data());
     }
     fail("找不到开奖库命令的程序 tarnel-cli-draws（应与 tarnel-cli 在同一文件夹）");
+#elif defined(TARNEL_CLI_DRAWS_ELSEWHERE) && defined(_WIN32)
+    // The command runs in tarnel-cli-draws.exe beside this program, with
+    // the same arguments and standard streams; its exit code is this one's.
+    std::wstring self(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, self.data(), DWORD(self.size()));
+    if (length > 0 && length < self.size()) {
+        self.resize(length);
+        const std::wstring helper = self.substr(0, self.find_last_of(L"\\/") + 1) + L"tarnel-cli-draws.exe";
+        // Each word quoted as the C runtime reads a command line back.
+        const auto quoted = [](const std::wstring& word) {
+            std::wstring out = L"\"";
+            std::size_t slashes = 0;
+            for (const wchar_t c : word) {
+                if (c == L'\\') {
+                    ++slashes;
+                    continue;
+                }
+                out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
+                slashes = 0;
+                out += c;
+            }
+            out.append(slashes * 2, L'\\');
+            return out + L"\"";
+        };
+        const auto wide = [](const std::string& utf8) {
+            std::wstring out(utf8.size() + 1, L'\0');
+            const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), int(out.size()));
+            out.resize(std::size_t(n > 0 ? n : 0));
+            return out;
+        };
+        std::wstring line = quoted(helper) + L" draws";
+        for (const std::string& a : args) line += L" " + quoted(wide(a));
+        std::fflush(stdout);
+        STARTUPINFOW start{};
+        start.cb = sizeof start;
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(helper.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process)) {
+            WaitForSingleObject(process.hProcess, INFINITE);
+            DWORD code = 2;
+            GetExitCodeProcess(process.hProcess, &code);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+            std::exit(int(code));
+        }
+    }
+    fail("找不到开奖库命令的程序 tarnel-cli-draws.exe（应与 tarnel-cli.exe 在同一文件夹）");
 #elif !defined(TARNEL_CLI_DRAWS)
     (void)args;
     fail("这个版本的 tarnel-cli 不含 draws 命令（开奖库需要 Qt，Windows 的无 Qt 版没有）");
