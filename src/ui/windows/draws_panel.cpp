@@ -22,6 +22,7 @@
 #include "data/draw_store.h"
 #include "data/draw_update.h"
 #include "ui/widgets/data_folder.h"
+#include "ui/widgets/controls.h"
 #include "ui/widgets/settings.h"
 #include "ui/windows/stored_draws.h"
 
@@ -36,7 +37,6 @@ QString& storePathOverride() {
 
 Setting sourceSetting(Lottery lottery) { return lottery == Lottery::Fc3d ? Setting::DrawsSource3d : Setting::DrawsSourceP3; }
 
-QString u(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -52,7 +52,7 @@ DrawsPanel::DrawsPanel(QWidget* parent, bool ownChoice)
     lotteryBox_ = new QComboBox(this);
     // Within 开奖历史 the window's own choice is the one shown (and named so).
     lotteryBox_->setObjectName(ownChoice ? QStringLiteral("Combo_caizhong") : QStringLiteral("Combo_caizhong_ku"));
-    for (Lottery l : kLotteries) lotteryBox_->addItem(u(std::string(lotteryName(l))));
+    for (Lottery l : kLotteries) lotteryBox_->addItem(fromStd(std::string(lotteryName(l))));
     list_ = new QPlainTextEdit(this);
     list_->setObjectName(QStringLiteral("Text_kaijiangku"));
     list_->setReadOnly(true);
@@ -138,18 +138,18 @@ void DrawsPanel::refresh() {
     const auto draws = store_->draws(lottery());
     if (!draws) {
         list_->clear();
-        status_->setText(u(store_->error()));
+        status_->setText(fromStd(store_->error()));
         return;
     }
     QString text;
     text.reserve(qsizetype(draws->size()) * 24);
     for (auto it = draws->rbegin(); it != draws->rend(); ++it)
-        text += u(it->issue) + QLatin1Char(' ') + (it->date.empty() ? QStringLiteral("-") : u(it->date)) + QLatin1Char(' ') +
-                u(it->number) + QLatin1Char('\n');
+        text += fromStd(it->issue) + QLatin1Char(' ') + (it->date.empty() ? QStringLiteral("-") : fromStd(it->date)) + QLatin1Char(' ') +
+                fromStd(it->number) + QLatin1Char('\n');
     list_->setPlainText(text);
     if (status_->text().isEmpty())
-        status_->setText(draws->empty() ? QStringLiteral("库中还没有%1的开奖号码。").arg(u(std::string(lotteryName(lottery()))))
-                                        : QStringLiteral("库中有 %1 期，最新一期 %2。").arg(draws->size()).arg(u(draws->back().issue)));
+        status_->setText(draws->empty() ? QStringLiteral("库中还没有%1的开奖号码。").arg(fromStd(std::string(lotteryName(lottery()))))
+                                        : QStringLiteral("库中有 %1 期，最新一期 %2。").arg(draws->size()).arg(fromStd(draws->back().issue)));
 }
 
 void DrawsPanel::mergeText(const QString& text) {
@@ -176,17 +176,17 @@ void DrawsPanel::openFile() {
         return;
     }
     const QByteArray bytes = file.readAll();
-    mergeText(u(decodeHistoryText(std::string_view(bytes.constData(), std::size_t(bytes.size())))));
+    mergeText(fromStd(decodeHistoryText(std::string_view(bytes.constData(), std::size_t(bytes.size())))));
 }
 
 void DrawsPanel::exportText() {
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出开奖号码"),
-                                                      u(std::string(lotteryName(lottery()))) + QStringLiteral(".txt"),
+                                                      fromStd(std::string(lotteryName(lottery()))) + QStringLiteral(".txt"),
                                                       QStringLiteral("文本文件 (*.txt)"));
     if (path.isEmpty()) return;
     const auto draws = store_->draws(lottery());
     if (!draws) {
-        status_->setText(u(store_->error()));
+        status_->setText(fromStd(store_->error()));
         return;
     }
     QByteArray text;
@@ -228,7 +228,7 @@ void DrawsPanel::cancelUpdate() {
 
 void DrawsPanel::updateDone(const UpdateOutcome& outcome) {
     const Lottery l = lottery();
-    status_->setText(u(outcome.line(l)));
+    status_->setText(fromStd(outcome.line(l)));
     progress_->setVisible(false);
     updateButton_->setEnabled(true);
     cancelButton_->setEnabled(false);

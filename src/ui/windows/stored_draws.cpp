@@ -11,6 +11,7 @@
 #include "data/draw_store.h"
 #include "data/draw_update.h"
 #include "ui/document/conditions_document.h"
+#include "ui/widgets/controls.h"
 #include "ui/widgets/settings.h"
 #include "ui/windows/draws_panel.h"
 #include "ui/windows/history_window.h"
@@ -18,9 +19,6 @@
 namespace tarnel {
 
 namespace {
-
-QString u(const std::string& s) { return QString::fromStdString(s); }
-
 
 History readText(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
@@ -67,14 +65,14 @@ QString storedDrawsText(const std::vector<StoredDraw>& draws, const QString& dra
 QString drawsWithoutIssueText(const QString& historyText) {
     QString text;
     for (const Draw& d : readText(historyText).draws)
-        if (d.issue.empty()) text += u(d.number) + QLatin1Char('\n');
+        if (d.issue.empty()) text += fromStd(d.number) + QLatin1Char('\n');
     return text;
 }
 
 DrawsMerged mergeDraws(DrawStore& store, Lottery lottery, std::vector<StoredDraw> draws, const ConflictQuestion& ask) {
     DrawsMerged out;
     out.withoutIssue = std::count_if(draws.begin(), draws.end(), [](const StoredDraw& d) { return d.issue.empty(); });
-    const QString name = u(std::string(lotteryName(lottery)));
+    const QString name = fromStd(std::string(lotteryName(lottery)));
     std::size_t keptInstead = 0;  // issues whose kept number stays
     bool asked = false;
     for (int attempt = 0;; ++attempt) {
@@ -92,19 +90,19 @@ DrawsMerged mergeDraws(DrawStore& store, Lottery lottery, std::vector<StoredDraw
             return out;
         }
         if (!merged.plan.conflict || attempt > 3) {
-            out.line = QStringLiteral("未并入：%1").arg(u(merged.error));
+            out.line = QStringLiteral("未并入：%1").arg(fromStd(merged.error));
             return out;
         }
         const DrawConflict& c = *merged.plan.conflict;
         if (ask && !asked) {
             const QString question = c.keptInStore
                                          ? QStringLiteral("第 %1 期库中为 %2，粘贴或打开的是 %3。\n保留库中的号码并并入其余开奖吗？")
-                                               .arg(u(c.issue), u(c.kept), u(c.incoming))
+                                               .arg(fromStd(c.issue), fromStd(c.kept), fromStd(c.incoming))
                                          : QStringLiteral("第 %1 期出现两次，号码不同：%2 和 %3。\n保留前一个并并入其余开奖吗？")
-                                               .arg(u(c.issue), u(c.kept), u(c.incoming));
+                                               .arg(fromStd(c.issue), fromStd(c.kept), fromStd(c.incoming));
             out.question = question;
             if (!ask(question)) {
-                out.line = QStringLiteral("未并入：%1；开奖库未改动。").arg(u(conflictText(c, "粘贴或打开的是")));
+                out.line = QStringLiteral("未并入：%1；开奖库未改动。").arg(fromStd(conflictText(c, "粘贴或打开的是")));
                 return out;
             }
             asked = true;
@@ -113,7 +111,7 @@ DrawsMerged mergeDraws(DrawStore& store, Lottery lottery, std::vector<StoredDraw
         // numbers (for a repeat within the draws, the first) stay.
         const auto kept = store.draws(lottery);
         if (!kept) {
-            out.line = QStringLiteral("未并入：%1").arg(u(store.error()));
+            out.line = QStringLiteral("未并入：%1").arg(fromStd(store.error()));
             return out;
         }
         keptInstead += dropDisagreeing(lottery, *kept, draws);
@@ -137,7 +135,7 @@ QString startDraws(ConditionsDocument& document) {
     QString note;
     {
         DrawStore store(DrawsPanel::storePath());
-        note = u(store.importEarlierHistory(HistoryWindow::storagePath()).note);
+        note = fromStd(store.importEarlierHistory(HistoryWindow::storagePath()).note);
     }
     // Until 开奖历史 is opened, the document follows the kept draws while
     // the box shows them (the window, once built, does the same itself).
@@ -157,7 +155,7 @@ QString startDraws(ConditionsDocument& document) {
     }
     DrawStore store(DrawsPanel::storePath());
     const auto draws = store.draws(document.lottery());
-    if (!draws) return note.isEmpty() ? u(store.error()) : note + QStringLiteral("；") + u(store.error());
+    if (!draws) return note.isEmpty() ? fromStd(store.error()) : note + QStringLiteral("；") + fromStd(store.error());
     if (!draws->empty()) (void)document.setHistory(std::make_shared<const History>(readText(storedDrawsText(*draws))));
     return note;
 }
@@ -174,7 +172,7 @@ void checkDrawsAtStart(ConditionsDocument& document, std::function<void(const QS
     if (!base.isEmpty()) update->setBase(base);
     QObject::connect(update, &DrawUpdate::finished, &document,
                      [update, lottery, &document, say = std::move(say)](const UpdateOutcome& outcome) {
-                         say(QStringLiteral("启动时检查新开奖：") + u(outcome.line(lottery)));
+                         say(QStringLiteral("启动时检查新开奖：") + fromStd(outcome.line(lottery)));
                          if (outcome.ok() && outcome.added > 0) document.noteStoredDraws(lottery);
                          update->deleteLater();
                      });
