@@ -122,7 +122,7 @@ TEST_F(SettingsTest, EveryReadAndSignalFollowsAPlainModel) {
         }
     }
     // What is in the file is what a fresh look reads.
-    QSettings fresh(Settings::fileName(), QSettings::NativeFormat);
+    QSettings fresh(Settings::fileName(), QSettings::IniFormat);
     for (const SettingSpec& s : specs) {
         if (model.count(int(s.id)) && s.type != QMetaType::QStringList) {
             EXPECT_EQ(fresh.value(QLatin1String(s.key)).toString(), model[int(s.id)].toString()) << s.key;
