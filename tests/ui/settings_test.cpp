@@ -25,7 +25,7 @@ protected:
     void TearDown() override { clear(); }
     static void clear() {
         QSettings s;
-        for (const SettingSpec& spec : settingSpecs()) s.remove(QLatin1String(spec.key));
+        for (const SettingEntry& entry : settingTable()) s.remove(QLatin1String(entry.key));
         s.sync();
     }
 };
@@ -84,38 +84,38 @@ QVariant foreignValue(QMetaType::Type type, std::mt19937& rng) {
 }
 
 TEST_F(SettingsTest, EveryReadAndSignalFollowsAPlainModel) {
-    const auto& specs = settingSpecs();
+    const auto& entries = settingTable();
     std::map<int, QVariant> model;  // absent: the default
-    const auto expected = [&](const SettingSpec& spec) { return model.count(int(spec.id)) ? model[int(spec.id)] : spec.defaultValue(); };
+    const auto expected = [&](const SettingEntry& entry) { return model.count(int(entry.id)) ? model[int(entry.id)] : entry.defaultValue(); };
     QSignalSpy spy(&Settings::notifier(), &Settings::changed);
     QSignalSpy failed(&Settings::notifier(), &Settings::writeFailed);
     std::mt19937 rng(2026);
     for (int round = 0; round < 400; ++round) {
-        const SettingSpec& spec = specs[rng() % specs.size()];
-        SCOPED_TRACE(std::string(spec.key) + " round " + std::to_string(round));
+        const SettingEntry& entry = entries[rng() % entries.size()];
+        SCOPED_TRACE(std::string(entry.key) + " round " + std::to_string(round));
         spy.clear();
         switch (rng() % 4) {
         case 0:
         case 1: {  // a value of its type
-            const QVariant v = randomValue(spec.type, rng);
-            const bool changes = expected(spec) != v;
-            EXPECT_TRUE(Settings::set(spec.id, v));
-            model[int(spec.id)] = v;
+            const QVariant v = randomValue(entry.type, rng);
+            const bool changes = expected(entry) != v;
+            EXPECT_TRUE(Settings::set(entry.id, v));
+            model[int(entry.id)] = v;
             EXPECT_EQ(spy.count(), changes ? 1 : 0);
             break;
         }
         case 2: {  // the same again: nothing changes, nothing is said
-            EXPECT_TRUE(Settings::set(spec.id, Settings::value(spec.id)));
+            EXPECT_TRUE(Settings::set(entry.id, Settings::value(entry.id)));
             EXPECT_EQ(spy.count(), 0);
             break;
         }
         case 3: {  // left in the file by another hand, not of its type
-            QSettings().setValue(QLatin1String(spec.key), foreignValue(spec.type, rng));
-            model.erase(int(spec.id));
+            QSettings().setValue(QLatin1String(entry.key), foreignValue(entry.type, rng));
+            model.erase(int(entry.id));
             break;
         }
         }
-        for (const SettingSpec& s : specs) {
+        for (const SettingEntry& s : entries) {
             const QVariant got = Settings::value(s.id);
             ASSERT_EQ(got.typeId(), int(s.type)) << s.key;
             ASSERT_EQ(got, expected(s)) << s.key << ": " << shown(got) << " for " << shown(expected(s)) << "\n" << fileText();
@@ -123,7 +123,7 @@ TEST_F(SettingsTest, EveryReadAndSignalFollowsAPlainModel) {
     }
     // What is in the file is what a fresh look reads.
     QSettings fresh(Settings::fileName(), QSettings::IniFormat);
-    for (const SettingSpec& s : specs) {
+    for (const SettingEntry& s : entries) {
         if (model.count(int(s.id)) && s.type != QMetaType::QStringList) {
             EXPECT_EQ(fresh.value(QLatin1String(s.key)).toString(), model[int(s.id)].toString()) << s.key;
         }
@@ -143,8 +143,8 @@ TEST_F(SettingsTest, TheKeysAreThoseEarlierVersionsWrote) {
         {Setting::DrawsCheckAtStart, "draws/checkAtStart"}, {Setting::DrawsSource3d, "draws/source/3d"},
         {Setting::DrawsSourceP3, "draws/source/p3"},     {Setting::DrawsBoxShowsStore, "draws/boxShowsStore"},
     };
-    ASSERT_EQ(written.size(), settingSpecs().size());
-    for (const SettingSpec& s : settingSpecs()) EXPECT_EQ(Settings::key(s.id), written.at(s.id));
+    ASSERT_EQ(written.size(), settingTable().size());
+    for (const SettingEntry& s : settingTable()) EXPECT_EQ(Settings::key(s.id), written.at(s.id));
     // A price written by an earlier version, in fen, reads as it was.
     QSettings().setValue(QStringLiteral("results/priceFen"), 250);
     EXPECT_EQ(Settings::longValue(Setting::PriceFen), 250);

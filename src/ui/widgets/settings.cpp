@@ -18,7 +18,7 @@ namespace {
 
 QVariant fen(double yuan) { return QVariant::fromValue(qint64(std::llround(yuan * 100))); }
 
-constexpr std::array<SettingSpec, kSettingCount> kSpecs = {{
+constexpr std::array<SettingEntry, kSettingCount> kEntries = {{
     {Setting::RecentSchemes, "recentSchemes", QMetaType::QStringList, [] { return QVariant(QStringList()); }},
     {Setting::CombineSchemes, "combine/schemes", QMetaType::QStringList, [] { return QVariant(QStringList()); }},
     {Setting::CombineTolerance, "combine/tolerance", QMetaType::Int, [] { return QVariant(0); }},
@@ -42,12 +42,12 @@ constexpr std::array<SettingSpec, kSettingCount> kSpecs = {{
 
 constexpr bool inEnumOrder() {
     for (int i = 0; i < kSettingCount; ++i)
-        if (int(kSpecs[std::size_t(i)].id) != i) return false;
+        if (int(kEntries[std::size_t(i)].id) != i) return false;
     return true;
 }
 static_assert(inEnumOrder(), "the table lists every setting once, in the order of the enum");
 
-const SettingSpec& spec(Setting setting) { return kSpecs[std::size_t(setting)]; }
+const SettingEntry& entryOf(Setting setting) { return kEntries[std::size_t(setting)]; }
 
 // A stored value as the setting's type, or nothing when it is not one.
 std::optional<QVariant> asType(const QVariant& stored, QMetaType::Type type) {
@@ -167,26 +167,26 @@ QByteArray iniText(const QMap<QString, QVariant>& values) {
 
 }  // namespace
 
-const std::array<SettingSpec, kSettingCount>& settingSpecs() { return kSpecs; }
+const std::array<SettingEntry, kSettingCount>& settingTable() { return kEntries; }
 
 Settings& Settings::notifier() {
     static Settings* instance = new Settings;  // lives as long as the program
     return *instance;
 }
 
-QString Settings::key(Setting setting) { return QString::fromLatin1(spec(setting).key); }
+QString Settings::key(Setting setting) { return QString::fromLatin1(entryOf(setting).key); }
 
 QString Settings::fileName() { return QSettings().fileName(); }
 
 QVariant Settings::value(Setting setting) {
-    const SettingSpec& s = spec(setting);
+    const SettingEntry& s = entryOf(setting);
     const QString key = QLatin1String(s.key);
     if (const auto held = unsaved().constFind(key); held != unsaved().cend()) return *held;
     return asType(QSettings().value(key), s.type).value_or(s.defaultValue());
 }
 
 bool Settings::isSet(Setting setting) {
-    const SettingSpec& s = spec(setting);
+    const SettingEntry& s = entryOf(setting);
     return unsaved().contains(QLatin1String(s.key)) || asType(QSettings().value(QLatin1String(s.key)), s.type).has_value();
 }
 
@@ -196,7 +196,7 @@ bool Settings::set(std::initializer_list<std::pair<Setting, QVariant>> values) {
     QSettings file;
     std::vector<Setting> changed;
     for (const auto& [setting, value] : values) {
-        const SettingSpec& s = spec(setting);
+        const SettingEntry& s = entryOf(setting);
         const QVariant typed = asType(value, s.type).value_or(s.defaultValue());
         if (Settings::value(setting) == typed) continue;
         unsaved()[QLatin1String(s.key)] = typed;

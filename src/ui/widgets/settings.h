@@ -35,14 +35,14 @@ enum class Setting {
 };
 inline constexpr int kSettingCount = int(Setting::DrawsBoxShowsStore) + 1;
 
-struct SettingSpec {
+struct SettingEntry {
     Setting id;
     const char* key;
     QMetaType::Type type;  // Int, LongLong, Bool, QString or QStringList
     QVariant (*defaultValue)();
 };
 // Every setting, in the order of the enum.
-const std::array<SettingSpec, kSettingCount>& settingSpecs();
+const std::array<SettingEntry, kSettingCount>& settingTable();
 
 class Settings : public QObject {
     Q_OBJECT
